@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+class QWidget;
+
+// One diagnostic log line: "hh:mm:ss.zzz[thread]> text", handed to qDebug.
+// Safe from any thread; the text is cut at 2047 bytes.
+void debugPrintf(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+// Two lowercase hex digits per byte, no separators.
+QByteArray toHexString(const unsigned char *bytes, int length);
+
+// Reads bytes [from, to) as one big-endian number of at most four bytes; to == -1 means from + 4.
+bool readBigEndianField(unsigned int *out, const unsigned char *bytes, int length, int from,
+                        int to = -1);
+
+// The first two characters of the character-type locale taken from the environment.
+QString GetSystemLocale();
+
+// Pixel size 10 for the widget and every widget below it.
+void applySmallFont(QWidget *widget);
+
+// Every underscore becomes a blank, except one standing between two digits.
+QString &underscoresToSpaces(QString &text);
+
+// An image compiled into the program; a null image when there is none of that name.
+QImage embeddedImage(const QString &name);
+
+// The directory of the running executable, found from the first command-line word
+// (PATH search, symbolic links resolved); null when the executable cannot be found.
+QString applicationDirectory(const QString &firstWord);

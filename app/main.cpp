@@ -1,0 +1,127 @@
+#include "app/appsettings.h"
+#include "app/functions.h"
+#include "app/qtsingleapplication.h"
+#include "app/terminationwatcher.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QToolTip>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/sem.h>
+
+namespace {
+
+QtMessageHandler g_previousHandler = nullptr;
+
+// Without "debug" only critical and fatal messages get through.
+void messageFilter(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg)
+        return;
+    if (g_previousHandler) {
+        g_previousHandler(type, context, message);
+        return;
+    }
+    if (type == QtFatalMsg) {
+        fprintf(stderr, "Fatal: %s\n", qPrintable(message));
+        abort();
+    }
+    fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+// Changes to the directory of the first word as typed, made absolute.
+void enterApplicationDirectory(const QString &firstWord)
+{
+    debugPrintf("QDir::currentDirPath=<%s>", qPrintable(QDir::currentPath()));
+    const QString appFile = QDir::current().absoluteFilePath(firstWord);
+    debugPrintf("appFile: <%s>", qPrintable(appFile));
+    if (!QDir::setCurrent(QFileInfo(appFile).path()))
+        debugPrintf("Failed to change the current directory");
+    debugPrintf("QDir::currentDirPath=<%s>", qPrintable(QDir::currentPath()));
+}
+
+// One instance per installation, whoever runs it: a semaphore keyed by the directory's checksum,
+// raised with undo so the kernel lowers it again however the process ends.
+enum class InstanceClaim { Claimed, Failed, IncrementFailed };
+
+InstanceClaim claimSemaphore(key_t key)
+{
+    const int semaphore = semget(key, 1, IPC_CREAT | 0600);
+    if (semaphore < 0) {
+        perror("semget");
+        debugPrintf("main(): can't create semaphore [%d]", int(key));
+        return InstanceClaim::Failed;
+    }
+    struct sembuf waitForZero = {0, 0, IPC_NOWAIT | SEM_UNDO};
+    if (semop(semaphore, &waitForZero, 1) != 0) {
+        perror("semop");
+        debugPrintf("main(): can't semaphore [%d] count != 0", int(key));
+        return InstanceClaim::Failed;
+    }
+    struct sembuf increment = {0, 1, IPC_NOWAIT | SEM_UNDO};
+    if (semop(semaphore, &increment, 1) != 0) {
+        perror("semop");
+        debugPrintf("main(): can't increaze semaphore [%d] count", int(key));
+        return InstanceClaim::IncrementFailed;
+    }
+    return InstanceClaim::Claimed;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    for (int i = 0; i < argc; ++i)
+        AppSettings::words().append(QString::fromLocal8Bit(argv[i]));
+    if (!AppSettings::hasWord(QStringLiteral("debug")))
+        g_previousHandler = qInstallMessageHandler(messageFilter);
+
+    // Xlib is used on Qt's own display, so the program always runs on xcb (also under XWayland).
+    qputenv("QT_QPA_PLATFORM", "xcb");
+
+    const QString firstWord = argc > 0 ? QFile::decodeName(argv[0]) : QString();
+    auto app = std::make_unique<QtSingleApplication>(applicationDirectory(firstWord), argc, argv,
+                                                     true);
+    const QString identifier = applicationDirectory(firstWord);
+
+    enterApplicationDirectory(firstWord);
+
+    const QByteArray idBytes = identifier.toLatin1();
+    const key_t key = key_t(qChecksum(QByteArrayView(idBytes), Qt::ChecksumIso3309));
+    switch (claimSemaphore(key)) {
+    case InstanceClaim::Failed:
+        return 0;
+    case InstanceClaim::IncrementFailed:
+        app->sendMessage(identifier, 5000);
+        return 0;
+    case InstanceClaim::Claimed:
+        break;
+    }
+    if (app->sendMessage(identifier, 5000))
+        return 0;
+    app->claimInstance(false);
+
+    QStringList arguments = quotedArgumentList(AppSettings::words());
+    Q_UNUSED(arguments);
+
+    auto tooltipFont = std::make_unique<QFont>(QToolTip::font());
+    tooltipFont->setPixelSize(10);
+    QToolTip::setFont(*tooltipFont);
+
+    TerminationWatcher termination;
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, app.get(),
+                     &QCoreApplication::quit);
+    QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(),
+                     &QCoreApplication::quit);
+
+    debugPrintf("main(): event loop {");
+    const int result = app->exec();
+    debugPrintf("main(): event loop } %d", result);
+
+    tooltipFont.reset();
+    app.reset();
+    return result;
+}

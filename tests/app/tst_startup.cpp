@@ -1,0 +1,204 @@
+// The program as a whole process under the test display: the log switch, the single-instance
+// semaphore, the start through links and PATH, and the orderly end on signals.
+#include "app/qtsingleapplication.h"
+#include "tests/tools/testprocess.h"
+#include "tests/tools/x11fixture.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+QByteArray atomFor(const QString &dir)
+{
+    return QtSingleApplication::atomName(QDir(dir).canonicalPath());
+}
+
+QRegularExpression literal(const QString &text)
+{
+    return QRegularExpression(QRegularExpression::escape(text));
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void debugWordShowsTheLog();
+    void switchWordsCountOnlyAsWholeWords_data();
+    void switchWordsCountOnlyAsWholeWords();
+    void secondStartExitsWithoutWindowOrMessage();
+    void startThroughSymbolicLinkAndPath();
+    void signalsEndTheLoopInOrder_data();
+    void signalsEndTheLoopInOrder();
+
+private:
+    X11Fixture m_x11;
+};
+
+void TestStartup::initTestCase()
+{
+    QVERIFY2(m_x11.isOpen(), "these tests need the X display that ./test starts");
+}
+
+void TestStartup::debugWordShowsTheLog()
+{
+    StagedInstallation install;
+    QVERIFY(install.isValid());
+    TestProcess pellar;
+    pellar.start(install.executable(), {QStringLiteral("debug")}, QDir::tempPath());
+    QVERIFY2(pellar.waitForStderr(literal("main(): event loop {")), qPrintable(pellar.stdErr()));
+
+    const QString log = pellar.stdErr();
+    const QString bin = install.binDir();
+    QVERIFY(log.contains("QDir::currentDirPath=<" + QDir::tempPath() + ">"));
+    QVERIFY(log.contains("appFile: <" + install.executable() + ">"));
+    QVERIFY(log.contains("QDir::currentDirPath=<" + bin + ">"));
+    QVERIFY(QRegularExpression(R"(\d\d:\d\d:\d\d\.\d\d\d\[[0-9a-f]+\]> appFile)")
+                    .match(log)
+                    .hasMatch());
+    QVERIFY(m_x11.waitForSelectionOwner(atomFor(bin)));
+    pellar.terminate();
+    QVERIFY(pellar.waitForFinished());
+}
+
+void TestStartup::switchWordsCountOnlyAsWholeWords_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<bool>("logShown");
+    QTest::newRow("no words") << QStringList() << false;
+    QTest::newRow("prefixed") << QStringList{"xdebug"} << false;
+    QTest::newRow("suffixed") << QStringList{"debugx"} << false;
+    QTest::newRow("dashes") << QStringList{"--debug"} << false;
+    QTest::newRow("among others") << QStringList{"save_sm", "debug", "use_local_sm"} << true;
+}
+
+void TestStartup::switchWordsCountOnlyAsWholeWords()
+{
+    QFETCH(QStringList, words);
+    QFETCH(bool, logShown);
+    StagedInstallation install;
+    QVERIFY(install.isValid());
+    TestProcess pellar;
+    pellar.start(install.executable(), words);
+    QVERIFY(m_x11.waitForSelectionOwner(atomFor(install.binDir())));
+    pellar.terminate();
+    QVERIFY(pellar.waitForFinished());
+    QCOMPARE(pellar.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(pellar.exitCode(), 0);
+    const QString log = pellar.stdErr();
+    QCOMPARE(log.contains("QDir::currentDirPath=<"), logShown);
+    if (!logShown)
+        QVERIFY2(log.isEmpty(), qPrintable(log));
+}
+
+void TestStartup::secondStartExitsWithoutWindowOrMessage()
+{
+    StagedInstallation install;
+    QVERIFY(install.isValid());
+    TestProcess first;
+    first.start(install.executable(), {QStringLiteral("debug")});
+    QVERIFY(first.waitForStderr(literal("main(): event loop {")));
+
+    // Another user's display or none at all: the semaphore alone stops the second start.
+    TestProcess second;
+    second.start(install.executable(), {QStringLiteral("debug")});
+    QVERIFY(second.waitForFinished());
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    const QString log = second.stdErr();
+    QVERIFY2(log.contains("semop: "), qPrintable(log));
+    QVERIFY(QRegularExpression(R"(main\(\): can't semaphore \[\d+\] count != 0)")
+                    .match(log)
+                    .hasMatch());
+    QVERIFY(!log.contains("sendMessage"));
+    QVERIFY(!log.contains("event loop"));
+
+    // Without "debug" only the system error is printed.
+    TestProcess quiet;
+    quiet.start(install.executable(), {});
+    QVERIFY(quiet.waitForFinished());
+    QCOMPARE(quiet.exitCode(), 0);
+    QVERIFY(quiet.stdErr().startsWith("semop: "));
+    QVERIFY(!quiet.stdErr().contains("count != 0"));
+
+    // The first one is untouched and ends normally; then a new start succeeds.
+    QVERIFY(first.isRunning());
+    first.terminate();
+    QVERIFY(first.waitForFinished());
+    QCOMPARE(first.exitCode(), 0);
+    TestProcess third;
+    third.start(install.executable(), {QStringLiteral("debug")});
+    QVERIFY(third.waitForStderr(literal("main(): event loop {")));
+    third.terminate();
+    QVERIFY(third.waitForFinished());
+}
+
+void TestStartup::startThroughSymbolicLinkAndPath()
+{
+    StagedInstallation install;
+    QVERIFY(install.isValid());
+    QTemporaryDir links;
+    const QString linkDir = QDir(links.path()).canonicalPath();
+    QVERIFY(QFile::link(install.executable(), linkDir + "/pellar"));
+
+    {
+        TestProcess pellar;
+        pellar.start(linkDir + "/pellar", {QStringLiteral("debug")}, QDir::tempPath());
+        QVERIFY(pellar.waitForStderr(literal("main(): event loop {")));
+        // The identifier is the real directory; the working directory that of the word as typed.
+        QVERIFY(m_x11.waitForSelectionOwner(atomFor(install.binDir())));
+        QVERIFY(pellar.stdErr().contains("appFile: <" + linkDir + "/pellar>"));
+        QVERIFY(pellar.stdErr().contains("QDir::currentDirPath=<" + linkDir + ">"));
+        pellar.terminate();
+        QVERIFY(pellar.waitForFinished());
+    }
+    {
+        QTemporaryDir work;
+        const QString workDir = QDir(work.path()).canonicalPath();
+        TestProcess pellar;
+        pellar.setEnvironmentValue("PATH", "/usr/bin:" + linkDir + ":/bin");
+        // exec keeps the bare word as argv[0], as a shell does for a command found in PATH.
+        pellar.start("/bin/sh", {"-c", "exec pellar debug"}, workDir);
+        QVERIFY(pellar.waitForStderr(literal("main(): event loop {")));
+        QVERIFY(m_x11.waitForSelectionOwner(atomFor(install.binDir())));
+        QVERIFY2(pellar.stdErr().contains("appFile: <" + workDir + "/pellar>"),
+                 qPrintable(pellar.stdErr()));
+        pellar.terminate();
+        QVERIFY(pellar.waitForFinished());
+        QCOMPARE(pellar.exitCode(), 0);
+    }
+}
+
+void TestStartup::signalsEndTheLoopInOrder_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void TestStartup::signalsEndTheLoopInOrder()
+{
+    QFETCH(int, signalNumber);
+    StagedInstallation install;
+    QVERIFY(install.isValid());
+    TestProcess pellar;
+    pellar.start(install.executable(), {QStringLiteral("debug")});
+    QVERIFY(pellar.waitForStderr(literal("main(): event loop {")));
+    ::kill(pid_t(pellar.pid()), signalNumber);
+    QVERIFY(pellar.waitForFinished());
+    QCOMPARE(pellar.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(pellar.exitCode(), 0);
+    QVERIFY(pellar.stdErr().contains("main(): event loop } 0"));
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A private copy of the staged installation in a temporary directory, so that every test has
+// its own application directory (and so its own single-instance identifier).
+class StagedInstallation
+{
+public:
+    StagedInstallation();
+
+    bool isValid() const { return m_valid; }
+    QString root() const { return m_dir.path() + QStringLiteral("/Pellar"); }
+    QString binDir() const { return root() + QStringLiteral("/bin"); }
+    QString executable() const { return binDir() + QStringLiteral("/pellar"); }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_valid = false;
+};
+
+// A program started by a test, with its standard error and output collected as it comes.
+class TestProcess
+{
+public:
+    TestProcess();
+    ~TestProcess();
+
+    void start(const QString &program, const QStringList &arguments,
+               const QString &workingDirectory = QString());
+    void setEnvironmentValue(const QString &name, const QString &value);
+
+    // Waits until the collected text matches; false after the time-out.
+    bool waitForStderr(const QRegularExpression &pattern, int timeoutMs = 10000);
+    bool waitForStdout(const QRegularExpression &pattern, int timeoutMs = 10000);
+    bool waitForFinished(int timeoutMs = 10000);
+    void terminate();
+
+    QString stdErr();
+    QString stdOut();
+    int exitCode() const { return m_process.exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
+    qint64 pid() const { return m_process.processId(); }
+    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+
+private:
+    void collect();
+
+    QProcess m_process;
+    QProcessEnvironment m_environment;
+    QString m_stderr;
+    QString m_stdout;
+};

@@ -1,0 +1,49 @@
+# Shared by ./run and ./test: Debian packages and a private X display with a tray host.
+
+PELLAR_PACKAGES_BUILD="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libx11-dev"
+PELLAR_PACKAGES_RUN="xvfb x11-utils xauth xdotool imagemagick trayer"
+PELLAR_PACKAGES_TEST="cups cups-client libcups2-dev snmpd snmp libsnmp-dev clang-format"
+
+# Installs the Debian packages that are missing, through sudo when not root.
+ensure_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q >/dev/null
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+XSESSION_PIDS=()
+
+# Starts Xvfb on a free display and trayer as the tray host; exports DISPLAY.
+xsession_start() {
+    local n=90
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+    XSESSION_PIDS+=($!)
+    local i
+    for i in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        sleep 0.05
+    done
+    export DISPLAY=":$n"
+    trayer --edge top --align left --widthtype request --height 26 >/dev/null 2>&1 &
+    XSESSION_PIDS+=($!)
+    for i in $(seq 1 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 || true
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+}
+
+xsession_stop() {
+    local pid
+    for pid in "${XSESSION_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${XSESSION_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+    XSESSION_PIDS=()
+}
