@@ -22,21 +22,26 @@ XSESSION_PIDS=()
 
 # Starts Xvfb on a free display and trayer as the tray host; exports DISPLAY.
 xsession_start() {
-    local n=90
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-    XSESSION_PIDS+=($!)
-    local i
-    for i in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        sleep 0.05
+    local n=90 i started=""
+    while [ -z "$started" ] && [ $n -lt 190 ]; do
+        if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; then n=$((n + 1)); continue; fi
+        Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+        local xpid=$!
+        for i in $(seq 1 100); do
+            if ! kill -0 "$xpid" 2>/dev/null; then break; fi # lost the race for this display
+            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then started=1; break; fi
+            sleep 0.05
+        done
+        if [ -n "$started" ]; then XSESSION_PIDS+=("$xpid"); else kill "$xpid" 2>/dev/null; n=$((n + 1)); fi
     done
+    [ -n "$started" ] || { echo "Could not start Xvfb" >&2; return 1; }
     export DISPLAY=":$n"
     trayer --edge top --align left --widthtype request --height 26 >/dev/null 2>&1 &
     XSESSION_PIDS+=($!)
+    # The tray is there once trayer owns the tray selection.
     for i in $(seq 1 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 || true
-        xdpyinfo >/dev/null 2>&1 && break
+        xprop -root -notype _NET_SUPPORTED >/dev/null 2>&1
+        if xwininfo -root -children 2>/dev/null | grep -q -i trayer; then break; fi
         sleep 0.05
     done
 }
