@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// The summary of a queue's PPD file.
+class PpdInfo
+{
+public:
+    QString model;
+    QString product;
+    QString manufacturer;
+    qint32 modelNumber = -1;
+
+    bool isEmpty() const
+    {
+        return model.isEmpty() && product.isEmpty() && manufacturer.isEmpty() && modelNumber == -1;
+    }
+    QString toString() const;
+};
+
+// One CUPS print queue.
+class Device
+{
+public:
+    enum Location { Unknown = 0, USB = 1, LPT = 2, File = 3, Network = 4 };
+
+    // A queue without a device URI is known by its printer URI and counts as a network queue.
+    Device(const QString &name, const QString &deviceUri, const QString &printerUri = QString());
+    virtual ~Device();
+
+    static int locationFromUri(const QString &deviceUri);
+    static const char *locationName(int location);
+
+    QString name;
+    QString fullPath;
+    qint32 location = Unknown;
+    PpdInfo ppd;
+
+    QString toString() const;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+class PlDevice;
+
+// One monitorable printer, as discovery publishes it and the window keeps it.
+class PrinterDesc
+{
+public:
+    PrinterDesc() = default;
+    PrinterDesc(const QByteArray &manufacturer, const QByteArray &product,
+                const QByteArray &serialNumber, quint16 productId, quint16 vendorId,
+                quint32 uniqueKey);
+
+    // The key of a printer built from a CUPS queue: the queue name's 16-bit checksum, shifted.
+    static quint16 nameChecksum(const QString &queueName);
+    static quint32 uniqueKeyForQueue(const QString &queueName)
+    {
+        return quint32(nameChecksum(queueName)) << 16;
+    }
+
+    QString toString() const;
+
+    QByteArray manufacturer;
+    QByteArray product;
+    QByteArray serialNumber;
+    quint16 productId = 0;
+    quint16 vendorId = 0;
+    quint32 internalId = 0;
+    quint32 uniqueKey = 0;
+    QString devPath;
+    QString softPath;
+    QStringList softName;
+    QString statusXml;
+    bool hasTunex = false;
+    bool extJobTable = false;
+    bool isLocal = true;
+    // Never set: the record keeps no channel; device() makes a new one for its caller.
+    PlDevice *deviceChannel = nullptr;
+};
+
+// The published printer list: unique key to printer, ascending.
+using PrinterMap = QMap<qint32, PrinterDesc>;
