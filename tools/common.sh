@@ -1,7 +1,7 @@
 # Shared by ./run and ./test: Debian packages and a private X display with a tray host.
 
 PELLAR_PACKAGES_BUILD="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libx11-dev"
-PELLAR_PACKAGES_RUN="xvfb x11-utils xauth xdotool imagemagick trayer"
+PELLAR_PACKAGES_RUN="xvfb x11-utils xauth xdotool imagemagick trayer fonts-dejavu-core"
 PELLAR_PACKAGES_TEST="cups cups-client libcups2-dev snmpd snmp libsnmp-dev clang-format"
 
 # Installs the Debian packages that are missing, through sudo when not root.
@@ -36,6 +36,10 @@ xsession_start() {
     done
     [ -n "$started" ] || { echo "Could not start Xvfb" >&2; return 1; }
     export DISPLAY=":$n"
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        XDG_RUNTIME_DIR=$(mktemp -d /tmp/pellar-runtime.XXXXXX)
+        export XDG_RUNTIME_DIR
+    fi
     trayer --edge top --align left --widthtype request --height 26 >/dev/null 2>&1 &
     XSESSION_PIDS+=($!)
     # The tray is there once trayer owns the tray selection.
