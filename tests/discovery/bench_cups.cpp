@@ -47,8 +47,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QString socketQueue = fixture.addQueue(QStringLiteral("bench_socket"), port.deviceUri());
-    const QString usbQueue
-            = fixture.addQueue(QStringLiteral("bench_usb"), QStringLiteral("usb://Kelpie/LX200"));
+    const QString usbQueue = fixture.addQueue(QStringLiteral("bench_usb"),
+                                              QStringLiteral("usb://Tessival/QuillonC400"));
     fixture.addQueue(QStringLiteral("bench_ipp"), QStringLiteral("ipp://127.0.0.1:9/ipp/print"));
     fixture.addQueue(QStringLiteral("bench_raw"), QStringLiteral("socket://127.0.0.1:9"),
                      QString());

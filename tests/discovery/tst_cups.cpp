@@ -89,7 +89,7 @@ void TestCups::addQueues()
 {
     if (!m_usbQueue.isEmpty())
         return;
-    m_usbUri = QStringLiteral("usb://Kelpie/LX200?serial=PL%1")
+    m_usbUri = QStringLiteral("usb://Tessival/QuillonC400?serial=PL%1")
                        .arg(QCoreApplication::applicationPid());
     m_usbQueue = m_cups->addQueue(QStringLiteral("usb"), m_usbUri);
     m_socketQueue = m_cups->addQueue(QStringLiteral("socket"), m_port->deviceUri());
@@ -146,8 +146,8 @@ void TestCups::queueListHasKeysLocationsAndUris()
         QCOMPARE(found->location, queue.location);
         QVERIFY(found->ppd.isEmpty());
     }
-    QCOMPARE(CUPS::deviceKey(QStringLiteral("usb://Kelpie/LX200?serial=1")),
-             QStringLiteral("//Kelpie/LX200?serial=1"));
+    QCOMPARE(CUPS::deviceKey(QStringLiteral("usb://Tessival/QuillonC400?serial=1")),
+             QStringLiteral("//Tessival/QuillonC400?serial=1"));
     QCOMPARE(CUPS::deviceKey(QString()), QString());
     QVERIFY2(log.lines().isEmpty(), qPrintable(log.text()));
 }
@@ -171,10 +171,10 @@ void TestCups::ppdSummaryOfAQueue()
     addQueues();
     CUPS cups;
     const PpdInfo info = cups.getPrinterDescription2(m_usbQueue);
-    QCOMPARE(info.manufacturer, QStringLiteral("Kelpie"));
-    QCOMPARE(info.model, QStringLiteral("LX200 Series"));
-    QCOMPARE(info.product, QStringLiteral("(Kelpie LX200 Series)"));
-    QCOMPARE(info.modelNumber, 200);
+    QCOMPARE(info.manufacturer, QStringLiteral("Tessival"));
+    QCOMPARE(info.model, QStringLiteral("Quillon C400 Series"));
+    QCOMPARE(info.product, QStringLiteral("(Quillon C400 Series)"));
+    QCOMPARE(info.modelNumber, 400);
 }
 
 void TestCups::missingOrUnreadablePpdGivesEmptySummary()
@@ -209,34 +209,35 @@ void TestCups::ppdSummaryFromText_data()
     QTest::addColumn<QString>("manufacturer");
     QTest::addColumn<int>("modelNumber");
 
-    const QByteArray head = "*PPD-Adobe: \"4.3\"\n*Manufacturer: \"Kelpie\"\n";
+    const QByteArray head = "*PPD-Adobe: \"4.3\"\n*Manufacturer: \"Tessival\"\n";
     QTest::newRow("manufacturer prefix dropped") << head
-                    + "*ShortNickName: \"Kelpie   LX200   Series\"\n*Product: \"(LX200)\"\n"
+                    + "*ShortNickName: \"Tessival   Quillon  C400   Series\"\n*Product: "
+                      "\"(QuillonC400)\"\n"
                       "*cupsModelNumber: 17\n"
-                                                 << "LX200 Series"
-                                                 << "(LX200)"
-                                                 << "Kelpie" << 17;
+                                                 << "Quillon C400 Series"
+                                                 << "(QuillonC400)"
+                                                 << "Tessival" << 17;
     QTest::newRow("other name stays whole") << head + "*ShortNickName: \"Generic  Laser\"\n"
-                                            << "Generic  Laser" << QString() << "Kelpie" << 0;
+                                            << "Generic  Laser" << QString() << "Tessival" << 0;
     QTest::newRow("product keeps parentheses") << head + "*Product: \"(Model 123)\"\n"
                                                << QString() << "(Model 123)"
-                                               << "Kelpie" << 0;
+                                               << "Tessival" << 0;
     QTest::newRow("value with a colon keeps its last piece")
             << head + "*Product: \"(Model: 123)\"\n"
             << QString() << "123)"
-            << "Kelpie" << 0;
+            << "Tessival" << 0;
     QTest::newRow("first line wins") << head + "*Product: \"(First)\"\n*Product: \"(Second)\"\n"
                                      << QString() << "(First)"
-                                     << "Kelpie" << 0;
+                                     << "Tessival" << 0;
     QTest::newRow("keys are case-sensitive")
-            << QByteArray("*manufacturer: \"Kelpie\"\n*product: \"(X)\"\n*cupsmodelnumber: 4\n")
+            << QByteArray("*manufacturer: \"Tessival\"\n*product: \"(X)\"\n*cupsmodelnumber: 4\n")
             << QString() << QString() << QString() << 0;
     QTest::newRow("model number not a number") << head + "*cupsModelNumber: 12ab\n"
-                                               << QString() << QString() << "Kelpie" << 0;
-    QTest::newRow("carriage returns and blanks trimmed")
-            << QByteArray("*Manufacturer: \"Kelpie\"\r\n*ShortNickName: \"Kelpie LX200\"\r\n"
-                          "*cupsModelNumber:   42  \r\n")
-            << "LX200" << QString() << "Kelpie" << 42;
+                                               << QString() << QString() << "Tessival" << 0;
+    QTest::newRow("carriage returns and blanks trimmed") << QByteArray(
+            "*Manufacturer: \"Tessival\"\r\n*ShortNickName: \"Tessival QuillonC400\"\r\n"
+            "*cupsModelNumber:   42  \r\n") << "QuillonC400"
+                                                         << QString() << "Tessival" << 42;
     QTest::newRow("empty file") << QByteArray() << QString() << QString() << QString() << 0;
 }
 

@@ -29,8 +29,8 @@ const char kHub[] = "T:  Bus=01 Lev=00 Prnt=00 Port=00 Cnt=00 Dev#=  1 Spd=480  
 const char kPrinter[] = "T:  Bus=01 Lev=01 Prnt=01 Port=02 Cnt=01 Dev#=  3 Spd=480  MxCh= 0\n"
                         "D:  Ver= 2.00 Cls=00(>ifc ) Sub=00 Prot=00 MxPS=64 #Cfgs=  1\n"
                         "P:  Vendor=1234 ProdID=5678 Rev= 1.00\n"
-                        "S:  Manufacturer=Kelpie\n"
-                        "S:  Product=LX200 Series\n"
+                        "S:  Manufacturer=Tessival\n"
+                        "S:  Product=Quillon C400 Series\n"
                         "S:  SerialNumber=Z7Q1\n"
                         "C:* #Ifs= 1 Cfg#= 1 Atr=c0 MxPwr=  2mA\n"
                         "I:* If#= 0 Alt= 0 #EPs= 2 Cls=07(print) Sub=01 Prot=02 Driver=usblp\n"
@@ -56,8 +56,8 @@ const char kOddPrinter[]
         = "T:  Bus=02 Lev=01 Prnt=01 Port=01 Cnt=01 Dev#=  2 Spd=480  MxCh= 0\n"
           "D:  Ver= 2.00 Cls=00(>ifc ) Sub=00 Prot=00 MxPS=64 #Cfgs=  1\n"
           "P:  Vendor=abcd ProdID=00ef Rev= 1.00\n"
-          "S:  Manufacturer=Kelpie\n"
-          "S:  Product=JET: LX300\n"
+          "S:  Manufacturer=Tessival\n"
+          "S:  Product=JET: C500\n"
           "S:  SerialNumber=SN=T:9\n"
           "I:* If#= 0 Alt= 0 #EPs= 2 Cls=07(print) Sub=01 Prot=02 Driver=usblp\n\n";
 
@@ -90,8 +90,8 @@ bool writeSysfsDevice(const QString &deviceDir, const QString &interfaceName,
     return writeFile(interfaceDir + QStringLiteral("/ieee1284_id"), printer.deviceId)
             && writeFile(interfaceDir + QStringLiteral("/bInterfaceClass"),
                          printer.interfaceClass + "\n")
-            && writeFile(deviceDir + QStringLiteral("/product"), "  LX200 \n  Series\n")
-            && writeFile(deviceDir + QStringLiteral("/manufacturer"), "Kelpie\n")
+            && writeFile(deviceDir + QStringLiteral("/product"), "  Quillon \n C400  Series\n")
+            && writeFile(deviceDir + QStringLiteral("/manufacturer"), "Tessival\n")
             && writeFile(deviceDir + QStringLiteral("/serial"), "Z7Q1\n")
             && writeFile(deviceDir + QStringLiteral("/idVendor"), printer.vendor + "\n")
             && writeFile(deviceDir + QStringLiteral("/idProduct"), printer.product + "\n");
@@ -107,8 +107,8 @@ QString pciDeviceDir(const QString &root, const QString &name)
     return root + QStringLiteral("/sys/devices/pci0000:00/0000:00:1d.0/usb2/%1").arg(name);
 }
 
-const SysfsPrinter kSysfsPrinter{"MFG:Kelpie;CMD:PCL;MDL:LX200 Series;CLS:PRINTER;", "07", "1234",
-                                 "5678"};
+const SysfsPrinter kSysfsPrinter{"MFG:Tessival;CMD:PCL;MDL:Quillon C400 Series;CLS:PRINTER;", "07",
+                                 "1234", "5678"};
 
 QStringList products(const QList<UsbDeviceDesc> &list)
 {
@@ -170,8 +170,8 @@ void TestDeviceReader::deviceListYieldsOnlyPrinters()
     QCOMPARE(printer.deviceInfo,
              QStringLiteral("Ver= 2.00 Cls=00(>ifc ) Sub=00 Prot=00 MxPS=64 #Cfgs=  1"));
     QCOMPARE(printer.productInfo, QStringLiteral("Vendor=1234 ProdID=5678 Rev= 1.00"));
-    QCOMPARE(printer.manufacturer, QStringLiteral("Kelpie"));
-    QCOMPARE(printer.product, QStringLiteral("LX200 Series"));
+    QCOMPARE(printer.manufacturer, QStringLiteral("Tessival"));
+    QCOMPARE(printer.product, QStringLiteral("Quillon C400 Series"));
     QCOMPARE(printer.serialNumber, QStringLiteral("Z7Q1"));
     QCOMPARE(printer.interfaces,
              QStringList{"* If#= 0 Alt= 0 #EPs= 2 Cls=07(print) Sub=01 Prot=02 Driver=usblp"});
@@ -190,7 +190,7 @@ void TestDeviceReader::stringsWithTagsDoNotSplitADevice()
     QVERIFY(writeFile(deviceList(), QByteArray(kOddPrinter) + kPrinter));
     QList<UsbDeviceDesc> list;
     QVERIFY(DeviceReader(root()).enumerateFromFile(deviceList(), list));
-    QCOMPARE(products(list), (QStringList{"JET: LX300", "LX200 Series"}));
+    QCOMPARE(products(list), (QStringList{"JET: C500", "Quillon C400 Series"}));
     QCOMPARE(list.first().serialNumber, QStringLiteral("SN=T:9"));
     QCOMPARE(list.first().vendorId, quint16(0xabcd));
     QCOMPARE(list.first().productId, quint16(0x00ef));
@@ -202,7 +202,7 @@ void TestDeviceReader::deviceWithoutProductStopsThePass()
     LogCapture log;
     QList<UsbDeviceDesc> list;
     QVERIFY(!DeviceReader(root()).enumerateFromFile(deviceList(), list));
-    QCOMPARE(products(list), QStringList{"LX200 Series"});
+    QCOMPARE(products(list), QStringList{"Quillon C400 Series"});
     QVERIFY(log.contains(QStringLiteral("Empty product -- stop enumeration!")));
 }
 
@@ -214,7 +214,7 @@ void TestDeviceReader::firstDeviceListFileIsRead()
     QVERIFY(QDir().mkpath(root() + QStringLiteral("/proc/bus/usb/devices.d")));
     LogCapture log;
     const QList<UsbDeviceDesc> list = DeviceReader(root()).enumerate();
-    QCOMPARE(products(list), QStringList{"LX200 Series"});
+    QCOMPARE(products(list), QStringList{"Quillon C400 Series"});
     QVERIFY(log.contains(QStringLiteral("DeviceReader::enumerate()")));
     QVERIFY(!log.contains(QStringLiteral("enumerateByCommand")));
     QVERIFY(!log.contains(QStringLiteral("1st attempt failed")));
@@ -251,7 +251,7 @@ void TestDeviceReader::failedRetryKeepsPrintersFoundBeforeIt()
     LogCapture log;
     const QList<UsbDeviceDesc> list = DeviceReader(root()).enumerate();
     // The first attempt's printer was dropped before the retry, which found it again.
-    QCOMPARE(products(list), QStringList{"LX200 Series"});
+    QCOMPARE(products(list), QStringList{"Quillon C400 Series"});
     QCOMPARE(list.first().topology.left(6), QStringLiteral("Bus=01"));
     QVERIFY(log.contains(QStringLiteral("2nd attempt failed. Sorry...")));
     QVERIFY(!log.contains(QStringLiteral("enumerateByCommand")));
@@ -269,7 +269,7 @@ void TestDeviceReader::retrySeesStringsTheKernelReadLate()
     // The kernel has now read the strings of the new device.
     QVERIFY(writeFile(deviceList(), QByteArray(kHub) + kOddPrinter + kPrinter));
     QVERIFY(reader->wait(10000));
-    QCOMPARE(products(list), (QStringList{"JET: LX300", "LX200 Series"}));
+    QCOMPARE(products(list), (QStringList{"JET: C500", "Quillon C400 Series"}));
     QVERIFY(!log.contains(QStringLiteral("2nd attempt failed")));
     QVERIFY(!log.contains(QStringLiteral("enumerateByCommand")));
 }
@@ -294,15 +294,15 @@ void TestDeviceReader::withoutDeviceListClassGlobComesFirst()
     const QList<UsbDeviceDesc> list = DeviceReader(root()).enumerate();
     QCOMPARE(list.size(), 1);
     const UsbDeviceDesc &printer = list.first();
-    QCOMPARE(printer.product, QStringLiteral("LX200 Series"));
-    QCOMPARE(printer.manufacturer, QStringLiteral("Kelpie"));
+    QCOMPARE(printer.product, QStringLiteral("Quillon C400 Series"));
+    QCOMPARE(printer.manufacturer, QStringLiteral("Tessival"));
     QCOMPARE(printer.serialNumber, QStringLiteral("Z7Q1"));
     QCOMPARE(printer.productInfo, QStringLiteral("Vendor=1234 ProdID=5678"));
     QCOMPARE(printer.vendorId, quint16(0x1234));
     QCOMPARE(printer.productId, quint16(0x5678));
     QCOMPARE(printer.interfaces, QStringList{"Cls=07"});
     QCOMPARE(printer.ieee1284_id,
-             QStringLiteral("MFG:Kelpie;CMD:PCL;MDL:LX200 Series;CLS:PRINTER;"));
+             QStringLiteral("MFG:Tessival;CMD:PCL;MDL:Quillon C400 Series;CLS:PRINTER;"));
     QCOMPARE(printer.topology, QStringLiteral("Bus="));
     const QString interfaceDir
             = classDeviceDir(root(), QStringLiteral("usbdev1.3")) + QStringLiteral("/1-2:1.0");
@@ -334,12 +334,13 @@ void TestDeviceReader::sysfsPrinterTest_data()
     QTest::addColumn<QByteArray>("interfaceClass");
     QTest::addColumn<bool>("printer");
     QTest::newRow("class 07 without class key")
-            << QByteArray("MFG:Kelpie;MDL:LX200;") << QByteArray("07") << true;
+            << QByteArray("MFG:Tessival;MDL:QuillonC400;") << QByteArray("07") << true;
     QTest::newRow("CLASS:PRINTER on a vendor interface")
-            << QByteArray("MFG:Kelpie;CLASS:PRINTER;") << QByteArray("ff") << true;
+            << QByteArray("MFG:Tessival;CLASS:PRINTER;") << QByteArray("ff") << true;
     QTest::newRow("CLS:PRINTER without class file")
             << QByteArray("CLS:PRINTER;") << QByteArray() << true;
-    QTest::newRow("neither") << QByteArray("MFG:Kelpie;CLS:SCANNER;") << QByteArray("06") << false;
+    QTest::newRow("neither") << QByteArray("MFG:Tessival;CLS:SCANNER;") << QByteArray("06")
+                             << false;
     QTest::newRow("empty id file") << QByteArray() << QByteArray("08") << false;
 }
 
@@ -381,8 +382,9 @@ void TestDeviceReader::emptyCommandOutputAddsNothing()
 void TestDeviceReader::readAttributeSimplifiesWholeFile()
 {
     const QString path = root() + QStringLiteral("/attribute");
-    QVERIFY(writeFile(path, "  MFG:Kelpie;\n\tCMD:PCL;   MDL:LX200;  \n"));
-    QCOMPARE(DeviceReader::readAttribute(path), QStringLiteral("MFG:Kelpie; CMD:PCL; MDL:LX200;"));
+    QVERIFY(writeFile(path, "  MFG:Tessival;\n\tCMD:PCL;   MDL:QuillonC400;  \n"));
+    QCOMPARE(DeviceReader::readAttribute(path),
+             QStringLiteral("MFG:Tessival; CMD:PCL; MDL:QuillonC400;"));
     // Longer than one read.
     QByteArray longId = "MDL:" + QByteArray(3000, 'x') + ";";
     QVERIFY(writeFile(path, longId + "\n"));

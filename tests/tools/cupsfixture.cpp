@@ -207,7 +207,7 @@ CupsFixture::~CupsFixture()
 
 QString CupsFixture::projectPpd()
 {
-    return QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/kelpie_lx200.ppd");
+    return QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/tessival_quillon_c400.ppd");
 }
 
 int CupsFixture::run(const QString &program, const QStringList &arguments, QString *output)
