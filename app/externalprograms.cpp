@@ -29,7 +29,9 @@ QString tr(const char *text)
     return QCoreApplication::translate("ExternalPrograms", text);
 }
 
-QString shellWord(const QString &word)
+} // namespace
+
+QString shellQuoted(const QString &word)
 {
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
     if (plain.match(word).hasMatch())
@@ -38,8 +40,6 @@ QString shellWord(const QString &word)
     quoted.replace(QLatin1String("'"), QLatin1String("'\\''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
-
-} // namespace
 
 QStringList browserSearchList()
 {
@@ -55,9 +55,9 @@ void setBrowserSearchList(const QStringList &paths)
 
 QString commandLineText(const QString &program, const QStringList &arguments)
 {
-    QStringList words{shellWord(program)};
+    QStringList words{shellQuoted(program)};
     for (const QString &argument : arguments)
-        words.append(shellWord(argument));
+        words.append(shellQuoted(argument));
     return words.join(QLatin1Char(' '));
 }
 

@@ -1,5 +1,6 @@
 #include "discovery/devicereader.h"
 
+#include "app/externalprograms.h"
 #include "app/functions.h"
 #include "discovery/rawfile.h"
 
@@ -18,17 +19,7 @@ namespace {
 const int kRetryPauseSeconds = 1;
 const int kAttributeChunk = 1024;
 
-// The rest of the first line holding the tag and a colon.
-QString field(const QStringList &lines, const QString &tag)
-{
-    const QString marker = tag + QLatin1Char(':');
-    for (const QString &line : lines) {
-        if (line.contains(marker))
-            return line.split(marker).last().trimmed();
-    }
-    return QString();
-}
-
+// The rest of every line holding the tag and a colon, in order.
 QStringList fields(const QStringList &lines, const QString &tag)
 {
     const QString marker = tag + QLatin1Char(':');
@@ -38,6 +29,12 @@ QStringList fields(const QStringList &lines, const QString &tag)
             found.append(line.split(marker).last().trimmed());
     }
     return found;
+}
+
+QString field(const QStringList &lines, const QString &tag)
+{
+    const QStringList found = fields(lines, tag);
+    return found.isEmpty() ? QString() : found.first();
 }
 
 // The value of "key=" in the first field that has it.
@@ -68,13 +65,6 @@ void takeIds(UsbDeviceDesc &device)
 {
     device.productId = hexId(device.productInfo, QStringLiteral("ProdID"));
     device.vendorId = hexId(device.productInfo, QStringLiteral("Vendor"));
-}
-
-QString shellQuoted(const QString &text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1String("'"), QLatin1String("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 // The ls command of one glob below root; exactly the plain command for the machine itself.

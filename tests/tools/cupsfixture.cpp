@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -114,6 +115,18 @@ void removeOrphanQueues()
 
 int g_fixtureSerial = 0;
 
+// The administration programs live in sbin, which a user's PATH may lack.
+QString executable(const QString &name)
+{
+    const QString found = QStandardPaths::findExecutable(name);
+    if (!found.isEmpty())
+        return found;
+    const QString system = QStandardPaths::findExecutable(
+            name,
+            {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin")});
+    return system.isEmpty() ? name : system;
+}
+
 } // namespace
 
 LoopbackPrinterPort::LoopbackPrinterPort()
@@ -215,7 +228,7 @@ int CupsFixture::run(const QString &program, const QStringList &arguments, QStri
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
-    process.start(program, arguments);
+    process.start(executable(program), arguments);
     if (!process.waitForFinished(kCommandTimeoutMs)) {
         process.kill();
         process.waitForFinished(kCommandTimeoutMs);
@@ -252,7 +265,7 @@ bool CupsFixture::acquireServer()
         cupsd.setStandardInputFile(QProcess::nullDevice());
         cupsd.setStandardOutputFile(QProcess::nullDevice());
         cupsd.setStandardErrorFile(QProcess::nullDevice());
-        cupsd.start(QStringLiteral("cupsd"), {});
+        cupsd.start(executable(QStringLiteral("cupsd")), {});
         if (!cupsd.waitForFinished(kServerTimeoutMs) || cupsd.exitCode() != 0) {
             m_error = QStringLiteral("cupsd did not start: %1").arg(cupsd.errorString());
             return false;
