@@ -54,6 +54,7 @@ private Q_SLOTS:
     void realJobsAreListedWithTheirStates();
     void heldJobIsNotActiveButPendingAndProcessingAre();
     void jobQueriesWaitForEachOther();
+    void threadEndsSafelyAfterItsCupsObject();
     void withoutLibraryEverythingIsEmpty();
     void libraryWithoutCupsFunctionsGivesEmptyResults();
     void serverDownGivesEmptyResults();
@@ -352,6 +353,22 @@ void TestCups::jobQueriesWaitForEachOther()
         QVERIFY(!other->wait(300));
     }
     QVERIFY(other->wait(10000));
+}
+
+void TestCups::threadEndsSafelyAfterItsCupsObject()
+{
+    // The library keeps per-thread state and cleans it up when the thread ends, after the last
+    // CUPS object of the process is gone.
+    std::unique_ptr<QThread> thread(QThread::create([] {
+        auto cups = std::make_unique<CUPS>();
+        cups->getJobs(false, true);
+        cups->getDevices();
+    }));
+    thread->start();
+    QVERIFY(thread->wait(30000));
+    thread.reset();
+    CUPS again;
+    QVERIFY(again.isLoaded());
 }
 
 void TestCups::withoutLibraryEverythingIsEmpty()
