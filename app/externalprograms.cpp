@@ -1,0 +1,95 @@
+#include "app/externalprograms.h"
+
+#include "app/functions.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QProcess>
+#include <QRegularExpression>
+
+namespace {
+
+QMutex g_browsersMutex;
+QStringList g_browsers;
+
+QStringList defaultBrowsers()
+{
+    return {QStringLiteral("/usr/bin/firefox"),        QStringLiteral("/usr/bin/mozilla"),
+            QStringLiteral("/usr/bin/konqueror"),      QStringLiteral("/opt/kde3/bin/konqueror"),
+            QStringLiteral("/usr/bin/galeon"),         QStringLiteral("/usr/bin/opera"),
+            QStringLiteral("/usr/bin/netscape"),       QStringLiteral("/usr/bin/epiphany"),
+            QStringLiteral("/usr/bin/mozilla-firefox")};
+}
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ExternalPrograms", text);
+}
+
+} // namespace
+
+QString shellQuoted(const QString &word)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
+    if (plain.match(word).hasMatch())
+        return word;
+    QString quoted = word;
+    quoted.replace(QLatin1String("'"), QLatin1String("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QStringList browserSearchList()
+{
+    QMutexLocker lock(&g_browsersMutex);
+    return g_browsers.isEmpty() ? defaultBrowsers() : g_browsers;
+}
+
+void setBrowserSearchList(const QStringList &paths)
+{
+    QMutexLocker lock(&g_browsersMutex);
+    g_browsers = paths;
+}
+
+QString commandLineText(const QString &program, const QStringList &arguments)
+{
+    QStringList words{shellQuoted(program)};
+    for (const QString &argument : arguments)
+        words.append(shellQuoted(argument));
+    return words.join(QLatin1Char(' '));
+}
+
+bool startProgramDetached(const QString &program, const QStringList &arguments, qint64 *pid)
+{
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    // Detached programs must not read the terminal we were started from.
+    process.setStandardInputFile(QProcess::nullDevice());
+    return process.startDetached(pid);
+}
+
+void StartWebBrowser(const QString &address)
+{
+    QString browser;
+    for (const QString &path : browserSearchList()) {
+        if (QFileInfo::exists(path)) {
+            browser = path;
+            break;
+        }
+    }
+    if (browser.isEmpty()) {
+        QMessageBox::warning(nullptr, tr("Warning"),
+                             tr("Web browser not found.\nUse that address:\n%1").arg(address));
+        return;
+    }
+    const QByteArray command
+            = (commandLineText(browser, {address}) + QStringLiteral(" &")).toLocal8Bit();
+    debugPrintf("StartWebBrowser command : \"%s\"", command.constData());
+    if (!startProgramDetached(browser, {address})) {
+        qWarning("Unable to execute command %s", command.constData());
+        QMessageBox::warning(nullptr, tr("About"), tr("Error starting %1").arg(browser));
+    }
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The browsers tried in order; the first that exists is used.
+QStringList browserSearchList();
+// Replaces the search list (tests); an empty list restores the built-in one.
+void setBrowserSearchList(const QStringList &paths);
+
+// The word as a shell must read it: quoted unless it is plain.
+QString shellQuoted(const QString &word);
+
+// The command as it would read typed into a shell, each word quoted where needed; for the log.
+QString commandLineText(const QString &program, const QStringList &arguments);
+
+// Starts a program detached, never waited for, with exactly these arguments: no shell sees
+// them, so no text taken from a printer or a file is ever run as a command. Logs nothing;
+// false when the program cannot be started.
+bool startProgramDetached(const QString &program, const QStringList &arguments,
+                          qint64 *pid = nullptr);
+
+// Opens the address in the first browser found, or tells the user why it cannot.
+void StartWebBrowser(const QString &address);

@@ -1,0 +1,350 @@
+#include "discovery/cups.h"
+
+#include "app/functions.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <cstring>
+#include <ctime>
+#include <dlfcn.h>
+
+namespace {
+
+// The library's types are opaque here; only cups_job_t and the head of cups_lang_t are read,
+// and both are part of its stable public interface.
+struct CupsJobRecord
+{
+    int id;
+    char *dest;
+    char *title;
+    char *user;
+    char *format;
+    int state;
+    int size;
+    int priority;
+    time_t completedTime;
+    time_t creationTime;
+    time_t processingTime;
+};
+
+struct CupsLanguageHead
+{
+    void *next;
+    int used;
+    int encoding;
+    char language[16];
+};
+
+// IPP values used by the queue list.
+const int kOperationCupsGetPrinters = 0x4002;
+const int kTagOperation = 0x01;
+const int kTagPrinter = 0x04;
+const int kTagName = 0x42;
+const int kTagKeyword = 0x44;
+const int kTagUri = 0x45;
+const int kTagCharset = 0x47;
+const int kTagLanguage = 0x48;
+// Above successful-ok-conflicting-attributes the request failed.
+const int kLastSuccessStatus = 0x0002;
+// client-error-not-found: the server has no queues at all.
+const int kStatusNotFound = 0x0406;
+
+const int kIppPending = 3;
+const int kIppProcessing = 5;
+const int kWhichJobsActive = 0;
+const int kWhichJobsCompleted = 1;
+
+const char *const kRequestedAttributes[]
+        = {"printer-name", "printer-uri-supported", "device-uri", "printer-info"};
+
+using GetJobsFn = int (*)(CupsJobRecord **, const char *, int, int);
+using FreeJobsFn = void (*)(int, CupsJobRecord *);
+using ServerFn = const char *(*)();
+using EncryptionFn = int (*)();
+using DoFileRequestFn = void *(*)(void *, void *, const char *, const char *);
+using LangEncodingFn = const char *(*)(void *);
+using LangGetFn = void *(*)(const char *);
+using HttpCloseFn = void (*)(void *);
+using HttpConnectEncryptFn = void *(*)(const char *, int, int);
+using IppNewFn = void *(*)();
+using IppAddStringFn = void *(*)(void *, int, int, const char *, const char *, const char *);
+using IppAddStringsFn
+        = void *(*)(void *, int, int, const char *, int, const char *, const char *const *);
+using IppDeleteFn = void (*)(void *);
+using IppPortFn = int (*)();
+using IppSetIntFn = int (*)(void *, int);
+using IppAttributeFn = void *(*)(void *);
+using IppGetNameFn = const char *(*)(void *);
+using IppGetTagFn = int (*)(void *);
+using IppGetStringFn = const char *(*)(void *, int, const char **);
+using IppGetStatusCodeFn = int (*)(void *);
+
+QMutex g_namesMutex;
+QStringList g_libraryNames;
+
+QStringList defaultLibraryNames()
+{
+    return {QStringLiteral("libcups.so"), QStringLiteral("libcups.so.2")};
+}
+
+QString ppdValue(const QStringList &lines, const QString &key)
+{
+    const QString tag = key + QLatin1Char(':');
+    for (const QString &line : lines) {
+        if (!line.contains(tag))
+            continue;
+        QString value = line.split(QLatin1Char(':')).last();
+        value.remove(QLatin1Char('"'));
+        return value.trimmed();
+    }
+    return QString();
+}
+
+} // namespace
+
+struct CUPS::EntryPoints
+{
+    GetJobsFn cupsGetJobs = nullptr;
+    FreeJobsFn cupsFreeJobs = nullptr;
+    ServerFn cupsServer = nullptr;
+    EncryptionFn cupsEncryption = nullptr;
+    DoFileRequestFn cupsDoFileRequest = nullptr;
+    LangEncodingFn cupsLangEncoding = nullptr;
+    LangGetFn cupsLangGet = nullptr;
+    HttpCloseFn httpClose = nullptr;
+    HttpConnectEncryptFn httpConnectEncrypt = nullptr;
+    IppNewFn ippNew = nullptr;
+    IppAddStringFn ippAddString = nullptr;
+    IppAddStringsFn ippAddStrings = nullptr;
+    IppDeleteFn ippDelete = nullptr;
+    IppPortFn ippPort = nullptr;
+    // Since CUPS 2 a request can only be built and a reply only walked through these.
+    IppSetIntFn ippSetOperation = nullptr;
+    IppSetIntFn ippSetRequestId = nullptr;
+    IppAttributeFn ippFirstAttribute = nullptr;
+    IppAttributeFn ippNextAttribute = nullptr;
+    IppGetNameFn ippGetName = nullptr;
+    IppGetTagFn ippGetGroupTag = nullptr;
+    IppGetTagFn ippGetValueTag = nullptr;
+    IppGetStringFn ippGetString = nullptr;
+    IppGetStatusCodeFn ippGetStatusCode = nullptr;
+};
+
+CUPS::CUPS()
+    : m_entries(std::make_unique<EntryPoints>())
+{
+    for (const QString &name : libraryNames()) {
+        // Never unmapped: the library keeps per-thread state whose destructors run at thread
+        // exit, which would jump into an unloaded library.
+        m_handle = dlopen(QFile::encodeName(name).constData(), RTLD_LAZY | RTLD_NODELETE);
+        if (m_handle)
+            break;
+    }
+    if (!m_handle)
+        debugPrintf("CUPS(): invalid libcups handle!");
+}
+
+CUPS::~CUPS()
+{
+    if (m_handle)
+        dlclose(m_handle);
+}
+
+QStringList CUPS::libraryNames()
+{
+    QMutexLocker lock(&g_namesMutex);
+    return g_libraryNames.isEmpty() ? defaultLibraryNames() : g_libraryNames;
+}
+
+void CUPS::setLibraryNames(const QStringList &names)
+{
+    QMutexLocker lock(&g_namesMutex);
+    g_libraryNames = names;
+}
+
+QMutex &CUPS::jobMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+template<typename Function>
+bool CUPS::resolve(Function &entry, const char *symbol)
+{
+    if (!entry && m_handle)
+        entry = reinterpret_cast<Function>(dlsym(m_handle, symbol));
+    return entry != nullptr;
+}
+
+QString CUPS::deviceKey(const QString &deviceUri)
+{
+    const qsizetype colon = deviceUri.indexOf(QLatin1Char(':'));
+    return colon < 0 ? QString() : deviceUri.mid(colon + 1);
+}
+
+DeviceDict CUPS::getDevices(const QStringList &filter)
+{
+    DeviceDict devices;
+    EntryPoints &e = *m_entries;
+    const bool resolved = resolve(e.cupsServer, "cupsServer")
+            && resolve(e.cupsEncryption, "cupsEncryption")
+            && resolve(e.cupsDoFileRequest, "cupsDoFileRequest")
+            && resolve(e.cupsLangEncoding, "cupsLangEncoding")
+            && resolve(e.cupsLangGet, "cupsLangGet") && resolve(e.httpClose, "httpClose")
+            && resolve(e.httpConnectEncrypt, "httpConnectEncrypt") && resolve(e.ippNew, "ippNew")
+            && resolve(e.ippAddString, "ippAddString") && resolve(e.ippAddStrings, "ippAddStrings")
+            && resolve(e.ippDelete, "ippDelete") && resolve(e.ippPort, "ippPort")
+            && resolve(e.ippSetOperation, "ippSetOperation")
+            && resolve(e.ippSetRequestId, "ippSetRequestId")
+            && resolve(e.ippFirstAttribute, "ippFirstAttribute")
+            && resolve(e.ippNextAttribute, "ippNextAttribute")
+            && resolve(e.ippGetName, "ippGetName") && resolve(e.ippGetGroupTag, "ippGetGroupTag")
+            && resolve(e.ippGetValueTag, "ippGetValueTag")
+            && resolve(e.ippGetString, "ippGetString")
+            && resolve(e.ippGetStatusCode, "ippGetStatusCode");
+    if (!resolved)
+        return devices;
+
+    void *http = e.httpConnectEncrypt(e.cupsServer(), e.ippPort(), e.cupsEncryption());
+    if (!http) {
+        debugPrintf("Unable to connect to server");
+        return devices;
+    }
+
+    void *request = e.ippNew();
+    e.ippSetOperation(request, kOperationCupsGetPrinters);
+    e.ippSetRequestId(request, 1);
+    void *language = e.cupsLangGet(nullptr);
+    const char *charset = language ? e.cupsLangEncoding(language) : "utf-8";
+    const char *languageName
+            = language ? static_cast<const CupsLanguageHead *>(language)->language : "en";
+    e.ippAddString(request, kTagOperation, kTagCharset, "attributes-charset", nullptr, charset);
+    e.ippAddString(request, kTagOperation, kTagLanguage, "attributes-natural-language", nullptr,
+                   languageName);
+    e.ippAddStrings(request, kTagOperation, kTagKeyword, "requested-attributes",
+                    int(std::size(kRequestedAttributes)), nullptr, kRequestedAttributes);
+
+    // The request belongs to the library from here on, whatever the outcome.
+    void *response = e.cupsDoFileRequest(http, request, "/", nullptr);
+    if (!response) {
+        debugPrintf("CUPS: can't get response");
+    } else if (const int status = e.ippGetStatusCode(response); status == kStatusNotFound) {
+        // The answer of a server without any queue.
+    } else if (status > kLastSuccessStatus) {
+        debugPrintf("CUPS: get devices failed");
+    } else {
+        void *attribute = e.ippFirstAttribute(response);
+        while (attribute) {
+            while (attribute && e.ippGetGroupTag(attribute) != kTagPrinter)
+                attribute = e.ippNextAttribute(response);
+            if (!attribute)
+                break;
+            const char *name = nullptr;
+            const char *printerUri = nullptr;
+            const char *deviceUri = nullptr;
+            for (; attribute && e.ippGetGroupTag(attribute) == kTagPrinter;
+                 attribute = e.ippNextAttribute(response)) {
+                const char *attributeName = e.ippGetName(attribute);
+                if (!attributeName)
+                    continue;
+                const int valueTag = e.ippGetValueTag(attribute);
+                if (valueTag == kTagName && !strcmp(attributeName, "printer-name"))
+                    name = e.ippGetString(attribute, 0, nullptr);
+                else if (valueTag == kTagUri && !strcmp(attributeName, "printer-uri-supported"))
+                    printerUri = e.ippGetString(attribute, 0, nullptr);
+                else if (valueTag == kTagUri && !strcmp(attributeName, "device-uri"))
+                    deviceUri = e.ippGetString(attribute, 0, nullptr);
+            }
+            if (!name)
+                continue;
+            const QString queue = QString::fromUtf8(name);
+            if (!filter.isEmpty() && !filter.contains(queue))
+                continue;
+            const QString uri = QString::fromUtf8(deviceUri);
+            devices.insert(deviceKey(uri), Device(queue, uri, QString::fromUtf8(printerUri)));
+        }
+    }
+    if (response)
+        e.ippDelete(response);
+    e.httpClose(http);
+    return devices;
+}
+
+PpdInfo CUPS::ppdSummary(const QByteArray &ppdText)
+{
+    const QStringList lines = QString::fromUtf8(ppdText).split(QLatin1Char('\n'));
+    PpdInfo info;
+    info.model = ppdValue(lines, QStringLiteral("*ShortNickName"));
+    info.manufacturer = ppdValue(lines, QStringLiteral("*Manufacturer"));
+    info.product = ppdValue(lines, QStringLiteral("*Product"));
+    bool ok = false;
+    info.modelNumber = ppdValue(lines, QStringLiteral("*cupsModelNumber")).toInt(&ok, 10);
+    if (!ok)
+        info.modelNumber = 0;
+    if (info.model.startsWith(info.manufacturer))
+        info.model = info.model.mid(info.manufacturer.size()).simplified();
+    return info;
+}
+
+PpdInfo CUPS::getPrinterDescription2(const QString &name)
+{
+    if (!m_handle)
+        return PpdInfo();
+    const QByteArray queue = name.toUtf8();
+    QFile file(QStringLiteral("/etc/cups/ppd/%1.ppd").arg(name));
+    if (!file.exists()) {
+        debugPrintf("CUPS::getPrinterDescription2(%s) ppd file doesn't exist", queue.constData());
+        return PpdInfo();
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        debugPrintf("CUPS::getPrinterDescription2(%s) can't open ppd file", queue.constData());
+        return PpdInfo();
+    }
+    return ppdSummary(file.readAll());
+}
+
+bool CUPS::resolveJobFunctions()
+{
+    return resolve(m_entries->cupsGetJobs, "cupsGetJobs")
+            && resolve(m_entries->cupsFreeJobs, "cupsFreeJobs");
+}
+
+int CUPS::forEachJob(const char *dest, bool myJobsOnly, bool completed,
+                     const std::function<void(int, const char *, int)> &visit)
+{
+    CupsJobRecord *jobs = nullptr;
+    const int count = m_entries->cupsGetJobs(&jobs, dest, myJobsOnly ? 1 : 0,
+                                             completed ? kWhichJobsCompleted : kWhichJobsActive);
+    for (int i = 0; i < count && jobs; ++i)
+        visit(jobs[i].id, jobs[i].dest, jobs[i].state);
+    if (jobs)
+        m_entries->cupsFreeJobs(count, jobs);
+    return count;
+}
+
+bool CUPS::hasActiveJobs(const QString &name, bool myJobsOnly)
+{
+    QMutexLocker lock(&jobMutex());
+    if (!resolveJobFunctions())
+        return false;
+    bool active = false;
+    forEachJob(name.toUtf8().constData(), myJobsOnly, false, [&](int, const char *, int state) {
+        active = active || state == kIppPending || state == kIppProcessing;
+    });
+    return active;
+}
+
+QList<CupsJob> CUPS::getJobs(bool myJobsOnly, bool completed)
+{
+    QMutexLocker lock(&jobMutex());
+    QList<CupsJob> list;
+    if (!resolveJobFunctions())
+        return list;
+    forEachJob(nullptr, myJobsOnly, completed, [&](int id, const char *dest, int state) {
+        list.append(CupsJob(id, QString::fromUtf8(dest), CupsJob::stateFromIpp(state), completed));
+    });
+    return list;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "discovery/cupsjob.h"
+#include "discovery/device.h"
+
+#include <QList>
+#include <QMultiMap>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QMutex;
+
+// Queue records keyed by the part of their device URI after the first ':' (the empty key for
+// a queue without device URI); one key may hold several queues.
+using DeviceDict = QMultiMap<QString, Device>;
+
+// The CUPS client library, loaded when the object is made. Without the library every
+// operation answers its empty result, so the program runs on machines without CUPS.
+// One object per thread; the job operations are serialized across all objects.
+class CUPS
+{
+public:
+    CUPS();
+    ~CUPS();
+    CUPS(const CUPS &) = delete;
+    CUPS &operator=(const CUPS &) = delete;
+
+    bool isLoaded() const { return m_handle != nullptr; }
+
+    // The print queues, limited to the names in the filter when it is not empty.
+    DeviceDict getDevices(const QStringList &filter = QStringList());
+    // The summary of the queue's PPD file; empty without library or readable file.
+    PpdInfo getPrinterDescription2(const QString &name);
+    // A job of the queue is pending or processing.
+    bool hasActiveJobs(const QString &name, bool myJobsOnly);
+    // The jobs of all queues: the unfinished ones, or the finished ones when completed is set.
+    QList<CupsJob> getJobs(bool myJobsOnly, bool completed);
+
+    // The summary read from the text of a PPD file.
+    static PpdInfo ppdSummary(const QByteArray &ppdText);
+    // The dictionary key of a queue with that device URI.
+    static QString deviceKey(const QString &deviceUri);
+
+    // The library file names tried in order. Tests set names that do not exist to see the
+    // program without CUPS; an empty list restores the default. Applies to objects made later.
+    static QStringList libraryNames();
+    static void setLibraryNames(const QStringList &names);
+
+    // Held by each job operation for its whole run.
+    static QMutex &jobMutex();
+
+private:
+    struct EntryPoints;
+
+    template<typename Function>
+    bool resolve(Function &entry, const char *symbol);
+    bool resolveJobFunctions();
+    // Runs cupsGetJobs and hands each job (id, destination, IPP state) to the visitor.
+    int forEachJob(const char *dest, bool myJobsOnly, bool completed,
+                   const std::function<void(int, const char *, int)> &visit);
+
+    void *m_handle = nullptr;
+    std::unique_ptr<EntryPoints> m_entries;
+};

@@ -1,0 +1,201 @@
+// Starting the web browser: the search list, the argument that arrives, and what the user is told.
+#include "app/externalprograms.h"
+#include "tests/tools/logcapture.h"
+#include "tests/tools/messageboxcatcher.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A browser that writes the number of its arguments and the arguments, each ended by a NUL,
+// to "<its path>.args" (replaced by rename, so the file is whole once it is there).
+const char kStandIn[] = "#!/bin/sh\n"
+                        "printf '%s\\0' \"$#\" \"$@\" > \"$0.args.tmp\"\n"
+                        "mv \"$0.args.tmp\" \"$0.args\"\n";
+
+bool writeFile(const QString &path, const QByteArray &text, QFile::Permissions permissions)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size()
+            && file.setPermissions(permissions);
+}
+
+const QFile::Permissions kExecutable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+QStringList recordedArguments(const QString &browser)
+{
+    QFile file(browser + QStringLiteral(".args"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList words;
+    for (const QByteArray &word : file.readAll().split('\0'))
+        words.append(QString::fromUtf8(word));
+    words.removeLast(); // after the last NUL
+    return words;
+}
+
+} // namespace
+
+class TestExternalPrograms : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void builtInSearchListOrder();
+    void firstExistingBrowserIsUsed();
+    void hostileAddressArrivesAsOneArgumentAndRunsNothing();
+    void withoutBrowserTheUserGetsTheAddress();
+    void browserThatCannotStartIsReported();
+    void commandLineReadsAsAShellWould_data();
+    void commandLineReadsAsAShellWould();
+    void programStartsDetachedWithItsArguments();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestExternalPrograms::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestExternalPrograms::cleanup()
+{
+    setBrowserSearchList({});
+}
+
+void TestExternalPrograms::builtInSearchListOrder()
+{
+    const QStringList expected{
+            "/usr/bin/firefox",        "/usr/bin/mozilla",  "/usr/bin/konqueror",
+            "/opt/kde3/bin/konqueror", "/usr/bin/galeon",   "/usr/bin/opera",
+            "/usr/bin/netscape",       "/usr/bin/epiphany", "/usr/bin/mozilla-firefox"};
+    QCOMPARE(browserSearchList(), expected);
+    setBrowserSearchList({path(QStringLiteral("x"))});
+    QCOMPARE(browserSearchList(), QStringList{path(QStringLiteral("x"))});
+    setBrowserSearchList({});
+    QCOMPARE(browserSearchList(), expected);
+}
+
+void TestExternalPrograms::firstExistingBrowserIsUsed()
+{
+    const QString first = path(QStringLiteral("firefox"));
+    const QString second = path(QStringLiteral("mozilla"));
+    QVERIFY(writeFile(first, kStandIn, kExecutable));
+    QVERIFY(writeFile(second, kStandIn, kExecutable));
+    setBrowserSearchList({path(QStringLiteral("absent")), first, second});
+
+    LogCapture log;
+    MessageBoxCatcher boxes;
+    const QString address = QStringLiteral("file:///opt/Pellar/share/help/start_here.htm");
+    StartWebBrowser(address);
+    QTRY_COMPARE_WITH_TIMEOUT(recordedArguments(first), (QStringList{"1", address}), 10000);
+    QVERIFY(!QFile::exists(second + QStringLiteral(".args")));
+    QVERIFY2(log.contains(
+                     QStringLiteral("StartWebBrowser command : \"%1 %2 &\"").arg(first, address)),
+             qPrintable(log.text()));
+    QVERIFY(boxes.boxes().isEmpty());
+}
+
+void TestExternalPrograms::hostileAddressArrivesAsOneArgumentAndRunsNothing()
+{
+    const QString browser = path(QStringLiteral("browser"));
+    QVERIFY(writeFile(browser, kStandIn, kExecutable));
+    setBrowserSearchList({browser});
+    // What a printer's status description could put into a supply-order address.
+    const QString marker = path(QStringLiteral("ran"));
+    const QString address
+            = QStringLiteral("http://127.0.0.1/order?item=K 1&name='x\"y';touch %1-semicolon;"
+                             "$(touch %1-substitution)`touch %1-backquote` | touch %1-pipe &")
+                      .arg(marker);
+
+    LogCapture log;
+    MessageBoxCatcher boxes;
+    StartWebBrowser(address);
+    QTRY_COMPARE_WITH_TIMEOUT(recordedArguments(browser), (QStringList{"1", address}), 10000);
+    for (const char *suffix : {"-semicolon", "-substitution", "-backquote", "-pipe"})
+        QVERIFY2(!QFile::exists(marker + QLatin1String(suffix)), suffix);
+    // The log shows the command quoted, as a shell would have to read it.
+    QString quoted = address;
+    quoted.replace(QLatin1String("'"), QLatin1String("'\\''"));
+    QVERIFY2(
+            log.contains(
+                    QStringLiteral("StartWebBrowser command : \"%1 '%2' &\"").arg(browser, quoted)),
+            qPrintable(log.text()));
+    QVERIFY(boxes.boxes().isEmpty());
+}
+
+void TestExternalPrograms::withoutBrowserTheUserGetsTheAddress()
+{
+    setBrowserSearchList({path(QStringLiteral("firefox")), path(QStringLiteral("opera"))});
+    LogCapture log;
+    MessageBoxCatcher boxes;
+    StartWebBrowser(QStringLiteral("'https://127.0.0.1/order?a=1'"));
+    QCOMPARE(boxes.boxes().size(), 1);
+    QCOMPARE(boxes.boxes().first().caption, QStringLiteral("Warning"));
+    QCOMPARE(boxes.boxes().first().text,
+             QStringLiteral(
+                     "Web browser not found.\nUse that address:\n'https://127.0.0.1/order?a=1'"));
+    QVERIFY(!log.contains(QStringLiteral("StartWebBrowser command")));
+}
+
+void TestExternalPrograms::browserThatCannotStartIsReported()
+{
+    // There, but not a program.
+    const QString browser = path(QStringLiteral("firefox"));
+    QVERIFY(writeFile(browser, "not a program", QFile::ReadOwner | QFile::WriteOwner));
+    setBrowserSearchList({browser, path(QStringLiteral("opera"))});
+    LogCapture log;
+    MessageBoxCatcher boxes;
+    StartWebBrowser(QStringLiteral("file:///help.htm"));
+    QCOMPARE(boxes.boxes().size(), 1);
+    QCOMPARE(boxes.boxes().first().caption, QStringLiteral("About"));
+    QCOMPARE(boxes.boxes().first().text, QStringLiteral("Error starting %1").arg(browser));
+    QVERIFY(log.contains(
+            QStringLiteral("StartWebBrowser command : \"%1 file:///help.htm &\"").arg(browser)));
+    QVERIFY2(
+            log.contains(
+                    QStringLiteral("Unable to execute command %1 file:///help.htm &").arg(browser)),
+            qPrintable(log.text()));
+}
+
+void TestExternalPrograms::commandLineReadsAsAShellWould_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain words") << QStringList{"/dev/usb/lp0", "LX200", "--x=1,2"}
+                                 << "/usr/bin/tool /dev/usb/lp0 LX200 --x=1,2";
+    QTest::newRow("blank") << QStringList{"LX200 Series"} << "/usr/bin/tool 'LX200 Series'";
+    QTest::newRow("single quote") << QStringList{"it's"} << "/usr/bin/tool 'it'\\''s'";
+    QTest::newRow("shell characters") << QStringList{"a;b", "$(c)", "`d`", "e|f", "g&", "*"}
+                                      << "/usr/bin/tool 'a;b' '$(c)' '`d`' 'e|f' 'g&' '*'";
+    QTest::newRow("empty argument") << QStringList{QString()} << "/usr/bin/tool ''";
+    QTest::newRow("none") << QStringList() << "/usr/bin/tool";
+}
+
+void TestExternalPrograms::commandLineReadsAsAShellWould()
+{
+    QFETCH(QStringList, arguments);
+    QTEST(commandLineText(QStringLiteral("/usr/bin/tool"), arguments), "text");
+}
+
+void TestExternalPrograms::programStartsDetachedWithItsArguments()
+{
+    const QString tool = path(QStringLiteral("tunex"));
+    QVERIFY(writeFile(tool, kStandIn, kExecutable));
+    qint64 pid = 0;
+    const QStringList arguments{"/dev/usb/lp0", "LX200 Series", "it's", "", "$(x)"};
+    QVERIFY(startProgramDetached(tool, arguments, &pid));
+    QVERIFY(pid > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(recordedArguments(tool), QStringList{"5"} + arguments, 10000);
+    QVERIFY(!startProgramDetached(path(QStringLiteral("absent")), {}));
+}
+
+QTEST_MAIN(TestExternalPrograms)
+#include "tst_externalprograms.moc"
