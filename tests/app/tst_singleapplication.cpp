@@ -93,7 +93,12 @@ void TestSingleApplication::propertiesOfOtherFormatOrTypeAreIgnored()
     x11.writeProperty(owner, atom, "STRING", 8, "wrongtype");
     x11.writeProperty(owner, atom, "QtSingleApplicationType", 8, "right");
     QVERIFY(listener.waitForStdout(QRegularExpression("received:<right>")));
-    QCOMPARE(listener.stdOut(), QStringLiteral("ready\nreceived:<right>\n"));
+    // The property is read when its notification is handled, so a notification of an ignored
+    // write may already see the right one: only "right" may ever come out, once or more.
+    const QStringList lines = listener.stdOut().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.first(), QStringLiteral("ready"));
+    for (const QString &line : lines.mid(1))
+        QCOMPARE(line, QStringLiteral("received:<right>"));
 }
 
 QTEST_GUILESS_MAIN(TestSingleApplication)
