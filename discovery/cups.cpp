@@ -52,6 +52,11 @@ const int kLastSuccessStatus = 0x0002;
 // client-error-not-found: the server has no queues at all.
 const int kStatusNotFound = 0x0406;
 
+const int kOperationGetJobs = 0x000a;
+const int kOperationGetJobAttributes = 0x0009;
+const int kTagJob = 0x02;
+const int kTagInteger = 0x21;
+
 const int kIppPending = 3;
 const int kIppProcessing = 5;
 const int kWhichJobsActive = 0;
@@ -81,6 +86,11 @@ using IppGetNameFn = const char *(*)(void *);
 using IppGetTagFn = int (*)(void *);
 using IppGetStringFn = const char *(*)(void *, int, const char **);
 using IppGetStatusCodeFn = int (*)(void *);
+using IppNewRequestFn = void *(*)(int);
+using IppAddIntegerFn = void *(*)(void *, int, int, const char *, int);
+using IppGetIntegerFn = int (*)(void *, int);
+using DoRequestFn = void *(*)(void *, void *, const char *);
+using UserFn = const char *(*)();
 
 QMutex g_namesMutex;
 QStringList g_libraryNames;
@@ -131,6 +141,11 @@ struct CUPS::EntryPoints
     IppGetTagFn ippGetValueTag = nullptr;
     IppGetStringFn ippGetString = nullptr;
     IppGetStatusCodeFn ippGetStatusCode = nullptr;
+    IppNewRequestFn ippNewRequest = nullptr;
+    IppAddIntegerFn ippAddInteger = nullptr;
+    IppGetIntegerFn ippGetInteger = nullptr;
+    DoRequestFn cupsDoRequest = nullptr;
+    UserFn cupsUser = nullptr;
 };
 
 CUPS::CUPS()
@@ -347,4 +362,92 @@ QList<CupsJob> CUPS::getJobs(bool myJobsOnly, bool completed)
         list.append(CupsJob(id, QString::fromUtf8(dest), CupsJob::stateFromIpp(state), completed));
     });
     return list;
+}
+
+bool CUPS::resolveRequestFunctions()
+{
+    EntryPoints &e = *m_entries;
+    return resolve(e.ippNewRequest, "ippNewRequest") && resolve(e.ippAddString, "ippAddString")
+            && resolve(e.ippAddStrings, "ippAddStrings")
+            && resolve(e.ippAddInteger, "ippAddInteger") && resolve(e.ippDelete, "ippDelete")
+            && resolve(e.ippFirstAttribute, "ippFirstAttribute")
+            && resolve(e.ippNextAttribute, "ippNextAttribute")
+            && resolve(e.ippGetName, "ippGetName") && resolve(e.ippGetGroupTag, "ippGetGroupTag")
+            && resolve(e.ippGetValueTag, "ippGetValueTag")
+            && resolve(e.ippGetString, "ippGetString") && resolve(e.ippGetInteger, "ippGetInteger")
+            && resolve(e.ippGetStatusCode, "ippGetStatusCode")
+            && resolve(e.cupsDoRequest, "cupsDoRequest") && resolve(e.cupsUser, "cupsUser");
+}
+
+void *CUPS::doRequest(int operation, const std::function<void(void *)> &fill)
+{
+    EntryPoints &e = *m_entries;
+    void *request = e.ippNewRequest(operation);
+    if (!request)
+        return nullptr;
+    fill(request);
+    e.ippAddString(request, kTagOperation, kTagName, "requesting-user-name", nullptr, e.cupsUser());
+    // A null connection is the thread's default one, kept open between requests.
+    void *response = e.cupsDoRequest(nullptr, request, "/");
+    if (response && e.ippGetStatusCode(response) > kLastSuccessStatus) {
+        e.ippDelete(response);
+        return nullptr;
+    }
+    return response;
+}
+
+std::optional<QList<qint32>> CUPS::getJobIds(bool completed)
+{
+    QMutexLocker lock(&jobMutex());
+    if (!resolveRequestFunctions())
+        return std::nullopt;
+    EntryPoints &e = *m_entries;
+    void *response = doRequest(kOperationGetJobs, [&](void *request) {
+        e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr, "ipp://localhost/");
+        e.ippAddString(request, kTagOperation, kTagKeyword, "which-jobs", nullptr,
+                       completed ? "completed" : "not-completed");
+        e.ippAddString(request, kTagOperation, kTagKeyword, "requested-attributes", nullptr,
+                       "job-id");
+    });
+    if (!response)
+        return std::nullopt;
+    QList<qint32> ids;
+    for (void *attribute = e.ippFirstAttribute(response); attribute;
+         attribute = e.ippNextAttribute(response)) {
+        const char *name = e.ippGetName(attribute);
+        if (e.ippGetGroupTag(attribute) == kTagJob && e.ippGetValueTag(attribute) == kTagInteger
+            && name && !strcmp(name, "job-id"))
+            ids.append(e.ippGetInteger(attribute, 0));
+    }
+    e.ippDelete(response);
+    return ids;
+}
+
+QString CUPS::getJobDestination(qint32 id)
+{
+    QMutexLocker lock(&jobMutex());
+    if (!resolveRequestFunctions())
+        return QString();
+    EntryPoints &e = *m_entries;
+    void *response = doRequest(kOperationGetJobAttributes, [&](void *request) {
+        e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr, "ipp://localhost/");
+        e.ippAddInteger(request, kTagOperation, kTagInteger, "job-id", id);
+        e.ippAddString(request, kTagOperation, kTagKeyword, "requested-attributes", nullptr,
+                       "job-printer-uri");
+    });
+    if (!response)
+        return QString();
+    QString destination;
+    for (void *attribute = e.ippFirstAttribute(response); attribute;
+         attribute = e.ippNextAttribute(response)) {
+        const char *name = e.ippGetName(attribute);
+        if (name && !strcmp(name, "job-printer-uri")) {
+            // ipp://host/printers/NAME or ipp://host/classes/NAME: the queue is the last part.
+            const QString uri = QString::fromUtf8(e.ippGetString(attribute, 0, nullptr));
+            destination = uri.section(QLatin1Char('/'), -1);
+            break;
+        }
+    }
+    e.ippDelete(response);
+    return destination;
 }

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QMutex;
 
@@ -37,6 +38,12 @@ public:
     bool hasActiveJobs(const QString &name, bool myJobsOnly);
     // The jobs of all queues: the unfinished ones, or the finished ones when completed is set.
     QList<CupsJob> getJobs(bool myJobsOnly, bool completed);
+    // The same list of all users' jobs in the same order, with only the ids: the server answers
+    // it without loading each job's attributes, which matters with a long job history.
+    // Null (not empty) when the server could not be asked.
+    std::optional<QList<qint32>> getJobIds(bool completed);
+    // The queue a job was sent to; empty when the server does not know the job.
+    QString getJobDestination(qint32 id);
 
     // The summary read from the text of a PPD file.
     static PpdInfo ppdSummary(const QByteArray &ppdText);
@@ -57,6 +64,9 @@ private:
     template<typename Function>
     bool resolve(Function &entry, const char *symbol);
     bool resolveJobFunctions();
+    bool resolveRequestFunctions();
+    // Sends an IPP request on the thread's default connection; the reply or null.
+    void *doRequest(int operation, const std::function<void(void *)> &fill);
     // Runs cupsGetJobs and hands each job (id, destination, IPP state) to the visitor.
     int forEachJob(const char *dest, bool myJobsOnly, bool completed,
                    const std::function<void(int, const char *, int)> &visit);

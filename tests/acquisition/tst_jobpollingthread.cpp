@@ -1,0 +1,218 @@
+// The job polling thread against a CUPS server of the test's own.
+#include "acquisition/jobpollingthread.h"
+#include "discovery/cups.h"
+#include "tests/tools/cupsfixture.h"
+#include "tests/tools/eventrecorder.h"
+#include "tests/tools/privatecupsserver.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace {
+
+struct JobEvent
+{
+    bool completed;
+    QString destination;
+    bool network;
+};
+
+QEvent *copyJobEvent(const QEvent *event)
+{
+    if (event->type() != JobChangedEvent::kType)
+        return nullptr;
+    const auto *job = static_cast<const JobChangedEvent *>(event);
+    return new JobChangedEvent(job->completed, job->destination, job->network);
+}
+
+QList<JobEvent> jobEvents(const EventRecorder &recorder)
+{
+    QList<JobEvent> events;
+    for (const auto &record : recorder.records()) {
+        if (const auto *job = dynamic_cast<const JobChangedEvent *>(record.copy.get()))
+            events.append({job->completed, job->destination, job->network});
+    }
+    return events;
+}
+
+// A few polls' time, to see that nothing more arrives.
+const int kQuietMs = 500;
+
+} // namespace
+
+class TestJobPollingThread : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void idListsMatchTheFullJobLists();
+    void firstNewJobOfEachListIsReportedOnce();
+    void jobSeenUnfinishedThenCompletedGivesTwoEvents();
+    void twoNewJobsInOnePollGiveOneEventAndListsSurviveRestart();
+    void serverGoneMidRunGivesNoEventsAndLoopStaysLive();
+    void withoutLibraryNothingIsReportedAndStopIsPrompt();
+
+private:
+    PrivateCupsServer m_server;
+    LoopbackPrinterPort m_port;
+    const QString m_heldQueue = QStringLiteral("pellar_held");
+    const QString m_printQueue = QStringLiteral("pellar_print");
+};
+
+void TestJobPollingThread::initTestCase()
+{
+    QVERIFY(m_server.start());
+    QVERIFY(m_port.isListening());
+    qputenv("CUPS_SERVER", QFile::encodeName(m_server.socketPath()));
+    QVERIFY(m_server.addQueue(m_heldQueue, m_port.deviceUri()));
+    QVERIFY(m_server.addQueue(m_printQueue, m_port.deviceUri()));
+    // Jobs of a stopped queue stay pending.
+    QVERIFY(m_server.setQueueEnabled(m_heldQueue, false));
+}
+
+void TestJobPollingThread::init()
+{
+    QVERIFY(m_server.isRunning() || m_server.start());
+    QVERIFY(m_server.purgeJobs());
+    QTRY_COMPARE(m_server.jobCount(false) + m_server.jobCount(true), 0);
+    CUPS::setLibraryNames({});
+}
+
+void TestJobPollingThread::idListsMatchTheFullJobLists()
+{
+    // The thread polls ids only; they must be the full lists' ids in the same order.
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(m_server.submitJob(m_printQueue) > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.jobCount(true), 3, 10000);
+    QVERIFY(m_server.submitJob(m_heldQueue) > 0);
+    QVERIFY(m_server.submitJob(m_heldQueue, true) > 0);
+
+    CUPS cups;
+    for (bool completed : {false, true}) {
+        const QList<CupsJob> jobs = cups.getJobs(false, completed);
+        const std::optional<QList<qint32>> ids = cups.getJobIds(completed);
+        QVERIFY(ids.has_value());
+        QCOMPARE(ids->size(), completed ? 3 : 2);
+        QCOMPARE(ids->size(), jobs.size());
+        for (qsizetype i = 0; i < jobs.size(); ++i) {
+            QCOMPARE(ids->at(i), jobs.at(i).id);
+            QCOMPARE(cups.getJobDestination(jobs.at(i).id), jobs.at(i).dest);
+        }
+    }
+    QCOMPARE(cups.getJobDestination(999999), QString());
+}
+
+void TestJobPollingThread::firstNewJobOfEachListIsReportedOnce()
+{
+    EventRecorder recorder(copyJobEvent);
+    JobPollingThread thread(&recorder);
+    thread.start();
+    recorder.settle(kQuietMs);
+    QCOMPARE(recorder.records().size(), 0);
+
+    QVERIFY(m_server.submitJob(m_heldQueue) > 0);
+    QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 1; }));
+    recorder.settle(kQuietMs);
+    const QList<JobEvent> events = jobEvents(recorder);
+    QCOMPARE(events.size(), 1);
+    QCOMPARE(events.first().completed, false);
+    QCOMPARE(events.first().destination, m_heldQueue);
+    QCOMPARE(events.first().network, false);
+
+    thread.stop();
+    QVERIFY(thread.wait(5000));
+}
+
+void TestJobPollingThread::jobSeenUnfinishedThenCompletedGivesTwoEvents()
+{
+    QVERIFY(m_server.setQueueEnabled(m_printQueue, false));
+    EventRecorder recorder(copyJobEvent);
+    JobPollingThread thread(&recorder);
+    thread.start();
+    QVERIFY(m_server.submitJob(m_printQueue) > 0);
+    QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 1; }));
+    QVERIFY(m_server.setQueueEnabled(m_printQueue, true));
+    QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 2; }));
+    recorder.settle(kQuietMs);
+
+    const QList<JobEvent> events = jobEvents(recorder);
+    QCOMPARE(events.size(), 2);
+    QCOMPARE(events.at(0).completed, false);
+    QCOMPARE(events.at(0).destination, m_printQueue);
+    QCOMPARE(events.at(1).completed, true);
+    QCOMPARE(events.at(1).destination, m_printQueue);
+    thread.stop();
+    QVERIFY(thread.wait(5000));
+}
+
+void TestJobPollingThread::twoNewJobsInOnePollGiveOneEventAndListsSurviveRestart()
+{
+    EventRecorder recorder(copyJobEvent);
+    JobPollingThread thread(&recorder);
+    thread.start();
+    recorder.settle(kQuietMs);
+    thread.stop();
+    QVERIFY(thread.wait(5000));
+
+    // Both jobs are new to the first poll after the restart.
+    QVERIFY(m_server.submitJob(m_heldQueue) > 0);
+    QVERIFY(m_server.submitJob(m_heldQueue, true) > 0);
+    thread.start();
+    QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 1; }));
+    recorder.settle(kQuietMs);
+    QCOMPARE(jobEvents(recorder).size(), 1);
+    QCOMPARE(jobEvents(recorder).first().destination, m_heldQueue);
+    thread.stop();
+    QVERIFY(thread.wait(5000));
+
+    // Seen jobs are not reported again after another stop and start.
+    thread.start();
+    recorder.settle(kQuietMs);
+    QCOMPARE(jobEvents(recorder).size(), 1);
+    thread.stop();
+    QVERIFY(thread.wait(5000));
+}
+
+void TestJobPollingThread::serverGoneMidRunGivesNoEventsAndLoopStaysLive()
+{
+    QVERIFY(m_server.submitJob(m_heldQueue) > 0);
+    EventRecorder recorder(copyJobEvent);
+    JobPollingThread thread(&recorder);
+    thread.start();
+    QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 1; }));
+
+    m_server.stop();
+    recorder.settle(2 * kQuietMs);
+    QCOMPARE(recorder.records().size(), 1);
+
+    // An empty list forgets what it held: the pending job is new again once the server is back.
+    QVERIFY(m_server.start());
+    QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 2; }));
+    QCOMPARE(jobEvents(recorder).at(1).destination, m_heldQueue);
+
+    QElapsedTimer timer;
+    timer.start();
+    thread.stop();
+    QVERIFY(thread.wait(5000));
+    qInfo("stop() to end: %lld ms", timer.elapsed());
+}
+
+void TestJobPollingThread::withoutLibraryNothingIsReportedAndStopIsPrompt()
+{
+    QVERIFY(m_server.submitJob(m_heldQueue) > 0);
+    CUPS::setLibraryNames({QStringLiteral("libpellar-no-such-cups.so")});
+    EventRecorder recorder(copyJobEvent);
+    JobPollingThread thread(&recorder);
+    thread.start();
+    recorder.settle(2 * kQuietMs);
+    QCOMPARE(recorder.records().size(), 0);
+    QVERIFY(thread.isRunning());
+    thread.stop();
+    QVERIFY(thread.wait(5000));
+    CUPS::setLibraryNames({});
+}
+
+QTEST_GUILESS_MAIN(TestJobPollingThread)
+#include "tst_jobpollingthread.moc"

@@ -1,0 +1,145 @@
+#include "tests/tools/privatecupsserver.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <csignal>
+
+namespace {
+
+const int kTimeoutMs = 10000;
+
+bool writeFile(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+} // namespace
+
+PrivateCupsServer::PrivateCupsServer()
+    : m_dir(QDir::tempPath() + QStringLiteral("/pellar-cups-XXXXXX"))
+{ }
+
+PrivateCupsServer::~PrivateCupsServer()
+{
+    stop();
+}
+
+bool PrivateCupsServer::start()
+{
+    if (!m_dir.isValid())
+        return false;
+    const QString dir = m_dir.path();
+    // Backends and filters run as lp: they must reach the spool.
+    QFile::setPermissions(dir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                  | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+                                  | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    for (const char *sub : {"root/ppd", "root/ssl", "spool", "cache", "state", "log", "tmp"})
+        QDir().mkpath(dir + QLatin1Char('/') + QLatin1String(sub));
+    const QByteArray d = QFile::encodeName(dir);
+    const QByteArray conf = "Listen " + d
+            + "/cups.sock\nLogLevel warn\nWebInterface No\n"
+              "Browsing No\nPreserveJobHistory Yes\nMaxJobs 0\n"
+              "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n";
+    const QByteArray files = "ServerRoot " + d + "/root\nRequestRoot " + d + "/spool\nCacheDir " + d
+            + "/cache\nStateDir " + d + "/state\nTempDir " + d + "/tmp\nAccessLog " + d
+            + "/log/access_log\nErrorLog " + d + "/log/error_log\nPageLog " + d
+            + "/log/page_log\nUser lp\nGroup lp\nSystemGroup root\n";
+    if (!writeFile(dir + "/cupsd.conf", conf) || !writeFile(dir + "/root/cupsd.conf", conf)
+        || !writeFile(dir + "/cups-files.conf", files))
+        return false;
+
+    m_cupsd.setStandardInputFile(QProcess::nullDevice());
+    m_cupsd.setStandardOutputFile(QProcess::nullDevice());
+    m_cupsd.setStandardErrorFile(dir + "/log/stderr");
+    m_cupsd.start(QStringLiteral("/usr/sbin/cupsd"),
+                  {"-f", "-c", dir + "/cupsd.conf", "-s", dir + "/cups-files.conf"});
+    if (!m_cupsd.waitForStarted(kTimeoutMs))
+        return false;
+    QDeadlineTimer deadline(kTimeoutMs);
+    while (!deadline.hasExpired() && isRunning()) {
+        QString output;
+        if (QFile::exists(socketPath()) && run("lpstat", {"-r"}, &output) == 0
+            && output.contains("scheduler is running"))
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+void PrivateCupsServer::stop()
+{
+    if (!isRunning())
+        return;
+    ::kill(pid_t(m_cupsd.processId()), SIGTERM);
+    if (!m_cupsd.waitForFinished(kTimeoutMs)) {
+        m_cupsd.kill();
+        m_cupsd.waitForFinished(kTimeoutMs);
+    }
+}
+
+int PrivateCupsServer::run(const QString &program, QStringList arguments, QString *output,
+                           const QByteArray &input)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    arguments.prepend(socketPath());
+    arguments.prepend("-h");
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(kTimeoutMs)) {
+        process.kill();
+        process.waitForFinished(kTimeoutMs);
+        return -1;
+    }
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAll());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+bool PrivateCupsServer::addQueue(const QString &name, const QString &deviceUri)
+{
+    return run("lpadmin", {"-p", name, "-E", "-v", deviceUri, "-m", "raw"}) == 0;
+}
+
+bool PrivateCupsServer::setQueueEnabled(const QString &name, bool enabled)
+{
+    return run(enabled ? "cupsenable" : "cupsdisable", {name}) == 0;
+}
+
+int PrivateCupsServer::submitJob(const QString &queue, bool held)
+{
+    QStringList arguments{"-d", queue, "-t", "pellar test"};
+    if (held)
+        arguments << "-H"
+                  << "hold";
+    QString output;
+    if (run("lp", arguments, &output, "pellar test job\n") != 0)
+        return -1;
+    const auto match = QRegularExpression(R"(request id is \S+-(\d+))").match(output);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+bool PrivateCupsServer::releaseJob(int id)
+{
+    return run("lp", {"-i", QString::number(id), "-H", "resume"}) == 0;
+}
+
+bool PrivateCupsServer::purgeJobs()
+{
+    return run("cancel", {"-a", "-x"}) == 0;
+}
+
+int PrivateCupsServer::jobCount(bool completed)
+{
+    QString output;
+    if (run("lpstat", {"-W", completed ? "completed" : "not-completed", "-o"}, &output) != 0)
+        return -1;
+    return int(output.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size());
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+// A cupsd of the test's own: configuration, spool and socket in a temporary directory, so that a
+// test can fill its job history, stop it mid-run, and meet no other test's queues or jobs.
+// Point the code under test at it with CUPS_SERVER=socketPath() before it first uses CUPS.
+class PrivateCupsServer
+{
+public:
+    PrivateCupsServer();
+    ~PrivateCupsServer();
+    PrivateCupsServer(const PrivateCupsServer &) = delete;
+    PrivateCupsServer &operator=(const PrivateCupsServer &) = delete;
+
+    bool start();
+    void stop();
+    bool isRunning() const { return m_cupsd.state() == QProcess::Running; }
+    qint64 pid() const { return m_cupsd.processId(); }
+    QString socketPath() const { return m_dir.path() + QStringLiteral("/cups.sock"); }
+
+    // An enabled raw queue; false when lpadmin failed.
+    bool addQueue(const QString &name, const QString &deviceUri);
+    bool setQueueEnabled(const QString &name, bool enabled);
+    // Prints a small job; its id, or -1.
+    int submitJob(const QString &queue, bool held = false);
+    bool releaseJob(int id);
+    // Cancels every job and forgets the job history.
+    bool purgeJobs();
+    // The number of jobs in the completed or in the unfinished list.
+    int jobCount(bool completed);
+
+private:
+    int run(const QString &program, QStringList arguments, QString *output = nullptr,
+            const QByteArray &input = QByteArray());
+
+    QTemporaryDir m_dir;
+    QProcess m_cupsd;
+};
