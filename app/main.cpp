@@ -1,4 +1,6 @@
 #include "app/appsettings.h"
+#include "app/autopixmapcache.h"
+#include "app/configurator.h"
 #include "app/functions.h"
 #include "app/qtsingleapplication.h"
 #include "app/terminationwatcher.h"
@@ -107,6 +109,11 @@ int main(int argc, char **argv)
     QStringList arguments = quotedArgumentList(AppSettings::words());
     Q_UNUSED(arguments);
 
+    auto pixmapCache = std::make_unique<AutoPixmapCache>();
+    auto configurator = std::make_unique<Configurator>(
+            identifier, AppSettings::hasWord(QStringLiteral("use_local_sm")),
+            AppSettings::hasWord(QStringLiteral("save_sm")));
+
     auto tooltipFont = std::make_unique<QFont>(QToolTip::font());
     tooltipFont->setPixelSize(10);
     QToolTip::setFont(*tooltipFont);
@@ -122,6 +129,8 @@ int main(int argc, char **argv)
     debugPrintf("main(): event loop } %d", result);
 
     tooltipFont.reset();
+    configurator.reset();
+    pixmapCache.reset();
     app.reset();
     return result;
 }
