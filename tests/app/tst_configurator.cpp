@@ -1,3 +1,4 @@
+#include "app/autopixmapcache.h"
 #include "app/configurator.h"
 #include "status/translator.h"
 #include "tests/app/configuratorfixture.h"
@@ -5,6 +6,8 @@
 #include "tests/tools/testprocess.h"
 
 #include <QDir>
+#include <QImage>
+#include <QPixmapCache>
 #include <QTest>
 
 #include <unistd.h>
@@ -81,6 +84,7 @@ private Q_SLOTS:
     void printerPicture_data();
     void printerPicture();
     void destructionSavesBitsThenTranslation();
+    void pixmapCacheIsLimitedAndEmptiedByItsOwner();
 };
 
 void TestConfigurator::initTestCase()
@@ -564,6 +568,29 @@ void TestConfigurator::destructionSavesBitsThenTranslation()
     QCOMPARE(tree.read(QStringLiteral("bin/.cfg_(Quillon_C410_Series)")),
              QByteArray::fromHex("00000006"));
     QVERIFY(QFile::exists(tree.path(QStringLiteral("share/translation/en/sm_en.xml"))));
+}
+
+void TestConfigurator::pixmapCacheIsLimitedAndEmptiedByItsOwner()
+{
+    ApplicationTree tree;
+    const QString path = tree.path(QStringLiteral("share/icons/pl_default.png"));
+    QImage image(22, 22, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(path));
+    QPixmap found;
+    {
+        AutoPixmapCache cache;
+        QCOMPARE(QPixmapCache::cacheLimit(), 1024);
+        QVERIFY(!QPixmapCache::find(path, &found));
+        const QPixmap loaded = AutoPixmapCache::pixmap(path);
+        QCOMPARE(loaded.size(), QSize(22, 22));
+        QVERIFY(QPixmapCache::find(path, &found));
+        QCOMPARE(AutoPixmapCache::pixmap(path).cacheKey(), loaded.cacheKey());
+        QVERIFY(AutoPixmapCache::pixmap(tree.path(QStringLiteral("share/icons/none.png")))
+                        .isNull());
+        QVERIFY(!QPixmapCache::find(tree.path(QStringLiteral("share/icons/none.png")), &found));
+    }
+    QVERIFY(!QPixmapCache::find(path, &found));
 }
 
 QTEST_MAIN(TestConfigurator)
