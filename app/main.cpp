@@ -104,6 +104,11 @@ int main(int argc, char **argv)
     }
     if (app->sendMessage(identifier, 5000))
         return 0;
+    // Watch for termination before the instance is announced and the slow part of start-up
+    // begins: a signal that arrives early waits in the watcher's pipe for the event loop.
+    TerminationWatcher termination;
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, app.get(),
+                     &QCoreApplication::quit);
     app->claimInstance(false);
 
     QStringList arguments = quotedArgumentList(AppSettings::words());
@@ -118,9 +123,6 @@ int main(int argc, char **argv)
     tooltipFont->setPixelSize(10);
     QToolTip::setFont(*tooltipFont);
 
-    TerminationWatcher termination;
-    QObject::connect(&termination, &TerminationWatcher::terminationRequested, app.get(),
-                     &QCoreApplication::quit);
     QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(),
                      &QCoreApplication::quit);
 
