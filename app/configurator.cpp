@@ -459,15 +459,23 @@ QString Configurator::ignoredBitsFileName(const QByteArray &product)
     return QStringLiteral("./.cfg_(%1)").arg(name);
 }
 
-void Configurator::loadIgnoredBits()
+QString Configurator::activeIgnoredBitsFile(const char *method, const char *failure) const
 {
     const auto printer = printerDesc();
     if (!printer) {
-        debugPrintf("Configurator::loadIgnoredBits(): Can't load ignored bits");
-        return;
+        debugPrintf("Configurator::%s(): %s", method, failure);
+        return QString();
     }
     const QString name = ignoredBitsFileName(printer->product);
-    debugPrintf("Configurator::loadIgnoredBits(): model file \"%s\"", qPrintable(name));
+    debugPrintf("Configurator::%s(): model file \"%s\"", method, qPrintable(name));
+    return name;
+}
+
+void Configurator::loadIgnoredBits()
+{
+    const QString name = activeIgnoredBitsFile("loadIgnoredBits", "Can't load ignored bits");
+    if (name.isNull())
+        return;
     QFile file(absPath(name));
     if (!file.open(QIODevice::ReadOnly)) {
         debugPrintf("Configurator::loadIgnoredBits(): Can't open model file: \"%s\"",
@@ -494,13 +502,9 @@ void Configurator::loadIgnoredBits()
 
 void Configurator::saveIgnoredBits()
 {
-    const auto printer = printerDesc();
-    if (!printer) {
-        debugPrintf("Configurator::saveIgnoredBits(): Can't save ignored bits");
+    const QString name = activeIgnoredBitsFile("saveIgnoredBits", "Can't save ignored bits");
+    if (name.isNull())
         return;
-    }
-    const QString name = ignoredBitsFileName(printer->product);
-    debugPrintf("Configurator::saveIgnoredBits(): model file \"%s\"", qPrintable(name));
     QFile file(absPath(name));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         debugPrintf("Configurator::saveIgnoredBits(): Can't open model file \"%s\"",

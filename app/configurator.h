@@ -89,6 +89,8 @@ private:
     void logVersionBanner() const;
     void addPseudoStatuses();
     void translateStatusTable();
+    // The active model's ignored-bits file, logged for the method; null without a printer.
+    QString activeIgnoredBitsFile(const char *method, const char *failure) const;
 
     PrinterMap m_printers;
     quint32 m_activePrinter = kNoPrinter;

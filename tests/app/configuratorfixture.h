@@ -1,6 +1,7 @@
 #pragma once
 
 #include "discovery/printerdesc.h"
+#include "tests/status/testfiles.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -27,14 +28,9 @@ public:
     bool write(const QString &relative, const QByteArray &bytes) const
     {
         QDir().mkpath(QFileInfo(path(relative)).path());
-        QFile file(path(relative));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        return writeFile(path(relative), bytes);
     }
-    QByteArray read(const QString &relative) const
-    {
-        QFile file(path(relative));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray read(const QString &relative) const { return readFile(path(relative)); }
 
 private:
     QTemporaryDir m_dir;

@@ -1,6 +1,7 @@
 #include "app/configurator.h"
 #include "tests/app/configuratorfixture.h"
 #include "tests/status/logcapture.h"
+#include "tests/status/testfiles.h"
 
 #include <QTest>
 
@@ -25,15 +26,6 @@ const char kDocument[] = R"(<StatusMonitorInfo>
     </Status>
 </StatusMonitorInfo>
 )";
-
-StatusBlock block(const QByteArray &hex)
-{
-    const QByteArray bytes = QByteArray::fromHex(hex);
-    StatusBlock result;
-    for (int i = 0; i < bytes.size() && i < StatusBlock::kSize; ++i)
-        result[i] = quint8(bytes.at(i));
-    return result;
-}
 
 StatusDesc lowTonerRecord(quint8 colourBits)
 {
@@ -225,11 +217,11 @@ void TestConfiguratorLookup::tonerLevelsFollowTheDocumentsBytes()
 {
     LogCapture log;
     // Without a document there are no toners.
-    QVERIFY(m_configurator->getTonerDesc(block("0101000064646464")).isEmpty());
+    QVERIFY(m_configurator->getTonerDesc(statusBlockFromHex("0101000064646464")).isEmpty());
 
     activate();
     // Yellow is moved to byte 5 by the document, beside cyan.
-    const TonerDesc levels = m_configurator->getTonerDesc(block("020301ff0a14651e"));
+    const TonerDesc levels = m_configurator->getTonerDesc(statusBlockFromHex("020301ff0a14651e"));
     QVERIFY(log.contains(QStringLiteral("Configurator::getTonerDesc() 1-st byte = 0x02")));
     QCOMPARE(levels.size(), 4);
     QCOMPARE(levels.value(QStringLiteral("TonerK")), quint8(10));
@@ -263,7 +255,7 @@ void TestConfiguratorLookup::fullTonersTakeBackTheSilence()
     QCOMPARE(m_configurator->ignoredBits(), 0xFu);
 
     // Magenta (byte 6, bit 2) at the level under test; the others low.
-    StatusBlock b = block("0203010e05050505");
+    StatusBlock b = statusBlockFromHex("0203010e05050505");
     b[6] = quint8(level);
     const TonerDesc levels = m_configurator->getTonerDesc(b);
     QCOMPARE(int(levels.value(QStringLiteral("TonerM"))), stored);
@@ -347,7 +339,7 @@ void TestConfiguratorLookup::ignoringUsesOnlyLowTonerRecordsAndColourBits()
     m_configurator->ignoreStatusOf(looked, true);
     QCOMPARE(m_configurator->ignoredBits(), 0x3u);
     QVERIFY(m_configurator->isStatusApplicable(looked));
-    looked.setStatusBlock(block("0203010c"));
+    looked.setStatusBlock(statusBlockFromHex("0203010c"));
     m_configurator->ignoreStatusOf(looked, true);
     QCOMPARE(m_configurator->ignoredBits(), 0xFu);
     QVERIFY(!m_configurator->isStatusApplicable(looked));
@@ -377,7 +369,8 @@ void TestConfiguratorLookup::ignoredBitsSurviveASaveLoadCycle()
     QVERIFY(!m_configurator->isStatusApplicable(lowTonerRecord(0x08)));
 
     // A full toner re-arms its warning, and the cleared state is what is saved.
-    m_configurator->updateIgnoredBits(m_configurator->getTonerDesc(block("0101000064000000")));
+    m_configurator->updateIgnoredBits(
+            m_configurator->getTonerDesc(statusBlockFromHex("0101000064000000")));
     QCOMPARE(m_configurator->ignoredBits(), 0x80000003u);
     m_configurator->saveIgnoredBits();
     QCOMPARE(m_tree->read(file), QByteArray::fromHex("80000003"));

@@ -1,5 +1,6 @@
 #include "status/domparser.h"
 #include "tests/status/logcapture.h"
+#include "tests/status/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,18 +20,6 @@ const char kSample[] = R"(<?xml version="1.0" encoding="UTF-8"?>
     </Status>
 </StatusMonitorInfo>
 )";
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 } // namespace
 
@@ -70,7 +59,7 @@ void TestDomParser::textAndFileSourcesGiveTheSameDocument()
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sm.xml"));
-    QVERIFY(writeAll(path, kSample));
+    QVERIFY(writeFile(path, kSample));
     QFile file(path);
     DomParser fromFile(&file);
     QVERIFY(fromFile.isValid());
@@ -124,9 +113,9 @@ void TestDomParser::saveWritesDeclarationAndFourSpaceIndent()
     QVERIFY(parser.isValid());
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.xml"));
-    QVERIFY(writeAll(path, "old content that is longer than the new document will ever be......"));
+    QVERIFY(writeFile(path, "old content that is longer than the new document will ever be......"));
     QVERIFY(parser.save(path));
-    QCOMPARE(readAll(path),
+    QCOMPARE(readFile(path),
              QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                         "<!-- kept -->\n"
                         "<root>\n"
@@ -141,7 +130,7 @@ void TestDomParser::saveWritesDeclarationAndFourSpaceIndent()
     QDomElement root = built.findOrCreatePath({QStringLiteral("root")});
     root.appendChild(built.document().createTextNode(QStringLiteral("Schließen")));
     QVERIFY(built.save(path));
-    QCOMPARE(readAll(path),
+    QCOMPARE(readFile(path),
              QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                         "<root>Schließen</root>\n"));
     QFile file(path);

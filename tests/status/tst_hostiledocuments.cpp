@@ -1,6 +1,7 @@
 #include "status/statusparser.h"
 #include "status/translator.h"
 #include "tests/status/logcapture.h"
+#include "tests/status/testfiles.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,12 +26,6 @@ QString nested(int depth, const QString &inner = QString())
     for (int i = 0; i < depth; ++i)
         text += QStringLiteral("</n>");
     return text;
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -88,7 +83,7 @@ void TestHostileDocuments::brokenStatusDocumentsGiveTheFixedStatuses()
     LogCapture log;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sm.xml"));
-    QVERIFY(writeAll(path, bytes));
+    QVERIFY(writeFile(path, bytes));
 
     QElapsedTimer timer;
     timer.start();
@@ -114,7 +109,7 @@ void TestHostileDocuments::externalEntitiesAreNotRead()
 {
     QTemporaryDir dir;
     const QString secret = dir.filePath(QStringLiteral("secret.txt"));
-    QVERIFY(writeAll(secret, "SECRET"));
+    QVERIFY(writeFile(secret, "SECRET"));
     StatusParser parser;
     parser.setContent(QStringLiteral("<?xml version=\"1.0\"?><!DOCTYPE StatusMonitorInfo "
                                      "[<!ENTITY x SYSTEM \"file://%1\">]><StatusMonitorInfo>"
@@ -250,7 +245,7 @@ void TestHostileDocuments::brokenTranslationFilesTranslateNothingAndStayUntouche
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sm_de.xml"));
-    QVERIFY(writeAll(path, bytes));
+    QVERIFY(writeFile(path, bytes));
     QFile file(path);
     Translator translator(&file);
     QVERIFY(!translator.isValid());

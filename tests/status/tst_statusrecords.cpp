@@ -2,21 +2,11 @@
 #include "status/statusdesc.h"
 #include "status/tonerinfo.h"
 #include "tests/status/logcapture.h"
+#include "tests/status/testfiles.h"
 
 #include <QTest>
 
-namespace {
-
-StatusBlock block(const QByteArray &hex)
-{
-    const QByteArray bytes = QByteArray::fromHex(hex);
-    StatusBlock result;
-    for (int i = 0; i < bytes.size() && i < StatusBlock::kSize; ++i)
-        result[i] = quint8(bytes.at(i));
-    return result;
-}
-
-} // namespace
+namespace { } // namespace
 
 class TestStatusRecords : public QObject
 {
@@ -52,10 +42,10 @@ void TestStatusRecords::blockIsEmptyByPrinterBytesOnly()
 {
     QFETCH(QByteArray, hex);
     QFETCH(bool, empty);
-    QCOMPARE(block(hex).isEmpty(), empty);
+    QCOMPARE(statusBlockFromHex(hex).isEmpty(), empty);
     StatusDesc desc(1, StatusDesc::Info);
     QVERIFY(desc.isEmpty());
-    desc.setStatusBlock(block(hex));
+    desc.setStatusBlock(statusBlockFromHex(hex));
     QCOMPARE(desc.isEmpty(), empty);
 }
 
@@ -84,7 +74,7 @@ void TestStatusRecords::blockPredicates_data()
 void TestStatusRecords::blockPredicates()
 {
     QFETCH(QByteArray, hex);
-    const StatusBlock b = block(hex);
+    const StatusBlock b = statusBlockFromHex(hex);
     QTEST(b.isPrinting(), "printing");
     QTEST(b.isPrintingUsbJob(), "usb");
     QTEST(b.isPrintingNetworkJob(), "network");
@@ -95,7 +85,7 @@ void TestStatusRecords::blockPredicates()
 
 void TestStatusRecords::blockTextForm()
 {
-    QCOMPARE(block("18010203643200ff0705").toString(),
+    QCOMPARE(statusBlockFromHex("18010203643200ff0705").toString(),
              QStringLiteral("<18010203643200ff>\n\tprinting=1 usb/nw=1/1\n\thasActiveJobs=1\n\t"
                             "hostJobs: printing=1 preparing=1 pending=1\n\tallJobs : printing=1 "
                             "preparing=0 pending=1"));
@@ -103,20 +93,20 @@ void TestStatusRecords::blockTextForm()
              QStringLiteral("<0000000000000000>\n\tprinting=0 usb/nw=0/0\n\thasActiveJobs=0\n\t"
                             "hostJobs: printing=0 preparing=0 pending=0\n\tallJobs : printing=0 "
                             "preparing=0 pending=0"));
-    QCOMPARE(block("0a000000000000000200").toString().section(QLatin1Char('\n'), 1, 1),
+    QCOMPARE(statusBlockFromHex("0a000000000000000200").toString().section(QLatin1Char('\n'), 1, 1),
              QStringLiteral("\tprinting=1 usb/nw=1/0"));
-    QCOMPARE(block("0a000000000000000200").toString().section(QLatin1Char('\n'), 3, 3),
+    QCOMPARE(statusBlockFromHex("0a000000000000000200").toString().section(QLatin1Char('\n'), 3, 3),
              QStringLiteral("\thostJobs: printing=0 preparing=1 pending=0"));
 }
 
 void TestStatusRecords::sameStatusComparesBytesZeroToEight()
 {
-    const StatusBlock a = block("04050201101010100100");
-    QVERIFY(a.sameStatus(block("04050201101010100100")));
-    QVERIFY(a.sameStatus(block("04050201101010100107")));
-    QVERIFY(!a.sameStatus(block("04050201101010110100")));
-    QVERIFY(!a.sameStatus(block("04050201101010100000")));
-    QVERIFY(!(a == block("04050201101010100107")));
+    const StatusBlock a = statusBlockFromHex("04050201101010100100");
+    QVERIFY(a.sameStatus(statusBlockFromHex("04050201101010100100")));
+    QVERIFY(a.sameStatus(statusBlockFromHex("04050201101010100107")));
+    QVERIFY(!a.sameStatus(statusBlockFromHex("04050201101010110100")));
+    QVERIFY(!a.sameStatus(statusBlockFromHex("04050201101010100000")));
+    QVERIFY(!(a == statusBlockFromHex("04050201101010100107")));
 }
 
 void TestStatusRecords::statusTypeNames_data()
@@ -161,7 +151,7 @@ void TestStatusRecords::statusDescDefaultsAndCopies()
     desc.setTagName(QStringLiteral("SM_JAM"));
     desc.setShowToner(false);
     desc.setLowToner(true);
-    desc.setStatusBlock(block("04050201"));
+    desc.setStatusBlock(statusBlockFromHex("04050201"));
 
     StatusDesc copy = desc;
     StatusDesc assigned(0, 0);
@@ -197,11 +187,11 @@ void TestStatusRecords::statusDescTextForm()
                             "title: <t>\n\tdesc: <d>\n\thelp: <h.htm>\n\ttagName: <TAG>\n\t"
                             "showToner: 1\n\tisLowToner: 1\n\tstatus: ")
                      + StatusBlock().toString());
-    desc.setStatusBlock(block("02030108"));
+    desc.setStatusBlock(statusBlockFromHex("02030108"));
     desc.setType(StatusDesc::Warning);
     QVERIFY(desc.toString().startsWith(QStringLiteral("\n\tempty: 0\n\tid: 0x0105ff\n\ttype: "
                                                       "2(warning)\n")));
-    QVERIFY(desc.toString().endsWith(block("02030108").toString()));
+    QVERIFY(desc.toString().endsWith(statusBlockFromHex("02030108").toString()));
 }
 
 void TestStatusRecords::tonerDumps()

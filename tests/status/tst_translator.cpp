@@ -1,6 +1,7 @@
 #include "status/statusdesc.h"
 #include "status/translator.h"
 #include "tests/status/logcapture.h"
+#include "tests/status/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -21,12 +22,6 @@ QByteArray translationFile(const QByteArray &messages)
             + "</Translation></root>\n";
 }
 
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 StatusDesc record(const QString &string)
 {
     StatusDesc desc(0x040101, StatusDesc::Error);
@@ -43,6 +38,11 @@ QStringList ids(const QDomElement &container)
     for (QDomElement m = container.firstChildElement(); !m.isNull(); m = m.nextSiblingElement())
         list.append(m.firstChildElement(QStringLiteral("Id")).text());
     return list;
+}
+
+QDomElement translationContainer(Translator &translator)
+{
+    return translator.findOrCreatePath(DomParser::splitPath(QStringLiteral("root/Translation")));
 }
 
 QString valueOf(const QDomElement &container, const QString &id)
@@ -86,7 +86,7 @@ void TestTranslator::init()
 QString TestTranslator::writeTranslation(const QByteArray &messages)
 {
     const QString path = m_dir->filePath(QStringLiteral("sm_xx.xml"));
-    writeAll(path, translationFile(messages));
+    writeFile(path, translationFile(messages));
     return path;
 }
 
@@ -100,8 +100,7 @@ void TestTranslator::titleAndDescriptionComeFromTheirMessages()
     QCOMPARE(translator.fileName(), file.fileName());
     QVERIFY(!translator.isModified());
 
-    QDomElement container
-            = translator.findOrCreatePath(DomParser::splitPath(QStringLiteral("root/Translation")));
+    QDomElement container = translationContainer(translator);
     StatusDesc jam = record(QStringLiteral("Paper jam"));
     translator.translate(jam, container, QString(), QLatin1String(kRefer));
     QCOMPARE(jam.title(), QStringLiteral("Papierstau"));
@@ -121,8 +120,7 @@ void TestTranslator::missingDescriptionIsAppendedOnceWithTheDefault()
 {
     QFile file(writeTranslation(message("Paper jam", "Papierstau")));
     Translator translator(&file);
-    QDomElement container
-            = translator.findOrCreatePath(DomParser::splitPath(QStringLiteral("root/Translation")));
+    QDomElement container = translationContainer(translator);
 
     StatusDesc jam = record(QStringLiteral("Paper jam"));
     translator.translate(jam, container, QString(), QLatin1String(kRefer));
@@ -151,8 +149,7 @@ void TestTranslator::missingTitleIsAppendedWithTheKeyOrItsDefault()
 {
     QFile file(writeTranslation(message("Paper jam description", "Papier entfernen.")));
     Translator translator(&file);
-    QDomElement container
-            = translator.findOrCreatePath(DomParser::splitPath(QStringLiteral("root/Translation")));
+    QDomElement container = translationContainer(translator);
 
     StatusDesc jam = record(QStringLiteral("Paper jam"));
     translator.translate(jam, container, QString(), QLatin1String(kRefer));
@@ -175,8 +172,7 @@ void TestTranslator::idsMatchExactlyAndCaseSensitively()
                                 + message("Paper jam", "Papierstau")
                                 + message("Paper jam description", "Beschreibung")));
     Translator translator(&file);
-    QDomElement container
-            = translator.findOrCreatePath(DomParser::splitPath(QStringLiteral("root/Translation")));
+    QDomElement container = translationContainer(translator);
     StatusDesc jam = record(QStringLiteral("Paper jam"));
     translator.translate(jam, container, QString(), QLatin1String(kRefer));
     QCOMPARE(jam.title(), QStringLiteral("Papierstau"));
@@ -196,8 +192,7 @@ void TestTranslator::messageWithoutValueIsReportedAndSkipped()
                                 + "<note><Id>Paper jam</Id><Value>not a message</Value></note>"
                                 + message("Paper jam", "Papierstau")));
     Translator translator(&file);
-    QDomElement container
-            = translator.findOrCreatePath(DomParser::splitPath(QStringLiteral("root/Translation")));
+    QDomElement container = translationContainer(translator);
     StatusDesc jam = record(QStringLiteral("Paper jam"));
     translator.translate(jam, container, QString(), QLatin1String(kRefer));
     QVERIFY(log.contains(QStringLiteral("Wrong XML format")));
@@ -209,8 +204,7 @@ void TestTranslator::messageWithoutValueIsReportedAndSkipped()
     // With only a broken entry, the title entry is appended as if there were none.
     QFile broken(writeTranslation("<message><Id>Cover open</Id></message>"));
     QVERIFY(translator.load(&broken));
-    container
-            = translator.findOrCreatePath(DomParser::splitPath(QStringLiteral("root/Translation")));
+    container = translationContainer(translator);
     StatusDesc cover = record(QStringLiteral("Cover open"));
     translator.translate(cover, container, QString(), QLatin1String(kRefer));
     QCOMPARE(ids(container).count(QStringLiteral("Cover open")), 2);
@@ -221,8 +215,7 @@ void TestTranslator::recordWithoutStringGetsOnlyADescriptionEntry()
 {
     QFile file(writeTranslation(QByteArray()));
     Translator translator(&file);
-    QDomElement container
-            = translator.findOrCreatePath(DomParser::splitPath(QStringLiteral("root/Translation")));
+    QDomElement container = translationContainer(translator);
     StatusDesc nameless(0x010101, StatusDesc::Info);
     nameless.setString(QString());
     translator.translate(nameless, container, QString(), QLatin1String(kRefer));
@@ -233,8 +226,7 @@ void TestTranslator::loadAndSaveClearModified()
 {
     QFile first(writeTranslation(QByteArray()));
     Translator translator(&first);
-    QDomElement container
-            = translator.findOrCreatePath(DomParser::splitPath(QStringLiteral("root/Translation")));
+    QDomElement container = translationContainer(translator);
     StatusDesc jam = record(QStringLiteral("Paper jam"));
     translator.translate(jam, container, QString(), QLatin1String(kRefer));
     QVERIFY(translator.isModified());
@@ -250,7 +242,7 @@ void TestTranslator::loadAndSaveClearModified()
     translator.translate(other, container, QString(), QString());
     QVERIFY(translator.isModified());
     const QString secondPath = m_dir->filePath(QStringLiteral("sm_yy.xml"));
-    QVERIFY(writeAll(secondPath, translationFile(message("A", "B"))));
+    QVERIFY(writeFile(secondPath, translationFile(message("A", "B"))));
     QFile second(secondPath);
     QVERIFY(translator.load(&second));
     QVERIFY(!translator.isModified());
@@ -258,8 +250,7 @@ void TestTranslator::loadAndSaveClearModified()
 
     // A file that cannot be read replaces the document and the name all the same, so the old
     // file is never written with the new document.
-    container
-            = translator.findOrCreatePath(DomParser::splitPath(QStringLiteral("root/Translation")));
+    container = translationContainer(translator);
     translator.translate(jam, container, QString(), QString());
     QFile absent(m_dir->filePath(QStringLiteral("sm_zz.xml")));
     QVERIFY(!translator.load(&absent));
@@ -271,7 +262,7 @@ void TestTranslator::loadAndSaveClearModified()
 void TestTranslator::unreadableExistingFileIsNotToBeWrittenBack()
 {
     const QString path = m_dir->filePath(QStringLiteral("sm_xx.xml"));
-    QVERIFY(writeAll(path, "<root><Translation><message><Id>x</Id>"));
+    QVERIFY(writeFile(path, "<root><Translation><message><Id>x</Id>"));
     QFile file(path);
     Translator translator(&file);
     QVERIFY(!translator.isValid());
