@@ -56,7 +56,7 @@ QString osInfo()
     return text.isEmpty() ? QStringLiteral("[Not available]") : QString::fromLocal8Bit(text);
 }
 
-// Two letters and nothing that could leave the translation directory.
+// Letters only: nothing that could lead out of the translation directory.
 bool isUsableLocale(const QString &locale)
 {
     if (locale.isEmpty())
