@@ -1,4 +1,6 @@
 #include "app/appsettings.h"
+#include "app/autopixmapcache.h"
+#include "app/configurator.h"
 #include "app/functions.h"
 #include "app/qtsingleapplication.h"
 #include "app/terminationwatcher.h"
@@ -102,18 +104,25 @@ int main(int argc, char **argv)
     }
     if (app->sendMessage(identifier, 5000))
         return 0;
+    // Watch for termination before the instance is announced and the slow part of start-up
+    // begins: a signal that arrives early waits in the watcher's pipe for the event loop.
+    TerminationWatcher termination;
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, app.get(),
+                     &QCoreApplication::quit);
     app->claimInstance(false);
 
     QStringList arguments = quotedArgumentList(AppSettings::words());
     Q_UNUSED(arguments);
 
+    auto pixmapCache = std::make_unique<AutoPixmapCache>();
+    auto configurator = std::make_unique<Configurator>(
+            identifier, AppSettings::hasWord(QStringLiteral("use_local_sm")),
+            AppSettings::hasWord(QStringLiteral("save_sm")));
+
     auto tooltipFont = std::make_unique<QFont>(QToolTip::font());
     tooltipFont->setPixelSize(10);
     QToolTip::setFont(*tooltipFont);
 
-    TerminationWatcher termination;
-    QObject::connect(&termination, &TerminationWatcher::terminationRequested, app.get(),
-                     &QCoreApplication::quit);
     QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(),
                      &QCoreApplication::quit);
 
@@ -122,6 +131,8 @@ int main(int argc, char **argv)
     debugPrintf("main(): event loop } %d", result);
 
     tooltipFont.reset();
+    configurator.reset();
+    pixmapCache.reset();
     app.reset();
     return result;
 }

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "app/options.h"
+#include "discovery/printerdesc.h"
+#include "status/statusparser.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class StatusBlock;
+class Translator;
+
+// The single configuration and knowledge service of the GUI thread: program-relative paths,
+// the printers and which one is followed, the active model's status table, the options, the
+// ignored low-toner bits and the translator.
+class Configurator : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint32 kNoPrinter = 0xFFFFFFFF;
+
+    // The pseudo-statuses that stand for situations in which the printer gave no status.
+    static constexpr quint32 kNoDeviceStatusId = 0x0000FF;
+    static constexpr quint32 kUsbStatusUnavailableId = 0x0001FF;
+    static constexpr quint32 kNetworkStatusUnavailableId = 0x0002FF;
+    static constexpr quint32 kPrintingCompletedId = 0x0003FF;
+    static constexpr quint32 kBusyWithAnotherJobId = 0x0004FF;
+    static constexpr quint32 kPreparingJobId = 0x0005FF;
+    static constexpr quint32 kPrintingInProgressId = 0x0006FF;
+
+    Configurator(const QString &applicationDirectory, bool useLocalStatusXml, bool saveStatusXml);
+    ~Configurator() override;
+
+    QString absPath(const QString &path) const;
+
+    void setPrinters(const PrinterMap &printers);
+    PrinterMap printers() const { return m_printers; }
+    void setActivePrinter(quint32 id);
+    quint32 activePrinter() const { return m_activePrinter; }
+    // A copy for the caller, or null; id 0 means the active printer.
+    std::unique_ptr<PrinterDesc> printerDesc(quint32 id = 0) const;
+    std::unique_ptr<PrinterDesc> findPrinterByName(const QString &name) const;
+    QString activePrinterName() const;
+
+    bool useLocalStatusXml() const { return m_useLocalStatusXml; }
+    bool saveStatusXml() const { return m_saveStatusXml; }
+    QString readLocalStatusXml() const;
+    void activatePrinter();
+    void activatePrinter(const QString &statusXml);
+
+    bool loadConfig();
+    bool saveConfig();
+    Options &options() { return m_options; }
+    const Options &options() const { return m_options; }
+
+    QString printerImagePath() const;
+
+    const StatusParser &statusParser() const { return m_statusParser; }
+    QString supplyOrderUrl() const { return m_statusParser.supplyOrderUrl(); }
+    QString separator() const { return m_statusParser.separator(); }
+    TonerInfoList tonerList() const { return m_statusParser.tonerList(); }
+
+    // The help map of the active model; none is known before help lookup finds one.
+    QString getHelp() const;
+
+    Translator *getTranslator();
+    void saveTranslation();
+
+    StatusDesc getStatusDesc(quint32 id, const QString &unknownTitle,
+                             const QString &unknownDesc) const;
+    TonerDesc getTonerDesc(const StatusBlock &rawBlock) const;
+    void updateIgnoredBits(const TonerDesc &tonerDesc);
+    bool isStatusApplicable(const StatusDesc &record) const;
+    void ignoreStatus(quint32 bits, bool set);
+    void ignoreStatusOf(const StatusDesc &record, bool set);
+    quint32 ignoredBits() const { return m_ignoredBits; }
+    void loadIgnoredBits();
+    void saveIgnoredBits();
+
+    // A product name made safe as part of a file name in the application directory.
+    static QString productFileName(const QByteArray &product);
+    // "./.cfg_(<product>)" with every whitespace character as "_".
+    static QString ignoredBitsFileName(const QByteArray &product);
+
+private:
+    void logVersionBanner() const;
+    void addPseudoStatuses();
+    void translateStatusTable();
+    // The active model's ignored-bits file, logged for the method; null without a printer.
+    QString activeIgnoredBitsFile(const char *method, const char *failure) const;
+
+    PrinterMap m_printers;
+    quint32 m_activePrinter = kNoPrinter;
+    StatusParser m_statusParser;
+    QString m_applicationDirectory;
+    bool m_saveStatusXml;
+    bool m_useLocalStatusXml;
+    quint32 m_ignoredBits = 0;
+    std::unique_ptr<Translator> m_translator;
+    Options m_options;
+};
