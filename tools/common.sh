@@ -56,3 +56,13 @@ xsession_stop() {
     for pid in "${XSESSION_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
     XSESSION_PIDS=()
 }
+
+# CMake's automoc misses headers that a re-glob adds to an existing build: start its moc list
+# afresh when a header is newer than it.
+refresh_automoc() {
+    local build=$1 mocs="$1/pellar_core_autogen/mocs_compilation.cpp"
+    [ -f "$mocs" ] || return 0
+    if [ -n "$(find app status discovery acquisition net ui -name '*.h' -newer "$mocs" 2>/dev/null | head -1)" ]; then
+        rm -rf "$build/pellar_core_autogen" "$build/CMakeFiles/pellar_core_autogen.dir/ParseCache.txt"
+    fi
+}
