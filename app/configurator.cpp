@@ -1,6 +1,8 @@
 #include "app/configurator.h"
 
 #include "app/functions.h"
+#include "app/helplookup.h"
+#include "status/helpparser.h"
 #include "status/statusblock.h"
 #include "status/translator.h"
 
@@ -21,6 +23,10 @@ const char kIconDir[] = "../share/icons/";
 const char kLogo[] = "../share/icons/logo.png";
 const char kTranslationDir[] = "../share/translation/";
 const char kFallbackLocale[] = "en";
+const char kHelpDir[] = "../share/help";
+const char kHelpMap[] = "help.xml";
+const char kErrorHelpPage[] = "troubleshooting.htm";
+const char kOtherHelpPage[] = "start_here.htm";
 
 const qint64 kMaxVersionLine = 1024;
 const size_t kPipeChunk = 255;
@@ -54,18 +60,6 @@ QString osInfo()
         pclose(pipe);
     }
     return text.isEmpty() ? QStringLiteral("[Not available]") : QString::fromLocal8Bit(text);
-}
-
-// Letters only: nothing that could lead out of the translation directory.
-bool isUsableLocale(const QString &locale)
-{
-    if (locale.isEmpty())
-        return false;
-    for (const QChar c : locale) {
-        if (!c.isLetter())
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -234,10 +228,12 @@ void Configurator::activatePrinter(const QString &statusXml)
     m_statusParser.setContent(statusXml);
     m_statusParser.readErrorStatuses();
 
-    // Help pages are set from the model's help map, once help lookup finds one.
+    // getHelp has logged why there is no help map.
     const QString helpMap = getHelp();
-    if (!helpMap.isEmpty())
-        debugPrintf("Configurator::activatePrinter: help map <%s>", qPrintable(helpMap));
+    if (!helpMap.isEmpty()) {
+        QFile file(helpMap);
+        HelpParser(&file).parse(m_statusParser.statusTable());
+    }
 
     translateStatusTable();
 }
@@ -258,7 +254,91 @@ void Configurator::translateStatusTable()
 
 QString Configurator::getHelp() const
 {
-    return QString();
+    debugPrintf("Configurator::getHelp(): {");
+    const auto printer = printerDesc();
+    if (!printer) {
+        debugPrintf("Configurator::getHelp(): Error! Can't detect active device.");
+        return QString();
+    }
+    debugPrintf("Configurator::getHelp(): printer name: %s",
+                qPrintable(printer->softName.value(0)));
+    const QString model = helpModelName(printer->product);
+
+    QString directory = findModelDirectory(absPath(QLatin1String(kHelpDir)), model);
+    if (!directory.isNull()) {
+        debugPrintf("Help dir found (new) <%s>", qPrintable(directory));
+    } else {
+        directory = findOldLayoutHelpDirectory(absPath(QLatin1String(kTranslationDir)),
+                                               helpLocale(), model, "Configurator::getHelp()");
+        if (directory.isNull())
+            return QString();
+    }
+    const QString helpMap = directory + QLatin1Char('/') + QLatin1String(kHelpMap);
+    debugPrintf("Configurator::getHelp() returns \"%s\"", qPrintable(helpMap));
+    return helpMap;
+}
+
+QString Configurator::getStatusHelp(const StatusDesc &record) const
+{
+    debugPrintf("Configurator::getStatusHelp(): { sd: %s", qPrintable(record.toString()));
+    const auto printer = printerDesc();
+    if (!printer) {
+        debugPrintf("Configurator::getStatusHelp(): Error! Can't detect active device.");
+        return QString();
+    }
+    const QString model = helpModelName(printer->product);
+    const bool networkDevice = !printer->isLocal;
+    debugPrintf("product=<%s> modelName=<%s> bNetworkDevice=%d", printer->product.constData(),
+                qPrintable(model), int(networkDevice));
+    const QString locale = helpLocale();
+    debugPrintf("locale=<%s>", qPrintable(locale));
+
+    QString directory;
+    QString defaultPage = QLatin1String("");
+    QDir help(absPath(QLatin1String(kHelpDir)));
+    const QStringList models = helpSubdirectories(help.path());
+    debugPrintf("models all(%d):\n\t<%s>", int(models.size()),
+                qPrintable(models.join(QStringLiteral(">\n\t<"))));
+    const QStringList matched = modelDirectories(models, model);
+    debugPrintf("models matched(%d):\n\t<%s>", int(matched.size()),
+                qPrintable(matched.join(QStringLiteral(">\n\t<"))));
+
+    if (!matched.isEmpty() && help.cd(matched.first())) {
+        debugPrintf("Help dir found (new) <%s>", qPrintable(help.absolutePath()));
+        directory = findLanguageDirectory(help.absolutePath(), locale);
+        if (directory.isNull()) {
+            debugPrintf("Configurator::getStatusHelp(): Error! Failure to find help folder.");
+            return QString();
+        }
+        debugPrintf("Help dir found (new) <%s>", qPrintable(directory));
+        defaultPage = QLatin1String(record.type() == StatusDesc::Error ? kErrorHelpPage
+                                                                       : kOtherHelpPage);
+    } else {
+        directory = findOldLayoutHelpDirectory(absPath(QLatin1String(kTranslationDir)), locale,
+                                               model, "Configurator::getStatusHelp()");
+        if (directory.isNull())
+            return QString();
+        debugPrintf("Help dir found (old) <%s>", qPrintable(directory));
+    }
+
+    QString page = defaultPage;
+    if (record.string().isEmpty() && record.id() == kNoStatusId) {
+        const StatusTable &table = m_statusParser.statusTable();
+        const QString fileName
+                = table.value(networkDevice ? kNetworkStatusUnavailableId : kUsbStatusUnavailableId,
+                              StatusDesc(0, StatusDesc::Unknown))
+                          .help();
+        debugPrintf("fileName=<%s>", qPrintable(fileName));
+        // A help map without a default page leaves the pseudo-status without one.
+        if (!fileName.isEmpty())
+            page = fileName;
+    } else if (!record.help().isEmpty()) {
+        page = record.help();
+    }
+    const QString path
+            = page.isEmpty() ? directory : QDir::cleanPath(directory + QLatin1Char('/') + page);
+    debugPrintf("Help path <%s>", qPrintable(path));
+    return path;
 }
 
 Translator *Configurator::getTranslator()

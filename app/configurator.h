@@ -30,6 +30,8 @@ public:
     static constexpr quint32 kBusyWithAnotherJobId = 0x0004FF;
     static constexpr quint32 kPreparingJobId = 0x0005FF;
     static constexpr quint32 kPrintingInProgressId = 0x0006FF;
+    // The record the window shows when no printer status has been read.
+    static constexpr quint32 kNoStatusId = 0xFFFFFF;
 
     Configurator(const QString &applicationDirectory, bool useLocalStatusXml, bool saveStatusXml);
     ~Configurator() override;
@@ -63,8 +65,10 @@ public:
     QString separator() const { return m_statusParser.separator(); }
     TonerInfoList tonerList() const { return m_statusParser.tonerList(); }
 
-    // The help map of the active model; none is known before help lookup finds one.
+    // The absolute path of the active model's help map, or empty.
     QString getHelp() const;
+    // The absolute path of the help page for the status, or empty.
+    QString getStatusHelp(const StatusDesc &record) const;
 
     Translator *getTranslator();
     void saveTranslation();

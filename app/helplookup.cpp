@@ -1,0 +1,161 @@
+#include "app/helplookup.h"
+
+#include "app/functions.h"
+
+#include <QDir>
+
+namespace {
+
+const char kFallbackLocale[] = "en";
+const char kCommonDirectory[] = "common";
+
+QString helpDirectoryOf(const QString &translationDirectory, const QString &locale)
+{
+    return QDir::cleanPath(translationDirectory + QLatin1Char('/') + locale
+                           + QStringLiteral("/help"));
+}
+
+void logNotRepresented(const char *method, const QString &directory)
+{
+    debugPrintf("%s: Error! \"Help\" folder(\"%s\") is not represented.", method,
+                qPrintable(directory));
+}
+
+} // namespace
+
+QString helpModelName(const QByteArray &product)
+{
+    QString model = QString::fromLocal8Bit(product);
+    model.replace(QLatin1Char(' '), QLatin1Char('_'));
+    return model.toLower();
+}
+
+bool isUsableLocale(const QString &locale)
+{
+    if (locale.isEmpty())
+        return false;
+    for (const QChar c : locale) {
+        if (!c.isLetter())
+            return false;
+    }
+    return true;
+}
+
+QString helpLocale()
+{
+    const QString locale = GetSystemLocale();
+    return isUsableLocale(locale) ? locale : QLatin1String(kFallbackLocale);
+}
+
+QStringList helpSubdirectories(const QString &directory)
+{
+    return QDir(directory).entryList(QDir::Dirs | QDir::NoDotAndDotDot,
+                                     QDir::Name | QDir::IgnoreCase);
+}
+
+QStringList modelDirectories(const QStringList &names, const QString &model)
+{
+    QStringList matched;
+    // An empty name is in every name: it names no family.
+    if (model.isEmpty())
+        return matched;
+    for (const QString &name : names) {
+        if (name.contains(model, Qt::CaseInsensitive))
+            matched.append(name);
+    }
+    return matched;
+}
+
+QString findModelDirectory(const QString &directory, const QString &model)
+{
+    const QStringList matched = modelDirectories(helpSubdirectories(directory), model);
+    QDir found(directory);
+    if (matched.isEmpty() || !found.cd(matched.first()))
+        return QString();
+    return found.absolutePath();
+}
+
+QString findLanguageDirectory(const QString &familyDirectory, const QString &locale)
+{
+    QStringList languages = helpSubdirectories(familyDirectory);
+    languages.removeAll(QLatin1String(kCommonDirectory));
+    debugPrintf("locales all(%d): <%s>", int(languages.size()),
+                qPrintable(languages.join(QStringLiteral("><"))));
+    const auto startingWith = [&languages](const QString &prefix) {
+        QStringList found;
+        for (const QString &name : std::as_const(languages)) {
+            if (name.startsWith(prefix, Qt::CaseInsensitive))
+                found.append(name);
+        }
+        return found;
+    };
+    QStringList matched = startingWith(locale);
+    if (matched.isEmpty())
+        matched = startingWith(QLatin1String(kFallbackLocale));
+    debugPrintf("locales matched(%d):<%s>", int(matched.size()),
+                qPrintable(matched.join(QStringLiteral("><"))));
+    QDir found(familyDirectory);
+    if (matched.isEmpty() || !found.cd(matched.first()))
+        return QString();
+    return found.absolutePath();
+}
+
+QString findOldLayoutHelpDirectory(const QString &translationDirectory, const QString &locale,
+                                   const QString &model, const char *method)
+{
+    const QString english = helpDirectoryOf(translationDirectory, QLatin1String(kFallbackLocale));
+    QString directory = helpDirectoryOf(translationDirectory, locale);
+    const bool localeMissing = !QDir(directory).exists();
+    if (localeMissing) {
+        directory = english;
+        if (!QDir(directory).exists()) {
+            logNotRepresented(method, directory);
+            return QString();
+        }
+    }
+    QString found = findModelDirectory(directory, model);
+    if (!found.isNull())
+        return found;
+    if (localeMissing)
+        return directory;
+
+    if (!QDir(english).exists()) {
+        logNotRepresented(method, english);
+        return QString();
+    }
+    found = findModelDirectory(english, model);
+    if (found.isNull())
+        debugPrintf("%s: Error! \"Help\" folder(\"%s\") folder doesn't support model "
+                    "\"%s\"(where '_' means ' ').",
+                    method, qPrintable(english), qPrintable(model));
+    return found;
+}
+
+QStringList getHelpSupportedModels(const QString &applicationDirectory)
+{
+    debugPrintf("PrinterEnumerator::getHelpSupportedModels(): {");
+    const QString locale = helpLocale();
+    debugPrintf("locale=<%s>", qPrintable(locale));
+
+    const QDir base(applicationDirectory);
+    const QString translation = base.absoluteFilePath(QStringLiteral("../share/translation"));
+    QString oldDirectory = helpDirectoryOf(translation, locale);
+    debugPrintf("Help directory (old): <%s>", qPrintable(oldDirectory));
+    if (!QDir(oldDirectory).exists()) {
+        oldDirectory = helpDirectoryOf(translation, QLatin1String(kFallbackLocale));
+        debugPrintf("Help directory (old): <%s>", qPrintable(oldDirectory));
+    }
+    QStringList models = helpSubdirectories(oldDirectory);
+    debugPrintf("list.isEmpty()=%d", int(models.isEmpty()));
+
+    const QString newDirectory
+            = QDir::cleanPath(base.absoluteFilePath(QStringLiteral("../share/help")));
+    debugPrintf("Help directory (new): <%s>", qPrintable(newDirectory));
+    models += helpSubdirectories(newDirectory);
+
+    debugPrintf("Help directories:\n\t<%s>", qPrintable(models.join(QStringLiteral(">\n\t<"))));
+    for (QString &model : models)
+        underscoresToSpaces(model);
+    debugPrintf("PrinterEnumerator::getHelpSupportedModels(): }");
+    return models;
+}
