@@ -1,5 +1,6 @@
 #include "app/configurator.h"
 
+#include "app/externalprograms.h"
 #include "app/functions.h"
 #include "app/helplookup.h"
 #include "status/helpparser.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <unistd.h>
@@ -27,6 +29,7 @@ const char kHelpDir[] = "../share/help";
 const char kHelpMap[] = "help.xml";
 const char kErrorHelpPage[] = "troubleshooting.htm";
 const char kOtherHelpPage[] = "start_here.htm";
+const char kSettingsTool[] = "../../TUNEX/bin/tunex";
 
 const qint64 kMaxVersionLine = 1024;
 const size_t kPipeChunk = 255;
@@ -339,6 +342,42 @@ QString Configurator::getStatusHelp(const StatusDesc &record) const
             = page.isEmpty() ? directory : QDir::cleanPath(directory + QLatin1Char('/') + page);
     debugPrintf("Help path <%s>", qPrintable(path));
     return path;
+}
+
+int Configurator::runPrinterSettings(const QString &extraArguments) const
+{
+    const auto printer = printerDesc();
+    if (!printer) {
+        debugPrintf("can't get printer description");
+        return kSettingsNoPrinter;
+    }
+    if (printer->isLocal) {
+        const QString tool = absPath(QLatin1String(kSettingsTool));
+        if (printer->devPath.isEmpty()) {
+            debugPrintf("Unable to run tunex");
+            return kSettingsNoDevice;
+        }
+        // Device path and product come from the printer: they reach the tool as they are, as
+        // single arguments, and no shell ever reads them.
+        const QStringList arguments
+                = QStringList{printer->devPath, QString::fromLocal8Bit(printer->product)}
+                + splitQuotedWords(extraArguments);
+        debugPrintf("Configurator::runPrinterSettings(): %s &",
+                    qPrintable(commandLineText(tool, arguments)));
+        if (!startProgramDetached(tool, arguments)) {
+            debugPrintf("Unable to run tunex");
+            return kSettingsCannotStart;
+        }
+        return kSettingsStarted;
+    }
+    static const QRegularExpression address(QStringLiteral("(\\d+.\\d+.\\d+.\\d+)"));
+    const QRegularExpressionMatch match = address.match(printer->devPath);
+    if (!match.hasMatch()) {
+        debugPrintf("can't obtain ip address for network device");
+        return kSettingsNoPrinter;
+    }
+    StartWebBrowser(QStringLiteral("http://%1").arg(match.captured(1)));
+    return kSettingsStarted;
 }
 
 Translator *Configurator::getTranslator()

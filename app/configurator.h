@@ -33,6 +33,12 @@ public:
     // The record the window shows when no printer status has been read.
     static constexpr quint32 kNoStatusId = 0xFFFFFF;
 
+    // Results of runPrinterSettings.
+    static constexpr int kSettingsStarted = 0;
+    static constexpr int kSettingsNoPrinter = -1;
+    static constexpr int kSettingsNoDevice = -2;
+    static constexpr int kSettingsCannotStart = -3;
+
     Configurator(const QString &applicationDirectory, bool useLocalStatusXml, bool saveStatusXml);
     ~Configurator() override;
 
@@ -69,6 +75,10 @@ public:
     QString getHelp() const;
     // The absolute path of the help page for the status, or empty.
     QString getStatusHelp(const StatusDesc &record) const;
+
+    // Starts the printer-settings tool for the active USB printer, or opens a network
+    // printer's own web page. The extra arguments are the quoted words start-up passes on.
+    int runPrinterSettings(const QString &extraArguments) const;
 
     Translator *getTranslator();
     void saveTranslation();

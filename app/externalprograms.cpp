@@ -61,6 +61,32 @@ QString commandLineText(const QString &program, const QStringList &arguments)
     return words.join(QLatin1Char(' '));
 }
 
+QStringList splitQuotedWords(const QString &text)
+{
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    bool quoted = false;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+            inWord = true;
+        } else if (!quoted
+                   && (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n'))) {
+            if (inWord)
+                words.append(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word.append(c);
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words.append(word);
+    return words;
+}
+
 bool startProgramDetached(const QString &program, const QStringList &arguments, qint64 *pid)
 {
     QProcess process;

@@ -14,6 +14,11 @@ QString shellQuoted(const QString &word);
 // The command as it would read typed into a shell, each word quoted where needed; for the log.
 QString commandLineText(const QString &program, const QStringList &arguments);
 
+// The words of a command line as a shell would split it with single quotes as its only
+// quoting: blanks outside quotes separate words, quotes are removed, and nothing else (double
+// quotes, backslashes, "$", "*") means anything. An unterminated quote runs to the end.
+QStringList splitQuotedWords(const QString &text);
+
 // Starts a program detached, never waited for, with exactly these arguments: no shell sees
 // them, so no text taken from a printer or a file is ever run as a command. Logs nothing;
 // false when the program cannot be started.

@@ -1,42 +1,13 @@
 // Starting the web browser: the search list, the argument that arrives, and what the user is told.
+#include "app/appsettings.h"
 #include "app/externalprograms.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/messageboxcatcher.h"
+#include "tests/tools/standinprogram.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-// A browser that writes the number of its arguments and the arguments, each ended by a NUL,
-// to "<its path>.args" (replaced by rename, so the file is whole once it is there).
-const char kStandIn[] = "#!/bin/sh\n"
-                        "printf '%s\\0' \"$#\" \"$@\" > \"$0.args.tmp\"\n"
-                        "mv \"$0.args.tmp\" \"$0.args\"\n";
-
-bool writeFile(const QString &path, const QByteArray &text, QFile::Permissions permissions)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size()
-            && file.setPermissions(permissions);
-}
-
-const QFile::Permissions kExecutable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-
-QStringList recordedArguments(const QString &browser)
-{
-    QFile file(browser + QStringLiteral(".args"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList words;
-    for (const QByteArray &word : file.readAll().split('\0'))
-        words.append(QString::fromUtf8(word));
-    words.removeLast(); // after the last NUL
-    return words;
-}
-
-} // namespace
 
 class TestExternalPrograms : public QObject
 {
@@ -53,6 +24,8 @@ private Q_SLOTS:
     void commandLineReadsAsAShellWould_data();
     void commandLineReadsAsAShellWould();
     void programStartsDetachedWithItsArguments();
+    void quotedWordsSplitWithoutAShell_data();
+    void quotedWordsSplitWithoutAShell();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -87,8 +60,8 @@ void TestExternalPrograms::firstExistingBrowserIsUsed()
 {
     const QString first = path(QStringLiteral("firefox"));
     const QString second = path(QStringLiteral("mozilla"));
-    QVERIFY(writeFile(first, kStandIn, kExecutable));
-    QVERIFY(writeFile(second, kStandIn, kExecutable));
+    QVERIFY(writeStandInProgram(first));
+    QVERIFY(writeStandInProgram(second));
     setBrowserSearchList({path(QStringLiteral("absent")), first, second});
 
     LogCapture log;
@@ -106,7 +79,7 @@ void TestExternalPrograms::firstExistingBrowserIsUsed()
 void TestExternalPrograms::hostileAddressArrivesAsOneArgumentAndRunsNothing()
 {
     const QString browser = path(QStringLiteral("browser"));
-    QVERIFY(writeFile(browser, kStandIn, kExecutable));
+    QVERIFY(writeStandInProgram(browser));
     setBrowserSearchList({browser});
     // What a printer's status description could put into a supply-order address.
     const QString marker = path(QStringLiteral("ran"));
@@ -149,7 +122,7 @@ void TestExternalPrograms::browserThatCannotStartIsReported()
 {
     // There, but not a program.
     const QString browser = path(QStringLiteral("firefox"));
-    QVERIFY(writeFile(browser, "not a program", QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(writeNotAProgram(browser));
     setBrowserSearchList({browser, path(QStringLiteral("opera"))});
     LogCapture log;
     MessageBoxCatcher boxes;
@@ -188,13 +161,37 @@ void TestExternalPrograms::commandLineReadsAsAShellWould()
 void TestExternalPrograms::programStartsDetachedWithItsArguments()
 {
     const QString tool = path(QStringLiteral("tunex"));
-    QVERIFY(writeFile(tool, kStandIn, kExecutable));
+    QVERIFY(writeStandInProgram(tool));
     qint64 pid = 0;
     const QStringList arguments{"/dev/usb/lp0", "LX200 Series", "it's", "", "$(x)"};
     QVERIFY(startProgramDetached(tool, arguments, &pid));
     QVERIFY(pid > 0);
     QTRY_COMPARE_WITH_TIMEOUT(recordedArguments(tool), QStringList{"5"} + arguments, 10000);
     QVERIFY(!startProgramDetached(path(QStringLiteral("absent")), {}));
+}
+
+void TestExternalPrograms::quotedWordsSplitWithoutAShell_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("words");
+    QTest::newRow("nothing") << "" << QStringList();
+    QTest::newRow("blanks only") << "  \t " << QStringList();
+    QTest::newRow("start-up's quoting")
+            << quotedArgumentList({"pellar", "--device", "two words"}).join(QLatin1Char(' '))
+            << QStringList{"--device", "two words"};
+    QTest::newRow("plain words") << "a  b\tc" << QStringList{"a", "b", "c"};
+    QTest::newRow("empty quoted word") << "'' 'x'" << QStringList{"", "x"};
+    QTest::newRow("quotes inside a word") << "--name='a b'c" << QStringList{"--name=a bc"};
+    QTest::newRow("nothing is expanded")
+            << "'$(touch x)' `id` \"$HOME\" * ~ a\\ b;c|d&"
+            << QStringList{"$(touch x)", "`id`", "\"$HOME\"", "*", "~", "a\\", "b;c|d&"};
+    QTest::newRow("unterminated quote runs to the end") << "x 'a  b" << QStringList{"x", "a  b"};
+}
+
+void TestExternalPrograms::quotedWordsSplitWithoutAShell()
+{
+    QFETCH(QString, text);
+    QTEST(splitQuotedWords(text), "words");
 }
 
 QTEST_MAIN(TestExternalPrograms)
