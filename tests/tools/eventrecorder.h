@@ -24,8 +24,7 @@ public:
 
     explicit EventRecorder(Copier copier = nullptr)
         : m_copier(std::move(copier))
-    {
-    }
+    { }
 
     const QList<Record> &records() const { return m_records; }
     int count(int type) const
