@@ -94,6 +94,7 @@ using UserFn = const char *(*)();
 
 QMutex g_namesMutex;
 QStringList g_libraryNames;
+QString g_ppdDirectory;
 
 QStringList defaultLibraryNames()
 {
@@ -178,6 +179,18 @@ void CUPS::setLibraryNames(const QStringList &names)
 {
     QMutexLocker lock(&g_namesMutex);
     g_libraryNames = names;
+}
+
+QString CUPS::ppdDirectory()
+{
+    QMutexLocker lock(&g_namesMutex);
+    return g_ppdDirectory.isEmpty() ? QStringLiteral("/etc/cups/ppd") : g_ppdDirectory;
+}
+
+void CUPS::setPpdDirectory(const QString &path)
+{
+    QMutexLocker lock(&g_namesMutex);
+    g_ppdDirectory = path;
 }
 
 QMutex &CUPS::jobMutex()
@@ -309,7 +322,7 @@ PpdInfo CUPS::getPrinterDescription2(const QString &name)
     if (!m_handle)
         return PpdInfo();
     const QByteArray queue = name.toUtf8();
-    QFile file(QStringLiteral("/etc/cups/ppd/%1.ppd").arg(name));
+    QFile file(QStringLiteral("%1/%2.ppd").arg(ppdDirectory(), name));
     if (!file.exists()) {
         debugPrintf("CUPS::getPrinterDescription2(%s) ppd file doesn't exist", queue.constData());
         return PpdInfo();

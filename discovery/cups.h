@@ -54,6 +54,10 @@ public:
     // program without CUPS; an empty list restores the default. Applies to objects made later.
     static QStringList libraryNames();
     static void setLibraryNames(const QStringList &names);
+    // Where queues' PPD files are read from: "/etc/cups/ppd" unless a test serves its own
+    // server's. An empty path restores the default.
+    static QString ppdDirectory();
+    static void setPpdDirectory(const QString &path);
 
     // Held by each job operation for its whole run.
     static QMutex &jobMutex();

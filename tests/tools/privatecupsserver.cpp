@@ -39,8 +39,26 @@ bool PrivateCupsServer::start()
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
                                   | QFileDevice::ReadGroup | QFileDevice::ExeGroup
                                   | QFileDevice::ReadOther | QFileDevice::ExeOther);
-    for (const char *sub : {"root/ppd", "root/ssl", "spool", "cache", "state", "log", "tmp"})
+    for (const char *sub :
+         {"root/ppd", "root/ssl", "spool", "cache", "state", "log", "tmp", "bin/backend"})
         QDir().mkpath(dir + QLatin1Char('/') + QLatin1String(sub));
+    // The machine's programs, and backends of its own.
+    const QString system = QStringLiteral("/usr/lib/cups");
+    for (const QString &entry : QDir(system).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        if (entry != QLatin1String("backend"))
+            QFile::link(system + QLatin1Char('/') + entry, dir + "/bin/" + entry);
+    }
+    for (const QString &backend :
+         QDir(system + "/backend").entryList(QDir::Files | QDir::NoDotAndDotDot))
+        QFile::link(system + "/backend/" + backend, dir + "/bin/backend/" + backend);
+    const QString mfp = dir + "/bin/backend/mfp";
+    if (!writeFile(mfp, "#!/bin/sh\n[ $# -eq 0 ] && exit 0\ncat \"${6:--}\" >/dev/null\nexit 0\n")
+        || !QFile::setPermissions(mfp,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                          | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                                          | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                                          | QFileDevice::ExeOther))
+        return false;
     const QByteArray d = QFile::encodeName(dir);
     const QByteArray conf = "Listen " + d
             + "/cups.sock\nLogLevel warn\nWebInterface No\n"
@@ -49,7 +67,7 @@ bool PrivateCupsServer::start()
     const QByteArray files = "ServerRoot " + d + "/root\nRequestRoot " + d + "/spool\nCacheDir " + d
             + "/cache\nStateDir " + d + "/state\nTempDir " + d + "/tmp\nAccessLog " + d
             + "/log/access_log\nErrorLog " + d + "/log/error_log\nPageLog " + d
-            + "/log/page_log\nUser lp\nGroup lp\nSystemGroup root\n";
+            + "/log/page_log\nServerBin " + d + "/bin\nUser lp\nGroup lp\nSystemGroup root\n";
     if (!writeFile(dir + "/cupsd.conf", conf) || !writeFile(dir + "/root/cupsd.conf", conf)
         || !writeFile(dir + "/cups-files.conf", files))
         return false;
@@ -103,9 +121,16 @@ int PrivateCupsServer::run(const QString &program, QStringList arguments, QStrin
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-bool PrivateCupsServer::addQueue(const QString &name, const QString &deviceUri)
+bool PrivateCupsServer::addQueue(const QString &name, const QString &deviceUri, const QString &ppd)
 {
-    return run("lpadmin", {"-p", name, "-E", "-v", deviceUri, "-m", "raw"}) == 0;
+    QStringList arguments{"-p", name, "-E", "-v", deviceUri};
+    arguments << (ppd.isEmpty() ? QStringList{"-m", "raw"} : QStringList{"-P", ppd});
+    return run("lpadmin", arguments) == 0;
+}
+
+bool PrivateCupsServer::removeQueue(const QString &name)
+{
+    return run("lpadmin", {"-x", name}) == 0;
 }
 
 bool PrivateCupsServer::setQueueEnabled(const QString &name, bool enabled)

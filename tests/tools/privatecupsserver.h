@@ -21,8 +21,12 @@ public:
     qint64 pid() const { return m_cupsd.processId(); }
     QString socketPath() const { return m_dir.path() + QStringLiteral("/cups.sock"); }
 
-    // An enabled raw queue; false when lpadmin failed.
-    bool addQueue(const QString &name, const QString &deviceUri);
+    QString ppdDirectory() const { return m_dir.path() + QStringLiteral("/root/ppd"); }
+
+    // An enabled queue, raw without a PPD; false when lpadmin failed. Besides the machine's
+    // backends the server knows "mfp" (a backend that takes every job).
+    bool addQueue(const QString &name, const QString &deviceUri, const QString &ppd = QString());
+    bool removeQueue(const QString &name);
     bool setQueueEnabled(const QString &name, bool enabled);
     // Prints a small job; its id, or -1.
     int submitJob(const QString &queue, bool held = false);
