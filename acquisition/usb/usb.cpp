@@ -30,17 +30,16 @@ UsbBusList &busList()
 // Keeps the known entries that are still there (as they are), forgets the vanished ones and puts
 // the new ones at the head, as found. Returns the number of changes; `added` is called for each
 // new entry once it is in place.
-template<class T, class Added>
-int merge(std::vector<std::unique_ptr<T>> &known, std::vector<std::unique_ptr<T>> found,
-          const QByteArray T::*name, Added added)
+template<class T, class Same, class Added>
+int merge(std::vector<std::unique_ptr<T>> &known, std::vector<std::unique_ptr<T>> found, Same same,
+          Added added)
 {
     int changes = 0;
     for (auto it = known.begin(); it != known.end();) {
-        const auto same = std::find_if(found.begin(), found.end(), [&](const auto &item) {
-            return (*item).*name == (**it).*name;
-        });
-        if (same != found.end()) {
-            found.erase(same);
+        const auto match = std::find_if(found.begin(), found.end(),
+                                        [&](const auto &item) { return same(**it, *item); });
+        if (match != found.end()) {
+            found.erase(match);
             ++it;
         } else {
             it = known.erase(it);
@@ -53,6 +52,17 @@ int merge(std::vector<std::unique_ptr<T>> &known, std::vector<std::unique_ptr<T>
         ++changes;
     }
     return changes;
+}
+
+bool sameBus(const UsbBus &a, const UsbBus &b)
+{
+    return a.dirname == b.dirname;
+}
+
+// A device number can come back for another device: then it is a new device, not a known one.
+bool sameDevice(const UsbDevice &a, const UsbDevice &b)
+{
+    return a.filename == b.filename && a.devnum == b.devnum && a.descriptor == b.descriptor;
 }
 
 qint64 monotonicMs()
@@ -87,7 +97,7 @@ int USB::findBusses()
     const int result = OSProvider::os().findBusses(found);
     if (result < 0)
         return result;
-    return merge(busList(), std::move(found), &UsbBus::dirname, [](UsbBus &) {});
+    return merge(busList(), std::move(found), sameBus, [](UsbBus &) {});
 }
 
 int USB::findDevices()
@@ -99,15 +109,14 @@ int USB::findDevices()
         // A bus that vanished since findBusses must not hide the devices of the others.
         if (os.findDevices(*bus, found) < 0)
             continue;
-        changes += merge(bus->devices, std::move(found), &UsbDevice::filename,
-                         [&bus](UsbDevice &device) {
-                             device.bus = bus.get();
-                             if (!device.configs.empty())
-                                 return;
-                             USB handle;
-                             if (handle.open(&device) >= 0)
-                                 handle.fetchDescriptors();
-                         });
+        changes += merge(bus->devices, std::move(found), sameDevice, [&bus](UsbDevice &device) {
+            device.bus = bus.get();
+            if (!device.configs.empty())
+                return;
+            USB handle;
+            if (handle.open(&device) >= 0)
+                handle.fetchDescriptors();
+        });
         os.determineChildren(*bus);
     }
     return changes;

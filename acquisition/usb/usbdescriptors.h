@@ -45,6 +45,8 @@ struct UsbDeviceDescriptor
     std::uint8_t iProduct = 0;
     std::uint8_t iSerialNumber = 0;
     std::uint8_t bNumConfigurations = 0;
+
+    bool operator==(const UsbDeviceDescriptor &other) const = default;
 };
 
 struct UsbEndpointDescriptor

@@ -288,8 +288,8 @@ void UsbSim::addBus(int bus)
     if (QFileInfo::exists(busPath(bus)))
         return;
     QDir().mkpath(busPath(bus));
-    m_strings.insert(busPath(bus) + QLatin1Char('/') + numbered(kRootHub),
-                     Strings{"Simulated", "Root hub", numbered(bus).toLatin1()});
+    m_plugged.insert(busPath(bus) + QLatin1Char('/') + numbered(kRootHub),
+                     Plugged{"Simulated", "Root hub", numbered(bus).toLatin1(), QByteArray()});
     plug(bus, kRootHub, hubDescriptors(),
          {{QStringLiteral(USBSIM_PORTS_FILE), QByteArray()},
           {QStringLiteral(USBSIM_DRIVER_FILE), "hub"}});
@@ -335,8 +335,9 @@ UsbSimDevice UsbSim::addPrinter(const UsbSimPrinter &printer)
     const int number = printer.device > 0 ? printer.device : nextDeviceNumber(printer.bus);
     if (QFileInfo::exists(busPath(printer.bus) + QLatin1Char('/') + numbered(number)))
         return UsbSimDevice();
-    m_strings.insert(busPath(printer.bus) + QLatin1Char('/') + numbered(number),
-                     Strings{printer.manufacturer, printer.product, printer.serialNumber});
+    m_plugged.insert(
+            busPath(printer.bus) + QLatin1Char('/') + numbered(number),
+            Plugged{printer.manufacturer, printer.product, printer.serialNumber, QByteArray()});
     UsbSimDevice device
             = plug(printer.bus, number, printerDescriptors(printer.vendorId, printer.productId),
                    {{QStringLiteral(USBSIM_STATUS_FILE), printer.status},
@@ -361,8 +362,8 @@ UsbSimDevice UsbSim::addDevice(int bus, const QByteArray &descriptors, int devic
     const int number = device > 0 ? device : nextDeviceNumber(bus);
     if (QFileInfo::exists(busPath(bus) + QLatin1Char('/') + numbered(number)))
         return UsbSimDevice();
-    m_strings.insert(busPath(bus) + QLatin1Char('/') + numbered(number),
-                     Strings{QByteArray(), "Unknown device", QByteArray()});
+    m_plugged.insert(busPath(bus) + QLatin1Char('/') + numbered(number),
+                     Plugged{QByteArray(), "Unknown device", QByteArray(), QByteArray()});
     UsbSimDevice plugged = plug(bus, number, descriptors, {});
     refresh();
     return plugged;
@@ -381,6 +382,7 @@ UsbSimDevice UsbSim::plug(int bus, int number, const QByteArray &descriptors,
     for (auto it = state.begin(); it != state.end(); ++it)
         device.writeState(it.key(), it.value());
     saveFile(device.statePath(QStringLiteral(USBSIM_LP_FILE)), QByteArray());
+    m_plugged[device.filePath()].descriptors = descriptors;
     saveFile(device.filePath(), descriptors);
     return device;
 }
@@ -435,7 +437,8 @@ void UsbSim::writeDeviceList()
         int port = 0;
         for (int number : numberedEntries(busPath(bus), QDir::Files)) {
             const QString file = busPath(bus) + QLatin1Char('/') + numbered(number);
-            const QByteArray bytes = readFile(file);
+            const Plugged plugged = m_plugged.value(file);
+            const QByteArray &bytes = plugged.descriptors;
             if (bytes.size() < 18)
                 continue;
             const auto *d = reinterpret_cast<const quint8 *>(bytes.constData());
@@ -451,13 +454,12 @@ void UsbSim::writeDeviceList()
                               d[3], d[2], d[4], className(d[4]), d[5], d[6], d[7], d[17]);
             text += formatted("P:  Vendor=%04x ProdID=%04x Rev=%2x.%02x\n", d[8] | (d[9] << 8),
                               d[10] | (d[11] << 8), d[13], d[12]);
-            const Strings strings = m_strings.value(file);
-            if (!strings.manufacturer.isEmpty())
-                text += "S:  Manufacturer=" + strings.manufacturer + '\n';
-            if (!strings.product.isEmpty())
-                text += "S:  Product=" + strings.product + '\n';
-            if (!strings.serialNumber.isEmpty())
-                text += "S:  SerialNumber=" + strings.serialNumber + '\n';
+            if (!plugged.manufacturer.isEmpty())
+                text += "S:  Manufacturer=" + plugged.manufacturer + '\n';
+            if (!plugged.product.isEmpty())
+                text += "S:  Product=" + plugged.product + '\n';
+            if (!plugged.serialNumber.isEmpty())
+                text += "S:  SerialNumber=" + plugged.serialNumber + '\n';
             const char *driver = d[4] == kHubClass ? "hub" : "usblp";
             for (int at = 18; at + 1 < bytes.size();) {
                 const int length = quint8(bytes[at]);

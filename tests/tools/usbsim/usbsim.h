@@ -122,7 +122,7 @@ struct UsbSimPrinter
     QByteArray deviceId = "MFG:Acme;MDL:Laser 100;CLS:PRINTER;";
     QByteArray status = QByteArray(8, '\0');
     QByteArray jobs = QByteArray(75, '\0');
-    QByteArray document;
+    QByteArray document{}; // every member has an initializer, so any can be left out
     // The strings of the device list /proc/bus/usb/devices.
     QByteArray manufacturer = "Acme";
     QByteArray product = "Laser 100";
@@ -168,9 +168,11 @@ public:
 
 private:
     friend class UsbSimDevice;
-    struct Strings
+    // What was plugged in, kept here: reading a device file back would count as a request.
+    struct Plugged
     {
         QByteArray manufacturer, product, serialNumber;
+        QByteArray descriptors;
     };
 
     QString busPath(int bus) const;
@@ -183,6 +185,6 @@ private:
     void writeDeviceList();
 
     QTemporaryDir m_dir;
-    QMap<QString, Strings> m_strings; // by device file path
+    QMap<QString, Plugged> m_plugged; // by device file path
     bool m_fixedDeviceList = false;
 };

@@ -443,6 +443,11 @@ struct PendingUrb
 
 PendingUrb g_urbs[kMaxUrbs];
 
+const char *urbType(const usbdevfs_urb &urb)
+{
+    return urb.type == USBDEVFS_URB_TYPE_BULK ? "bulk" : "interrupt";
+}
+
 int submitUrb(int fd, const Target &target, const Mode &mode, usbdevfs_urb &urb, long long start)
 {
     if (urb.type != USBDEVFS_URB_TYPE_BULK && urb.type != USBDEVFS_URB_TYPE_INTERRUPT)
@@ -450,7 +455,8 @@ int submitUrb(int fd, const Target &target, const Mode &mode, usbdevfs_urb &urb,
     char key[8];
     snprintf(key, sizeof key, "%02x", urb.endpoint);
     if (const int error = takeFault(target, "submiturb", key)) {
-        logRequest(target, start, -error, "submiturb %02x %d", urb.endpoint, urb.buffer_length);
+        logRequest(target, start, -error, "submiturb %02x %d %s", urb.endpoint, urb.buffer_length,
+                   urbType(urb));
         return -error;
     }
     PendingUrb pending;
@@ -486,7 +492,8 @@ int submitUrb(int fd, const Target &target, const Mode &mode, usbdevfs_urb &urb,
     if (slot == std::end(g_urbs))
         return -ENOMEM;
     *slot = pending;
-    logRequest(target, start, 0, "submiturb %02x %d", urb.endpoint, urb.buffer_length);
+    logRequest(target, start, 0, "submiturb %02x %d %s", urb.endpoint, urb.buffer_length,
+               urbType(urb));
     return 0;
 }
 
@@ -551,8 +558,8 @@ int driverRequest(const Target &target, long long start, usbdevfs_ioctl &command
         auto *info = static_cast<usbdevfs_hub_portinfo *>(command.data);
         char ports[sizeof info->port] = {};
         const long count = readState(target, USBSIM_PORTS_FILE, ports, sizeof ports);
-        const int result = count < 0 ? -ENOSYS : 0;
-        if (count >= 0) {
+        int result = count < 0 ? -ENOSYS : -takeFault(target, "portinfo", "*");
+        if (result == 0) {
             info->nports = char(count);
             memcpy(info->port, ports, sizeof ports);
         }
@@ -594,10 +601,14 @@ int usbfsRequest(int fd, const Target &target, unsigned code, void *arg)
         char path[kPathSize];
         devicePath(target, path, sizeof path);
         auto *info = static_cast<usbdevfs_connectinfo *>(arg);
-        info->devnum = unsigned(strtoul(baseName(path), nullptr, 10));
-        info->slow = 0;
-        logRequest(target, start, 0, "connectinfo %u", info->devnum);
-        return 0;
+        const unsigned devnum = unsigned(strtoul(baseName(path), nullptr, 10));
+        const int result = -takeFault(target, "connectinfo", "*");
+        if (result == 0) {
+            info->devnum = devnum;
+            info->slow = 0;
+        }
+        logRequest(target, start, result, "connectinfo %u", devnum);
+        return result;
     }
     if (code == unsigned(USBDEVFS_CONTROL))
         return control(target, mode, *static_cast<usbdevfs_ctrltransfer *>(arg), start);
