@@ -33,11 +33,11 @@ bool isStandard(std::uint8_t type)
 }
 
 // Length of the run of class- or vendor-specific descriptors before the next standard one, or -1
-// when a descriptor's length is impossible.
-int skipExtraDescriptors(const std::uint8_t *bytes, int size, int *count)
+// when a descriptor's length is impossible. `owner` names what they belong to in the trace.
+int skipExtraDescriptors(const std::uint8_t *bytes, int size, const char *owner)
 {
     int skipped = 0;
-    *count = 0;
+    int count = 0;
     while (size - skipped >= 2) {
         const int length = bytes[skipped];
         const std::uint8_t type = bytes[skipped + 1];
@@ -48,9 +48,12 @@ int skipExtraDescriptors(const std::uint8_t *bytes, int size, int *count)
         if (isStandard(type))
             break;
         UsbDiagnostics::trace(kTraceLevel, "skipping descriptor 0x%X\n", type);
-        ++*count;
+        ++count;
         skipped += length;
     }
+    if (count)
+        UsbDiagnostics::trace(kTraceLevel, "skipped %d class/vendor specific %s descriptors\n",
+                              count, owner);
     return skipped;
 }
 
@@ -84,13 +87,9 @@ int parseEndpoint(UsbEndpointDescriptor &endpoint, const std::uint8_t *bytes, in
     endpoint.bRefresh = raw[7];
     endpoint.bSynchAddress = raw[8];
 
-    int count = 0;
-    const int extra = skipExtraDescriptors(bytes + length, size - length, &count);
+    const int extra = skipExtraDescriptors(bytes + length, size - length, "endpoint");
     if (extra < 0)
         return -1;
-    if (count)
-        UsbDiagnostics::trace(kTraceLevel,
-                              "skipped %d class/vendor specific endpoint descriptors\n", count);
     endpoint.extra = QByteArray(reinterpret_cast<const char *>(bytes + length), extra);
     return length + extra;
 }
@@ -120,13 +119,9 @@ int parseInterface(UsbInterface &interface, const std::uint8_t *bytes, int size)
         parsed += length;
         size -= length;
 
-        int count = 0;
-        const int extra = skipExtraDescriptors(bytes, size, &count);
+        const int extra = skipExtraDescriptors(bytes, size, "interface");
         if (extra < 0)
             return -1;
-        if (count)
-            UsbDiagnostics::trace(
-                    kTraceLevel, "skipped %d class/vendor specific interface descriptors\n", count);
         alt.extra = QByteArray(reinterpret_cast<const char *>(bytes), extra);
         bytes += extra;
         parsed += extra;
@@ -217,13 +212,10 @@ int parseConfiguration(UsbConfigDescriptor &config, const std::uint8_t *bytes, i
     size -= length;
 
     for (int i = 0; i < config.bNumInterfaces; ++i) {
-        int count = 0;
-        const int extra = skipExtraDescriptors(bytes, size, &count);
+        // Descriptors that precede an interface, such as an interface association.
+        const int extra = skipExtraDescriptors(bytes, size, "interface");
         if (extra < 0)
             return -1;
-        if (count)
-            UsbDiagnostics::trace(
-                    kTraceLevel, "skipped %d class/vendor specific interface descriptors\n", count);
         config.extra.append(reinterpret_cast<const char *>(bytes), extra);
         bytes += extra;
         size -= extra;

@@ -297,6 +297,10 @@ int takeFault(const Target &target, const char *kind, const char *key)
         return 0;
     char rest[4096] = {};
     size_t used = 0;
+    const auto keep = [&rest, &used](const char *line) {
+        const int length = snprintf(rest + used, sizeof rest - used, "%s\n", line);
+        used = std::min(used + size_t(std::max(length, 0)), sizeof rest - 1);
+    };
     int error = 0;
     bool changed = false;
     char *save = nullptr;
@@ -311,18 +315,17 @@ int takeFault(const Target &target, const char *kind, const char *key)
             error = ruleError;
             if (count > 0) {
                 changed = true;
-                if (--count == 0)
-                    continue;
-                used += snprintf(rest + used, sizeof rest - used, "%s %s %d %d\n", ruleKind,
-                                 pattern, ruleError, count);
+                char left[128];
+                snprintf(left, sizeof left, "%s %s %d %d", ruleKind, pattern, ruleError, count - 1);
+                if (count > 1)
+                    keep(left);
                 continue;
             }
         }
-        used += snprintf(rest + used, sizeof rest - used, "%s\n", line);
-        used = std::min(used, sizeof rest - 1);
+        keep(line);
     }
     if (changed)
-        writeState(target, USBSIM_FAULTS_FILE, rest, std::min(used, sizeof rest - 1), false);
+        writeState(target, USBSIM_FAULTS_FILE, rest, used, false);
     return error;
 }
 
@@ -450,7 +453,8 @@ const char *urbType(const usbdevfs_urb &urb)
 
 int submitUrb(int fd, const Target &target, const Mode &mode, usbdevfs_urb &urb, long long start)
 {
-    if (urb.type != USBDEVFS_URB_TYPE_BULK && urb.type != USBDEVFS_URB_TYPE_INTERRUPT)
+    if ((urb.type != USBDEVFS_URB_TYPE_BULK && urb.type != USBDEVFS_URB_TYPE_INTERRUPT)
+        || urb.buffer_length < 0)
         return -EINVAL;
     char key[8];
     snprintf(key, sizeof key, "%02x", urb.endpoint);
@@ -539,7 +543,13 @@ int discardUrb(int fd, const Target &target, usbdevfs_urb *urb, long long start)
             }
         }
     }
-    logRequest(target, start, result, "discardurb %02x", urb ? urb->endpoint : 0);
+    // A failing discard still ends the URB, as when it completes in the same instant: the table
+    // never keeps a URB that nobody will reap.
+    char key[8];
+    snprintf(key, sizeof key, "%02x", urb ? urb->endpoint : 0);
+    if (const int error = takeFault(target, "discardurb", key))
+        result = -error;
+    logRequest(target, start, result, "discardurb %s", key);
     return result;
 }
 
@@ -781,54 +791,31 @@ int ioctl(int fd, unsigned long request, ...) noexcept
     return int(syscall(SYS_ioctl, fd, request, arg));
 }
 
-int open(const char *path, int flags, ...)
-{
-    mode_t mode = 0;
-    if (needsMode(flags)) {
-        va_list args;
-        va_start(args, flags);
-        mode = va_arg(args, mode_t);
-        va_end(args);
+// The mode argument of the open family exists only when a file may be created.
+#define USBSIM_OPEN(name) \
+    int name(const char *path, int flags, ...) \
+    { \
+        va_list args; \
+        va_start(args, flags); \
+        const mode_t mode = needsMode(flags) ? va_arg(args, mode_t) : 0; \
+        va_end(args); \
+        return openChecked(AT_FDCWD, path, flags, mode); \
     }
-    return openChecked(AT_FDCWD, path, flags, mode);
-}
-
-int open64(const char *path, int flags, ...)
-{
-    mode_t mode = 0;
-    if (needsMode(flags)) {
-        va_list args;
-        va_start(args, flags);
-        mode = va_arg(args, mode_t);
-        va_end(args);
+#define USBSIM_OPENAT(name) \
+    int name(int dirfd, const char *path, int flags, ...) \
+    { \
+        va_list args; \
+        va_start(args, flags); \
+        const mode_t mode = needsMode(flags) ? va_arg(args, mode_t) : 0; \
+        va_end(args); \
+        return openChecked(dirfd, path, flags, mode); \
     }
-    return openChecked(AT_FDCWD, path, flags, mode);
-}
+USBSIM_OPEN(open)
+USBSIM_OPEN(open64)
+USBSIM_OPENAT(openat)
+USBSIM_OPENAT(openat64)
 
-int openat(int dirfd, const char *path, int flags, ...)
-{
-    mode_t mode = 0;
-    if (needsMode(flags)) {
-        va_list args;
-        va_start(args, flags);
-        mode = va_arg(args, mode_t);
-        va_end(args);
-    }
-    return openChecked(dirfd, path, flags, mode);
-}
-
-int openat64(int dirfd, const char *path, int flags, ...)
-{
-    mode_t mode = 0;
-    if (needsMode(flags)) {
-        va_list args;
-        va_start(args, flags);
-        mode = va_arg(args, mode_t);
-        va_end(args);
-    }
-    return openChecked(dirfd, path, flags, mode);
-}
-
+// What fortified callers use instead.
 int __open_2(const char *path, int flags)
 {
     return openChecked(AT_FDCWD, path, flags, 0);
@@ -876,31 +863,17 @@ int access(const char *path, int mode) noexcept
     return int(syscall(SYS_faccessat, AT_FDCWD, redirect(path, buffer, sizeof buffer), mode));
 }
 
-int stat(const char *path, struct stat *info) noexcept
-{
-    char buffer[kPathSize];
-    return int(syscall(SYS_newfstatat, AT_FDCWD, redirect(path, buffer, sizeof buffer), info, 0));
-}
-
-int stat64(const char *path, struct stat64 *info) noexcept
-{
-    char buffer[kPathSize];
-    return int(syscall(SYS_newfstatat, AT_FDCWD, redirect(path, buffer, sizeof buffer), info, 0));
-}
-
-int lstat(const char *path, struct stat *info) noexcept
-{
-    char buffer[kPathSize];
-    return int(syscall(SYS_newfstatat, AT_FDCWD, redirect(path, buffer, sizeof buffer), info,
-                       AT_SYMLINK_NOFOLLOW));
-}
-
-int lstat64(const char *path, struct stat64 *info) noexcept
-{
-    char buffer[kPathSize];
-    return int(syscall(SYS_newfstatat, AT_FDCWD, redirect(path, buffer, sizeof buffer), info,
-                       AT_SYMLINK_NOFOLLOW));
-}
+#define USBSIM_STAT(name, type, flags) \
+    int name(const char *path, struct type *info) noexcept \
+    { \
+        char buffer[kPathSize]; \
+        return int(syscall(SYS_newfstatat, AT_FDCWD, redirect(path, buffer, sizeof buffer), info, \
+                           flags)); \
+    }
+USBSIM_STAT(stat, stat, 0)
+USBSIM_STAT(stat64, stat64, 0)
+USBSIM_STAT(lstat, stat, AT_SYMLINK_NOFOLLOW)
+USBSIM_STAT(lstat64, stat64, AT_SYMLINK_NOFOLLOW)
 
 int statx(int dirfd, const char *path, int flags, unsigned int mask, struct statx *info) noexcept
 {
