@@ -1,5 +1,8 @@
 #include "discovery/printerdesc.h"
 
+#include "acquisition/pldeviceusb.h"
+#include "app/functions.h"
+
 PrinterDesc::PrinterDesc(const QByteArray &manufacturer, const QByteArray &product,
                          const QByteArray &serialNumber, quint16 productId, quint16 vendorId,
                          quint32 uniqueKey)
@@ -29,4 +32,12 @@ QString PrinterDesc::toString() const
             vendorId, internalId, uniqueKey, qPrintable(devPath), qPrintable(softPath),
             qPrintable(softName.join(QLatin1Char(';'))), isLocal ? 1 : 0, hasTunex ? 1 : 0,
             extJobTable ? 1 : 0, statusXml.isEmpty() ? 0 : 1);
+}
+
+std::unique_ptr<PlDevice> PrinterDesc::device() const
+{
+    debugPrintf("PrinterDesc::device: device hasn't been initialized yet");
+    if (isLocal)
+        return std::make_unique<PlDeviceUsb>(productId, vendorId);
+    return nullptr;
 }

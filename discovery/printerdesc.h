@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class PlDevice;
 
 // One monitorable printer, as discovery publishes it and the window keeps it.
@@ -24,6 +26,10 @@ public:
     }
 
     QString toString() const;
+
+    // A new status channel for this printer, owned by the caller: USB for a local printer.
+    // Network printers have none yet.
+    std::unique_ptr<PlDevice> device() const;
 
     QByteArray manufacturer;
     QByteArray product;

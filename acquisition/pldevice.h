@@ -1,0 +1,27 @@
+#pragma once
+
+#include "acquisition/job.h"
+#include "status/statusblock.h"
+
+#include <QList>
+#include <QString>
+
+// A status channel to one printer. `retCode`, where given, receives the result code of the
+// request: negative when it failed.
+class PlDevice
+{
+public:
+    // The printer's status description document; empty when it could not be read.
+    virtual QString requestStatusXML(int *retCode = nullptr) = 0;
+    // Bytes 0 to 7 from the printer, bytes 8 and 9 zero.
+    virtual StatusBlock requestStatus_withRepeat(int *retCode = nullptr) = 0;
+    virtual QList<Job> getJobList(int *retCode = nullptr) = 0;
+    virtual bool isLocal() const = 0;
+    // Names the channel in log lines.
+    virtual QString toString() const = 0;
+    virtual ~PlDevice();
+
+    // Whether an IEEE 1284 device id names this manufacturer and model.
+    static bool checkDescription(const QString &desc, const QString &manufacturer,
+                                 const QString &model);
+};

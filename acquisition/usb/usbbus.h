@@ -1,0 +1,32 @@
+#pragma once
+
+#include "acquisition/usb/usbdescriptors.h"
+
+#include <QByteArray>
+
+#include <memory>
+#include <vector>
+
+struct UsbBus;
+
+// One device as found in its bus directory.
+struct UsbDevice
+{
+    QByteArray filename; // within the bus directory, e.g. "005"
+    UsbBus *bus = nullptr;
+    UsbDeviceDescriptor descriptor;
+    std::vector<UsbConfigDescriptor> configs;
+    int devnum = 0;
+    std::vector<UsbDevice *> children; // not owned: devices of the same bus behind this hub
+};
+
+struct UsbBus
+{
+    QByteArray dirname; // the bus number as decimal text, e.g. "001"
+    // Newest first: new devices are added at the head.
+    std::vector<std::unique_ptr<UsbDevice>> devices;
+    UsbDevice *rootDevice = nullptr; // not owned: the one device no hub claims
+};
+
+using UsbBusList = std::vector<std::unique_ptr<UsbBus>>;
+using UsbDeviceList = std::vector<std::unique_ptr<UsbDevice>>;

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "discovery/printerdesc.h"
+#include "status/capabilityparser.h"
+
+#include <QEvent>
+#include <QMutex>
+#include <QThread>
+#include <QWaitCondition>
+
+class Device;
+
+// Every ten seconds until stopped, builds the list of printers the user can monitor (CUPS
+// queues of supported models, USB queues joined with their attached printers) and publishes
+// it to the receiver, which then fetches it with printers().
+class PrinterEnumerator : public QThread
+{
+    Q_OBJECT
+
+public:
+    // Posted to the receiver after every pass, whether or not the list changed.
+    static constexpr QEvent::Type kPrintersChangedEvent = QEvent::Type(1112);
+
+    PrinterEnumerator(QObject *receiver, bool useLocalSm);
+    ~PrinterEnumerator() override;
+
+    void stop();
+    PrinterMap printers();
+    void setPrinters(const PrinterMap &list);
+    void enumeratePrinters();
+
+    // Where the status channel of a queue with this device URI connects: a device file for
+    // USB, an address or host name for the network.
+    static QString getDestinationPath(const QString &uri);
+
+protected:
+    void run() override;
+
+private:
+    using UsbMap = QMap<quint32, PrinterDesc>;
+
+    struct Association
+    {
+        quint16 productId = 0;
+        quint16 vendorId = 0;
+        const PrinterDesc *usbPrinter = nullptr;
+    };
+
+    bool readCapabilities(PrinterDesc &printer);
+    bool isNetworkCapable(const QString &model) const;
+    Association associate(const Device &queue, const UsbMap &usbPrinters,
+                          const PrinterMap &previous) const;
+
+    QMutex m_runMutex;
+    QWaitCondition m_wakeUp;
+    QMutex m_waitMutex;
+    QObject *m_receiver;
+    CapabilityDictionary m_capabilities;
+    QMutex m_listMutex;
+    PrinterMap m_printers;
+    const bool m_useLocalSm;
+};
