@@ -25,7 +25,8 @@ public:
     // `retCode` is 1 when the file is busy (not retried), -1 when it could not be read.
     static QString requestDescription(const QString &path, int *retCode = nullptr);
 
-    // Locates this printer and opens it on `usb`; whether a device is open.
+    // Locates this printer and opens it on `usb`; whether a device is open. The requests above
+    // call it with the USB mutex held, as anyone else must.
     bool initUSBChannel(USB &usb);
 
     std::uint16_t productId() const { return m_productId; }
