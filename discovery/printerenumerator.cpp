@@ -23,13 +23,24 @@ bool isSupported(const QString &model, const QStringList &supportedModels)
     });
 }
 
-// The first capture of the pattern in the text, logged the way every search is logged.
+// The first capture of the pattern in the text, logged the way every search is logged. The
+// patterns were written for a matcher that takes the longest match at the leftmost place
+// ("print-1.example.org", not "print-1.example"); a backtracking matcher stops at the first.
 bool rxSearch(const QString &pattern, const QString &text, QString *capture)
 {
     debugPrintf("::rxSearch: str=<%s>\n<%s>", qPrintable(pattern), qPrintable(text));
-    const QRegularExpressionMatch match = QRegularExpression(pattern).match(text);
+    QRegularExpressionMatch match = QRegularExpression(pattern).match(text);
     if (!match.hasMatch())
         return false;
+    const QRegularExpression whole(QRegularExpression::anchoredPattern(pattern));
+    const qsizetype start = match.capturedStart();
+    for (qsizetype length = text.size() - start; length > match.capturedLength(); --length) {
+        const QRegularExpressionMatch longer = whole.match(QStringView(text).mid(start, length));
+        if (longer.hasMatch()) {
+            match = longer;
+            break;
+        }
+    }
     debugPrintf("rx.capturedTexts()=<%s>\n",
                 qPrintable(match.capturedTexts().join(QLatin1Char('|'))));
     *capture = match.captured(1);

@@ -1,0 +1,326 @@
+// The printer enumerator against a CUPS server of the test's own and simulated USB printers,
+// from a staged installation (help folders and capabilities decide which models count).
+#include "discovery/cups.h"
+#include "discovery/printerenumerator.h"
+#include "tests/tools/eventrecorder.h"
+#include "tests/tools/logcapture.h"
+#include "tests/tools/privatecupsserver.h"
+#include "tests/tools/testprocess.h"
+#include "usbsim.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+const QString kModel = QStringLiteral("Quillon C400 Series");
+const quint16 kVendor = 0xf1e0;
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+QString projectPpd()
+{
+    return QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/tessival_quillon_c400.ppd");
+}
+
+UsbSimPrinter quillon(quint16 productId,
+                      const QByteArray &deviceId = "MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;")
+{
+    UsbSimPrinter printer;
+    printer.vendorId = kVendor;
+    printer.productId = productId;
+    printer.manufacturer = "Tessival";
+    printer.product = "Quillon_C400_Series";
+    printer.deviceId = deviceId;
+    printer.document = readFile(QStringLiteral(PELLAR_SOURCE_DIR "/bin/sm.xml"));
+    return printer;
+}
+
+} // namespace
+
+class TestPrinterEnumerator : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void destinationPath_data();
+    void destinationPath();
+    void usbQueueJoinsItsPrinterByModel();
+    void sameModelTwiceDeviceIdAndPreviousListDecide();
+    void networkQueueKeptOrLeftOutByCapabilities();
+    void unsupportedModelsAreLeftOut();
+    void everyPassPublishesAndEmptyWithoutCups();
+    void localStatusDescriptionOpensNoUsbDevice();
+    void threadPublishesAtOnceAndStopsPromptly();
+
+private:
+    PrinterDesc published(PrinterEnumerator &enumerator, const QString &queue);
+
+    std::unique_ptr<StagedInstallation> m_install;
+    PrivateCupsServer m_server;
+    QString m_savedDirectory;
+    QStringList m_queues;
+};
+
+void TestPrinterEnumerator::initTestCase()
+{
+    m_install = std::make_unique<StagedInstallation>();
+    QVERIFY(m_install->isValid());
+    m_savedDirectory = QDir::currentPath();
+    // Help folders and "./capabilities.xml" are found from the installation's bin directory.
+    QVERIFY(QDir::setCurrent(m_install->binDir()));
+    QVERIFY(m_server.start());
+    qputenv("CUPS_SERVER", QFile::encodeName(m_server.socketPath()));
+    CUPS::setPpdDirectory(m_server.ppdDirectory());
+}
+
+void TestPrinterEnumerator::init()
+{
+    CUPS::setLibraryNames({});
+}
+
+void TestPrinterEnumerator::cleanup()
+{
+    for (const QString &queue : std::as_const(m_queues))
+        m_server.removeQueue(queue);
+    m_queues.clear();
+}
+
+PrinterDesc TestPrinterEnumerator::published(PrinterEnumerator &enumerator, const QString &queue)
+{
+    return enumerator.printers().value(qint32(PrinterDesc::uniqueKeyForQueue(queue)));
+}
+
+void TestPrinterEnumerator::destinationPath_data()
+{
+    QTest::addColumn<QString>("uri");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("mfp5 without lp nodes") << "mfp:/dev/mfp5"
+                                           << "/dev/usblp1";
+    QTest::newRow("mfp2 unchanged") << "mfp:/dev/mfp2"
+                                    << "mfp:/dev/mfp2";
+    QTest::newRow("mfp9 unchanged") << "mfp:/dev/mfp9"
+                                    << "mfp:/dev/mfp9";
+    QTest::newRow("usb keeps the rest") << "usb://Tessival/Quillon%20C400?serial=7"
+                                        << "//Tessival/Quillon%20C400?serial=7";
+    QTest::newRow("IPv6 with brackets") << "socket://[fe80::1]:9100"
+                                        << "[fe80::1]";
+    QTest::newRow("IPv4") << "ipp://192.168.0.5:631/ipp"
+                          << "192.168.0.5";
+    QTest::newRow("host name") << "lpd://printhost/queue"
+                               << "printhost";
+    QTest::newRow("dotted host name") << "socket://print-1.example.org:9100"
+                                      << "print-1.example.org";
+    QTest::newRow("nothing to find") << "socket://"
+                                     << "//";
+}
+
+void TestPrinterEnumerator::destinationPath()
+{
+    QFETCH(QString, uri);
+    QFETCH(QString, path);
+    LogCapture log;
+    QCOMPARE(PrinterEnumerator::getDestinationPath(uri), path);
+    if (!uri.startsWith("mfp"))
+        QVERIFY(log.containsMessage("PrinterEnumerator::getDestinationPath: destPath=<" + path
+                                    + ">"));
+}
+
+void TestPrinterEnumerator::usbQueueJoinsItsPrinterByModel()
+{
+    UsbSim usb;
+    usb.addPrinter(quillon(0x0100));
+    const QString queue = QStringLiteral("pellar_usb");
+    QVERIFY(m_server.addQueue(queue, "usb://Tessival/Quillon%20C400%20Series?serial=SIM0001",
+                              projectPpd()));
+    m_queues << queue;
+
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, false);
+    enumerator.enumeratePrinters();
+    QVERIFY(recorder.waitFor(
+            [&] { return recorder.count(PrinterEnumerator::kPrintersChangedEvent) == 1; }));
+
+    const PrinterDesc printer = published(enumerator, queue);
+    QCOMPARE(enumerator.printers().size(), 1);
+    QCOMPARE(printer.product, kModel.toLatin1());
+    QCOMPARE(printer.manufacturer, QByteArray("Tessival"));
+    QCOMPARE(printer.productId, quint16(0x0100));
+    QCOMPARE(printer.vendorId, kVendor);
+    QCOMPARE(printer.uniqueKey, PrinterDesc::uniqueKeyForQueue(queue));
+    QVERIFY(printer.isLocal);
+    QCOMPARE(printer.softName, QStringList{queue});
+    QCOMPARE(printer.devPath, QStringLiteral("//Tessival/Quillon%20C400%20Series?serial=SIM0001"));
+    // The printer's own status description came with it, and its capabilities.
+    QVERIFY(printer.statusXml.contains("StatusMonitorInfo"));
+    QVERIFY(printer.hasTunex);
+    QVERIFY(!printer.extJobTable);
+}
+
+void TestPrinterEnumerator::sameModelTwiceDeviceIdAndPreviousListDecide()
+{
+    UsbSim usb;
+    // Plugged first, this one gets /dev/usb/lp0.
+    UsbSimDevice second = usb.addPrinter(quillon(0x0101));
+    const QString queue = QStringLiteral("pellar_mfp");
+    // mfp5 is /dev/usb/lp1, the device file of the printer plugged next.
+    QVERIFY(m_server.addQueue(queue, "mfp:/dev/mfp5", projectPpd()));
+    m_queues << queue;
+
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true);
+    enumerator.enumeratePrinters();
+    QCOMPARE(published(enumerator, queue).productId, quint16(0x0101));
+
+    // The first printer in key order is tried first; its device file names another model, and
+    // the queue was with the other printer before: it stays there.
+    UsbSimDevice first
+            = usb.addPrinter(quillon(0x0100, "MFG:Tessival;MDL:Other 9000;CLS:PRINTER;"));
+    QCOMPARE(first.lpPath(), QStringLiteral("/dev/usb/lp1"));
+    enumerator.enumeratePrinters();
+    QCOMPARE(published(enumerator, queue).productId, quint16(0x0101));
+
+    // The previous printer is gone and the device id still names another model: no device.
+    second.unplug();
+    usb.addPrinter(quillon(0x0102));
+    enumerator.enumeratePrinters();
+    QCOMPARE(published(enumerator, queue).productId, quint16(0));
+    QCOMPARE(published(enumerator, queue).vendorId, PrinterDesc::nameChecksum(queue));
+
+    // With a matching device id the first printer that passed is used.
+    first.setDeviceId("MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;");
+    enumerator.enumeratePrinters();
+    QCOMPARE(published(enumerator, queue).productId, quint16(0x0100));
+    QVERIFY(first.requests("deviceid").size() >= 3);
+}
+
+void TestPrinterEnumerator::networkQueueKeptOrLeftOutByCapabilities()
+{
+    const QString queue = QStringLiteral("pellar_net");
+    QVERIFY(m_server.addQueue(queue, "socket://127.0.0.2:9100", projectPpd()));
+    m_queues << queue;
+    EventRecorder recorder;
+    {
+        PrinterEnumerator enumerator(&recorder, true);
+        enumerator.enumeratePrinters();
+        const PrinterDesc printer = published(enumerator, queue);
+        QCOMPARE(printer.product, kModel.toLatin1());
+        QVERIFY(!printer.isLocal);
+        QCOMPARE(printer.devPath, QStringLiteral("127.0.0.2"));
+        QCOMPARE(printer.productId, quint16(0));
+        QCOMPARE(printer.vendorId, PrinterDesc::nameChecksum(queue));
+    }
+
+    const QString capabilities = m_install->binDir() + "/capabilities.xml";
+    const QByteArray saved = readFile(capabilities);
+    QVERIFY(writeFile(
+            capabilities,
+            "<root><Devices><D NAME=\"Quillon C400 Series\" NETWORK=\"no\"/></Devices></root>"));
+    {
+        PrinterEnumerator enumerator(&recorder, true);
+        enumerator.enumeratePrinters();
+        QVERIFY(!enumerator.printers().contains(qint32(PrinterDesc::uniqueKeyForQueue(queue))));
+    }
+    QVERIFY(writeFile(capabilities, saved));
+}
+
+void TestPrinterEnumerator::unsupportedModelsAreLeftOut()
+{
+    QTemporaryDir dir;
+    const QString otherPpd = dir.path() + "/other.ppd";
+    QByteArray ppd = readFile(projectPpd());
+    ppd.replace("Quillon C400 Series", "Loris 9000");
+    QVERIFY(writeFile(otherPpd, ppd));
+    const QString queue = QStringLiteral("pellar_other");
+    const QString raw = QStringLiteral("pellar_raw");
+    const QString file = QStringLiteral("pellar_ipp");
+    QVERIFY(m_server.addQueue(queue, "socket://127.0.0.3:9100", otherPpd));
+    QVERIFY(m_server.addQueue(raw, "socket://127.0.0.4:9100"));
+    m_queues << queue << raw;
+
+    UsbSim usb;
+    UsbSimPrinter other = quillon(0x0200);
+    other.product = "Loris_9000";
+    usb.addPrinter(other);
+
+    LogCapture log;
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true);
+    enumerator.enumeratePrinters();
+    QVERIFY(enumerator.printers().isEmpty());
+    QVERIFY(log.containsMessage("Model <Loris 9000> is unsupported"));
+    QCOMPARE(log.countMessage("Model <Loris 9000> is unsupported"), 2);
+}
+
+void TestPrinterEnumerator::everyPassPublishesAndEmptyWithoutCups()
+{
+    const QString queue = QStringLiteral("pellar_same");
+    QVERIFY(m_server.addQueue(queue, "socket://127.0.0.2:9100", projectPpd()));
+    m_queues << queue;
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true);
+    enumerator.enumeratePrinters();
+    const PrinterMap first = enumerator.printers();
+    enumerator.enumeratePrinters();
+    QVERIFY(recorder.waitFor(
+            [&] { return recorder.count(PrinterEnumerator::kPrintersChangedEvent) == 2; }));
+    QCOMPARE(enumerator.printers().keys(), first.keys());
+
+    // Without CUPS no printer is published, not even the USB ones; the event still comes.
+    UsbSim usb;
+    usb.addPrinter(quillon(0x0100));
+    CUPS::setLibraryNames({QStringLiteral("libpellar-no-such-cups.so")});
+    enumerator.enumeratePrinters();
+    QVERIFY(recorder.waitFor(
+            [&] { return recorder.count(PrinterEnumerator::kPrintersChangedEvent) == 3; }));
+    QVERIFY(enumerator.printers().isEmpty());
+}
+
+void TestPrinterEnumerator::localStatusDescriptionOpensNoUsbDevice()
+{
+    UsbSim usb;
+    UsbSimDevice printer = usb.addPrinter(quillon(0x0100));
+    const QString queue = QStringLiteral("pellar_local");
+    QVERIFY(m_server.addQueue(queue, "usb://Tessival/Quillon%20C400%20Series?serial=SIM0001",
+                              projectPpd()));
+    m_queues << queue;
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true);
+    enumerator.enumeratePrinters();
+    const PrinterDesc desc = published(enumerator, queue);
+    QCOMPARE(desc.productId, quint16(0x0100));
+    QVERIFY(desc.statusXml.isEmpty());
+    QCOMPARE(printer.requests().size(), 0);
+}
+
+void TestPrinterEnumerator::threadPublishesAtOnceAndStopsPromptly()
+{
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true);
+    enumerator.start();
+    QVERIFY(recorder.waitFor(
+            [&] { return recorder.count(PrinterEnumerator::kPrintersChangedEvent) == 1; }));
+    QElapsedTimer timer;
+    timer.start();
+    enumerator.stop();
+    QVERIFY(enumerator.wait(5000));
+    qInfo("stop() during the 10 s wait to end: %lld ms", timer.elapsed());
+}
+
+QTEST_GUILESS_MAIN(TestPrinterEnumerator)
+#include "tst_printerenumerator.moc"
