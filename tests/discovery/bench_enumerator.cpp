@@ -1,0 +1,83 @@
+// Prints the cost of one printer enumerator pass over 10 queues: 5 USB queues with their
+// simulated printers and 5 network queues, on a CUPS server of its own.
+// Usage: bench_enumerator [passes (10)]
+#include "discovery/cups.h"
+#include "discovery/printerenumerator.h"
+#include "tests/tools/privatecupsserver.h"
+#include "tests/tools/testprocess.h"
+#include "usbsim.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+double medianPassMs(PrinterEnumerator &enumerator, int passes)
+{
+    QList<double> times;
+    for (int i = 0; i < passes; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        enumerator.enumeratePrinters();
+        times.append(double(timer.nsecsElapsed()) / 1e6);
+        QCoreApplication::processEvents();
+    }
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    const int passes = argc > 1 ? atoi(argv[1]) : 10;
+
+    StagedInstallation install;
+    PrivateCupsServer server;
+    if (!install.isValid() || !server.start()) {
+        fprintf(stderr, "cannot stage an installation or start a private cupsd\n");
+        return 1;
+    }
+    QDir::setCurrent(install.binDir());
+    qputenv("CUPS_SERVER", QFile::encodeName(server.socketPath()));
+    CUPS::setPpdDirectory(server.ppdDirectory());
+    const QString ppd
+            = QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/tessival_quillon_c400.ppd");
+    QFile sm(QStringLiteral(PELLAR_SOURCE_DIR "/bin/sm.xml"));
+    sm.open(QIODevice::ReadOnly);
+    const QByteArray document = sm.readAll();
+
+    UsbSim usb;
+    for (int i = 0; i < 5; ++i) {
+        UsbSimPrinter printer;
+        printer.productId = quint16(0x0100 + i);
+        printer.manufacturer = "Tessival";
+        printer.product = "Quillon_C400_Series";
+        printer.deviceId = "MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;";
+        printer.document = document;
+        usb.addPrinter(printer);
+        server.addQueue(QStringLiteral("bench_usb%1").arg(i),
+                        QStringLiteral("usb://Tessival/Quillon%20C400%20Series?serial=%1").arg(i),
+                        ppd);
+        server.addQueue(QStringLiteral("bench_net%1").arg(i),
+                        QStringLiteral("socket://127.0.0.%1:9100").arg(i + 2), ppd);
+    }
+
+    QObject receiver;
+    PrinterEnumerator withDocuments(&receiver, false);
+    PrinterEnumerator localDocuments(&receiver, true);
+    const double local = medianPassMs(localDocuments, passes);
+    const double documents = medianPassMs(withDocuments, std::max(1, passes / 5));
+    printf("printers published: %lld\n", qlonglong(localDocuments.printers().size()));
+    printf("one pass, 10 queues, 5 USB printers, local status description: %8.2f ms\n", local);
+    printf("one pass, 10 queues, 5 USB printers, reading their documents:  %8.2f ms\n", documents);
+    printf("(each USB document read ends with the printer protocol's 500 ms pause)\n");
+    return 0;
+}
