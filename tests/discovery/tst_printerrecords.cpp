@@ -1,3 +1,4 @@
+#include "acquisition/pldeviceusb.h"
 #include "discovery/device.h"
 #include "discovery/printerdesc.h"
 #include "discovery/usbdevicedesc.h"
@@ -17,6 +18,7 @@ private Q_SLOTS:
     void identitiesAndChecksum();
     void sameChecksumMeansOneEntry();
     void dumps();
+    void localPrinterGetsAUsbChannel();
 };
 
 void TestPrinterRecords::locationFromDeviceUri_data()
@@ -156,6 +158,20 @@ void TestPrinterRecords::dumps()
     usb.interfaces = QStringList{"Cls=07", "Cls=ff"};
     QVERIFY(usb.toString().endsWith(QStringLiteral("\n\tvendorId: 0x1234\n\tproductId: 0x0002"
                                                    "\n\tinterfaces:\n\t\tCls=07\n\t\tCls=ff")));
+}
+
+void TestPrinterRecords::localPrinterGetsAUsbChannel()
+{
+    PrinterDesc usb("Tessival", "Quillon C400 Series", "", 0x0100, 0xf1e0, 0);
+    const std::unique_ptr<PlDevice> channel = usb.device();
+    QVERIFY(channel);
+    QVERIFY(channel->isLocal());
+    QCOMPARE(channel->toString(), QStringLiteral("pid=0x0100 vid=0xf1e0"));
+    QVERIFY(usb.device().get() != channel.get());
+
+    // Network printers get their channel with the network status code.
+    usb.isLocal = false;
+    QVERIFY(!usb.device());
 }
 
 QTEST_GUILESS_MAIN(TestPrinterRecords)
