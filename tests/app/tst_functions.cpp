@@ -1,10 +1,10 @@
 #include "app/appsettings.h"
 #include "app/functions.h"
+#include "tests/tools/logcapture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QMutex>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,23 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-QStringList g_captured;
-
-void captureMessages(QtMsgType, const QMessageLogContext &, const QString &message)
-{
-    g_captured.append(message);
-}
-
-class MessageCapture
-{
-public:
-    MessageCapture() { g_captured.clear(), m_previous = qInstallMessageHandler(captureMessages); }
-    ~MessageCapture() { qInstallMessageHandler(m_previous); }
-
-private:
-    QtMessageHandler m_previous;
-};
 
 bool makeFile(const QString &path)
 {
@@ -70,40 +53,35 @@ private Q_SLOTS:
 
 void TestFunctions::logLineHasTimeThreadAndText()
 {
-    MessageCapture capture;
+    LogCapture capture;
     debugPrintf("Worker::setPollingInterval(%d)", 5);
-    QCOMPARE(g_captured.size(), 1);
+    QCOMPARE(capture.lines().size(), 1);
     const QString expectedThread
             = QString::number(reinterpret_cast<quintptr>(QThread::currentThread()), 16);
     const QRegularExpression line(QStringLiteral(
             R"(^\d\d:\d\d:\d\d\.\d\d\d\[([0-9a-f]+)\]> Worker::setPollingInterval\(5\)$)"));
-    const auto match = line.match(g_captured.first());
-    QVERIFY2(match.hasMatch(), qPrintable(g_captured.first()));
+    const auto match = line.match(capture.lines().first());
+    QVERIFY2(match.hasMatch(), qPrintable(capture.lines().first()));
     QCOMPARE(match.captured(1), expectedThread);
 }
 
 void TestFunctions::logCutsLongTextAndKeepsPercentSignsOfArguments()
 {
-    MessageCapture capture;
+    LogCapture capture;
     const QByteArray longText(5000, 'x');
     debugPrintf("%s", longText.constData());
     debugPrintf("name <%s>", "100% %s %d");
-    QCOMPARE(g_captured.size(), 2);
-    const QString first = g_captured.at(0);
+    QCOMPARE(capture.lines().size(), 2);
+    const QString first = capture.lines().at(0);
     const qsizetype text = first.indexOf(QStringLiteral("> ")) + 2;
     QCOMPARE(first.size() - text, 2047);
     QVERIFY(first.endsWith(QLatin1Char('x')));
-    QVERIFY(g_captured.at(1).endsWith(QStringLiteral("> name <100% %s %d>")));
+    QVERIFY(capture.lines().at(1).endsWith(QStringLiteral("> name <100% %s %d>")));
 }
 
 void TestFunctions::logFromSeveralThreadsKeepsWholeLines()
 {
-    MessageCapture capture;
-    static QMutex mutex; // the capture list itself is not thread-safe
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &message) {
-        QMutexLocker lock(&mutex);
-        g_captured.append(message);
-    });
+    LogCapture capture;
     QList<QThread *> threads;
     for (int t = 0; t < 4; ++t) {
         threads.append(QThread::create([t] {
@@ -116,10 +94,10 @@ void TestFunctions::logFromSeveralThreadsKeepsWholeLines()
         QVERIFY(thread->wait(10000));
         delete thread;
     }
-    QCOMPARE(g_captured.size(), 800);
+    QCOMPARE(capture.lines().size(), 800);
     const QRegularExpression line(
             QStringLiteral(R"(^[\d:.]{12}\[[0-9a-f]+\]> thread \d line \d+ \{$)"));
-    for (const QString &message : std::as_const(g_captured))
+    for (const QString &message : capture.lines())
         QVERIFY2(line.match(message).hasMatch(), qPrintable(message));
 }
 
@@ -194,11 +172,12 @@ void TestFunctions::underscores()
 
 void TestFunctions::localeCode()
 {
-    MessageCapture capture;
+    LogCapture capture;
     const QByteArray saved = qgetenv("LC_ALL");
     qputenv("LC_ALL", "C");
     QCOMPARE(GetSystemLocale(), QStringLiteral("C"));
-    QVERIFY(g_captured.last().endsWith(QStringLiteral("::GetSystemLocale: setlocale: ret=<C>")));
+    QVERIFY(capture.lines().last().endsWith(
+            QStringLiteral("::GetSystemLocale: setlocale: ret=<C>")));
     qputenv("LC_ALL", "no_such_LOCALE.nothing");
     QCOMPARE(GetSystemLocale(), QString());
     qputenv("LC_ALL", saved);
