@@ -76,7 +76,8 @@ void QtSingleApplication::claimInstance(bool activate)
         m_listener = std::make_unique<QWidget>();
         const WId window = m_listener->winId();
         XSetSelectionOwner(display, m_selectionAtom, window, CurrentTime);
-        XFlush(display);
+        // A round trip, so the selection is ours before anyone is told we are running.
+        XSync(display, False);
     }
     if (activate)
         connect(this, &QtSingleApplication::messageReceived, this,
