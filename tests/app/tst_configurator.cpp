@@ -2,7 +2,7 @@
 #include "app/configurator.h"
 #include "status/translator.h"
 #include "tests/app/configuratorfixture.h"
-#include "tests/status/logcapture.h"
+#include "tests/tools/logcapture.h"
 #include "tests/tools/testprocess.h"
 
 #include <QDir>
@@ -28,12 +28,6 @@ QByteArray message(const QString &id, const QString &value)
     return QStringLiteral("<message><Id>%1</Id><Value>%2</Value></message>")
             .arg(id, value)
             .toUtf8();
-}
-
-QByteArray translationFile(const QByteArray &messages)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root><Translation>" + messages
-            + "</Translation></root>\n";
 }
 
 QStringList messageIds(const QByteArray &file)
@@ -172,8 +166,8 @@ void TestConfigurator::versionBanner()
             = QStringLiteral("> \n%1\n\t\tPellar: \t%2\t\tUser ID: \t%3\n\t\tOS info: \t")
                       .arg(rule, version)
                       .arg(getuid());
-    QVERIFY2(log.contains(expected), qPrintable(log.all()));
-    QVERIFY(log.all().contains(QStringLiteral("\n%1\n").arg(rule)));
+    QVERIFY2(log.contains(expected), qPrintable(log.text()));
+    QVERIFY(log.text().contains(QStringLiteral("\n%1\n").arg(rule)));
 }
 
 void TestConfigurator::printerMapAndActivePrinter()
@@ -557,7 +551,7 @@ void TestConfigurator::destructionSavesBitsThenTranslation()
         configurator.ignoreStatus(0x6, true);
         log.clear();
     }
-    const QString all = log.all();
+    const QString all = log.text();
     const qsizetype destructor = all.indexOf(QStringLiteral("Configurator::~Configurator()"));
     const qsizetype bits = all.indexOf(QStringLiteral("Configurator::saveIgnoredBits(): ignored "
                                                       "bits = [0x00000006h]"));

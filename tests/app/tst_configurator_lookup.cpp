@@ -1,7 +1,7 @@
 #include "app/configurator.h"
 #include "tests/app/configuratorfixture.h"
-#include "tests/status/logcapture.h"
 #include "tests/status/testfiles.h"
+#include "tests/tools/logcapture.h"
 
 #include <QTest>
 

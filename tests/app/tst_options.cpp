@@ -1,5 +1,5 @@
 #include "app/options.h"
-#include "tests/status/logcapture.h"
+#include "tests/tools/logcapture.h"
 
 #include <QBuffer>
 #include <QDataStream>

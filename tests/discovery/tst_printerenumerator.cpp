@@ -5,6 +5,7 @@
 #include "tests/tools/eventrecorder.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/privatecupsserver.h"
+#include "tests/tools/testfiles.h"
 #include "tests/tools/testprocess.h"
 #include "usbsim.h"
 
@@ -17,18 +18,6 @@ namespace {
 
 const QString kModel = QStringLiteral("Quillon C400 Series");
 const quint16 kVendor = 0xf1e0;
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
 
 QString projectPpd()
 {

@@ -1,21 +1,13 @@
 #pragma once
 
 #include "status/statusblock.h"
+#include "tests/tools/testfiles.h"
 
-#include <QByteArray>
-#include <QFile>
-#include <QString>
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
+// A translation file holding the given message elements.
+inline QByteArray translationFile(const QByteArray &messages)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root><Translation>" + messages
+            + "</Translation></root>\n";
 }
 
 // A raw status block from up to ten bytes written in hexadecimal; missing bytes are zero.

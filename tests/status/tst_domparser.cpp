@@ -1,6 +1,6 @@
 #include "status/domparser.h"
-#include "tests/status/logcapture.h"
 #include "tests/status/testfiles.h"
+#include "tests/tools/logcapture.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "status/statusparser.h"
 #include "status/translator.h"
-#include "tests/status/logcapture.h"
 #include "tests/status/testfiles.h"
+#include "tests/tools/logcapture.h"
 
 #include <QElapsedTimer>
 #include <QFile>

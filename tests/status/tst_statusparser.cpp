@@ -1,5 +1,5 @@
 #include "status/statusparser.h"
-#include "tests/status/logcapture.h"
+#include "tests/tools/logcapture.h"
 
 #include <QFile>
 #include <QTest>

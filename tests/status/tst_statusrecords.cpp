@@ -1,8 +1,8 @@
 #include "status/statusblock.h"
 #include "status/statusdesc.h"
 #include "status/tonerinfo.h"
-#include "tests/status/logcapture.h"
 #include "tests/status/testfiles.h"
+#include "tests/tools/logcapture.h"
 
 #include <QTest>
 
@@ -218,8 +218,8 @@ void TestStatusRecords::tonerDumps()
     dumpTonerDesc(levels, QString());
     QCOMPARE(log.count(QStringLiteral("dumpTonerDesc: <>: 2 items")), 1);
     // Ascending by id.
-    const int cyan = log.all().indexOf(QStringLiteral("\tkey=<TonerC> value=255"));
-    const int yellow = log.all().indexOf(QStringLiteral("\tkey=<TonerY> value=7"));
+    const int cyan = log.text().indexOf(QStringLiteral("\tkey=<TonerC> value=255"));
+    const int yellow = log.text().indexOf(QStringLiteral("\tkey=<TonerY> value=7"));
     QVERIFY(cyan >= 0);
     QVERIFY(yellow > cyan);
     QVERIFY(log.contains(QStringLiteral(">>>>>>>>>>>>>>>>>>>>> dumpTonerDesc")));

@@ -1,7 +1,7 @@
 #include "status/statusdesc.h"
 #include "status/translator.h"
-#include "tests/status/logcapture.h"
 #include "tests/status/testfiles.h"
+#include "tests/tools/logcapture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,12 +14,6 @@ const char kRefer[] = "Please refer to Troubleshooting Guide.";
 QByteArray message(const char *id, const char *value)
 {
     return QByteArray("<message><Id>") + id + "</Id><Value>" + value + "</Value></message>";
-}
-
-QByteArray translationFile(const QByteArray &messages)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root><Translation>" + messages
-            + "</Translation></root>\n";
 }
 
 StatusDesc record(const QString &string)

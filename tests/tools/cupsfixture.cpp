@@ -1,5 +1,7 @@
 #include "tests/tools/cupsfixture.h"
 
+#include "tests/tools/testfiles.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -41,12 +43,6 @@ qint64 readPid(const QString &path)
     bool ok = false;
     const qint64 pid = file.readAll().trimmed().toLongLong(&ok);
     return ok ? pid : -1;
-}
-
-bool writeText(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
 }
 
 // Where the fixtures of all test programs on this machine agree about the server.
@@ -278,9 +274,9 @@ bool CupsFixture::acquireServer()
             m_error = QStringLiteral("cupsd started but does not answer");
             return false;
         }
-        writeText(marker, QByteArray::number(pid));
+        writeFile(marker, QByteArray::number(pid));
     }
-    writeText(dir + QStringLiteral("/users/%1-%2").arg(getpid()).arg(++g_fixtureSerial), "");
+    writeFile(dir + QStringLiteral("/users/%1-%2").arg(getpid()).arg(++g_fixtureSerial), "");
     removeOrphanQueues();
     return true;
 }
@@ -352,7 +348,7 @@ bool CupsFixture::setQueueEnabled(const QString &name, bool enabled)
 int CupsFixture::submitJob(const QString &queue, bool held)
 {
     const QString document = m_files.filePath(QStringLiteral("job.txt"));
-    if (!QFile::exists(document) && !writeText(document, "Pellar test page\f"))
+    if (!QFile::exists(document) && !writeFile(document, "Pellar test page\f"))
         return -1;
     QStringList arguments{QStringLiteral("-d"), queue, QStringLiteral("-o"), QStringLiteral("raw")};
     if (held)

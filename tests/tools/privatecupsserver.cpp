@@ -1,5 +1,7 @@
 #include "tests/tools/privatecupsserver.h"
 
+#include "tests/tools/testfiles.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -11,12 +13,6 @@
 namespace {
 
 const int kTimeoutMs = 10000;
-
-bool writeFile(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
 
 } // namespace
 
