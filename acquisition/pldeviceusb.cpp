@@ -238,11 +238,11 @@ QList<Job> PlDeviceUsb::getJobList(int *retCode)
                               sizeof table, kTimeoutMs);
         if (code > 0) {
             for (int i = 0; i < kJobEntries; ++i) {
-                const unsigned char *entry = table + i * kJobEntrySize;
-                const auto number
-                        = static_cast<qint32>((quint32(entry[0]) << 24) | (quint32(entry[1]) << 16)
-                                              | (quint32(entry[2]) << 8) | quint32(entry[3]));
-                jobs.append(Job{QStringLiteral("localhost"), QString::number(number), entry[4]});
+                const int at = i * kJobEntrySize;
+                unsigned int number = 0;
+                readBigEndianField(&number, table, sizeof table, at, at + 4);
+                jobs.append(Job{QStringLiteral("localhost"), QString::number(qint32(number)),
+                                table[at + 4]});
             }
         }
     }

@@ -85,9 +85,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "xcb");
 
     const QString firstWord = argc > 0 ? QFile::decodeName(argv[0]) : QString();
-    auto app = std::make_unique<QtSingleApplication>(applicationDirectory(firstWord), argc, argv,
-                                                     true);
     const QString identifier = applicationDirectory(firstWord);
+    auto app = std::make_unique<QtSingleApplication>(identifier, argc, argv, true);
 
     enterApplicationDirectory(firstWord);
 
