@@ -31,16 +31,6 @@ QString tr(const char *text)
 
 } // namespace
 
-QString shellQuoted(const QString &word)
-{
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
-    if (plain.match(word).hasMatch())
-        return word;
-    QString quoted = word;
-    quoted.replace(QLatin1String("'"), QLatin1String("'\\''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 QStringList browserSearchList()
 {
     QMutexLocker lock(&g_browsersMutex);

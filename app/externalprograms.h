@@ -8,9 +8,6 @@ QStringList browserSearchList();
 // Replaces the search list (tests); an empty list restores the built-in one.
 void setBrowserSearchList(const QStringList &paths);
 
-// The word as a shell must read it: quoted unless it is plain.
-QString shellQuoted(const QString &word);
-
 // The command as it would read typed into a shell, each word quoted where needed; for the log.
 QString commandLineText(const QString &program, const QStringList &arguments);
 

@@ -4,9 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 #include <QTime>
-#include <QWidget>
 
 #include <clocale>
 #include <cstdarg>
@@ -70,21 +70,6 @@ QString GetSystemLocale()
     return QString::fromLocal8Bit(name).left(2);
 }
 
-void applySmallFont(QWidget *widget)
-{
-    if (!widget)
-        return;
-    auto shrink = [](QWidget *w) {
-        QFont font = w->font();
-        font.setPixelSize(10);
-        w->setFont(font);
-    };
-    shrink(widget);
-    const auto children = widget->findChildren<QWidget *>();
-    for (QWidget *child : children)
-        shrink(child);
-}
-
 QString &underscoresToSpaces(QString &text)
 {
     const qsizetype length = text.length();
@@ -99,12 +84,14 @@ QString &underscoresToSpaces(QString &text)
     return text;
 }
 
-QImage embeddedImage(const QString &name)
+QString shellQuoted(const QString &word)
 {
-    const QString path = QStringLiteral(":/images/") + name;
-    if (name.isEmpty() || !QFile::exists(path))
-        return QImage();
-    return QImage(path);
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
+    if (plain.match(word).hasMatch())
+        return word;
+    QString quoted = word;
+    quoted.replace(QLatin1String("'"), QLatin1String("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 namespace {

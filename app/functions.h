@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QByteArray>
-#include <QImage>
-#include <QString>
+// The diagnostic log and the plain utilities every folder may use: no widget or image class
+// comes in through here.
 
-class QWidget;
+#include <QByteArray>
+#include <QString>
 
 // One diagnostic log line: "hh:mm:ss.zzz[thread]> text", handed to qDebug.
 // Safe from any thread; the text is cut at 2047 bytes.
@@ -20,14 +20,11 @@ bool readBigEndianField(unsigned int *out, const unsigned char *bytes, int lengt
 // The first two characters of the character-type locale taken from the environment.
 QString GetSystemLocale();
 
-// Pixel size 10 for the widget and every widget below it.
-void applySmallFont(QWidget *widget);
-
 // Every underscore becomes a blank, except one standing between two digits.
 QString &underscoresToSpaces(QString &text);
 
-// An image compiled into the program; a null image when there is none of that name.
-QImage embeddedImage(const QString &name);
+// The word as a shell must read it: quoted unless it is plain.
+QString shellQuoted(const QString &word);
 
 // The directory of the running executable, found from the first command-line word
 // (PATH search, symbolic links resolved); null when the executable cannot be found.

@@ -1,6 +1,5 @@
 #include "discovery/devicereader.h"
 
-#include "app/externalprograms.h"
 #include "app/functions.h"
 #include "discovery/rawfile.h"
 

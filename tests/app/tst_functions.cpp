@@ -1,5 +1,6 @@
 #include "app/appsettings.h"
 #include "app/functions.h"
+#include "app/widgethelpers.h"
 #include "tests/tools/logcapture.h"
 
 #include <QDir>
