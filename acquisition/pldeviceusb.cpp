@@ -3,9 +3,8 @@
 #include "acquisition/usb/usb.h"
 #include "app/functions.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QThread>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -39,9 +39,8 @@ constexpr unsigned long kDocumentPauseMs = 500;
 constexpr int kJobEntries = 15;
 constexpr int kJobEntrySize = 5;
 
-constexpr int kStatusRetries = 3;
-constexpr int kDocumentRetries = 3;
-constexpr int kDescriptionRetries = 3;
+// Tries after the first, for each kind of request.
+constexpr int kRetries = 3;
 constexpr unsigned long kRepeatPauseS = 1;
 
 // LPIOC_GET_DEVICE_ID(1024) of the printer-class driver.
@@ -57,19 +56,110 @@ unsigned int identity(const UsbDevice &device)
     return (device.bus->dirname.toUInt() << 16) | (device.filename.toUInt() & 0xFFFF);
 }
 
+// Runs `once` and, while `again` holds for its code, at most kRetries more times.
+template<class Again, class Once>
+auto withRetries(const char *method, int &code, Again again, Once once)
+{
+    auto result = once(code);
+    for (int retry = 0; retry < kRetries && again(code); ++retry) {
+        debugPrintf("PlDeviceUsb::%s() wrong return code: %d. Trying again...", method, code);
+        result = once(code);
+    }
+    return result;
+}
+
+// Runs `request` on the printer opened in a session of its own; false when it is not there.
+template<class Request>
+bool onPrinter(PlDeviceUsb &device, Request request)
+{
+    UsbSession session;
+    if (!device.initUSBChannel(session)) {
+        debugPrintf("Error: ep0 is invalid!!!");
+        return false;
+    }
+    request(session.handle());
+    return true;
+}
+
+// A document transfer that ends by the read's deadline, the 3-second bound of one transfer aside.
+int documentTransfer(USB &usb, int value, unsigned char *bytes, int size,
+                     const QDeadlineTimer &deadline)
+{
+    const qint64 left = deadline.remainingTime();
+    // A time-out of 0 would be none at all for the kernel.
+    if (left <= 0)
+        return -ETIMEDOUT;
+    return usb.controlMsg(kRequestType, kDocumentRequest, value, 0, reinterpret_cast<char *>(bytes),
+                          size, int(std::min<qint64>(kTimeoutMs, left)));
+}
+
+bool passed(const QDeadlineTimer &deadline)
+{
+    if (!deadline.hasExpired())
+        return false;
+    debugPrintf("PlDeviceUsb::requestStatusXML(): no document within %d ms, giving up",
+                PlDeviceUsb::kDocumentDeadlineMs);
+    return true;
+}
+
+// Reads the document from the opened printer into `text`. `final` is set when asking again would
+// not help; returns whether the printer gets its pause (once blocks were asked for).
+bool readDocument(USB &usb, const QDeadlineTimer &deadline, QByteArray &text, int &retCode,
+                  bool &final)
+{
+    unsigned char sizeReply[kSizeReplyLength] = {};
+    const int sizeResult = documentTransfer(usb, 0, sizeReply, kSizeReplyLength, deadline);
+    if ((final = passed(deadline)))
+        return false;
+    if (sizeResult == -1) {
+        debugPrintf("Error: request size returns -1!!!");
+        debugPrintf("retCode: -1!");
+        return false;
+    }
+    unsigned int size = 0;
+    readBigEndianField(&size, sizeReply, kSizeReplyLength, kSizeFrom, kSizeTo);
+    debugPrintf("buffer size = %d from response = %s", int(size),
+                toHexString(sizeReply, kSizeReplyLength).constData());
+    // A size beyond any real document is a broken reply, not a reason to read gigabytes.
+    if (size == 0 || size > PlDeviceUsb::kMaxDocumentSize) {
+        debugPrintf("Error: request size returns size=%d!!!", int(size));
+        debugPrintf("retCode: -1!");
+        return false;
+    }
+
+    unsigned int received = 0;
+    int result = 0;
+    for (int block = 1; received < size; ++block) {
+        unsigned char buffer[kBlockSize] = {};
+        const int requested = int(std::min<unsigned int>(kBlockSize, size - received));
+        result = block > kMaxBlockNumber
+                ? 0
+                : documentTransfer(usb, block, buffer, requested, deadline);
+        // A short block ends the read too: the blocks after it would not line up with the text.
+        if (result <= 0 || result < requested) {
+            debugPrintf("Error: request block!!!\n\t{block count: %d; requested size: %d; "
+                        "result: %d}",
+                        block, requested, result);
+            final = passed(deadline) || result > 0;
+            text.clear();
+            return true;
+        }
+        text.append(reinterpret_cast<const char *>(buffer),
+                    int(strnlen(reinterpret_cast<const char *>(buffer), requested)));
+        received += requested;
+    }
+    retCode = result;
+    debugPrintf("retCode: %d", retCode);
+    return true;
+}
+
 } // namespace
 
 PlDeviceUsb::PlDeviceUsb(std::uint16_t productId, std::uint16_t vendorId)
     : m_productId(productId)
     , m_vendorId(vendorId)
 {
-    debugPrintf("PlDeviceUsb::PlDeviceUsb: mtx=%p", static_cast<void *>(&usbMutex()));
-}
-
-QMutex &PlDeviceUsb::usbMutex()
-{
-    static QMutex mutex;
-    return mutex;
+    debugPrintf("PlDeviceUsb::PlDeviceUsb: mtx=%p", UsbSession::lockId());
 }
 
 QString PlDeviceUsb::toString() const
@@ -77,23 +167,11 @@ QString PlDeviceUsb::toString() const
     return QString::asprintf("pid=0x%.4hx vid=0x%.4hx", m_productId, m_vendorId);
 }
 
-bool PlDeviceUsb::initUSBChannel(USB &usb)
+bool PlDeviceUsb::initUSBChannel(UsbSession &session)
 {
+    USB &usb = session.handle();
     usb.close();
-    USB::init();
-    USB::findBusses();
-    USB::findDevices();
-
-    UsbDevice *found = nullptr;
-    for (const auto &bus : USB::busses()) {
-        for (const auto &device : bus->devices) {
-            if (device->descriptor.idVendor == m_vendorId
-                && device->descriptor.idProduct == m_productId) {
-                found = device.get();
-                break;
-            }
-        }
-    }
+    UsbDevice *found = session.findDevice(m_vendorId, m_productId, m_location);
     if (!found) {
         debugPrintf("PlDeviceUsb::initUSBChannel():  device=NULL");
         return false;
@@ -107,31 +185,23 @@ bool PlDeviceUsb::initUSBChannel(USB &usb)
 StatusBlock PlDeviceUsb::requestStatus(int &retCode)
 {
     debugPrintf("PlDeviceUsb::requestStatus()");
-    QMutexLocker lock(&usbMutex());
     StatusBlock block;
     retCode = -1;
-    USB usb;
-    if (initUSBChannel(usb)) {
+    onPrinter(*this, [&](USB &usb) {
         retCode = usb.controlMsg(kRequestType, kStatusRequest, 0, 0,
                                  reinterpret_cast<char *>(block.data()), StatusBlock::kPrinterBytes,
                                  kTimeoutMs);
         if (retCode < 0)
             block.clear();
-    } else {
-        debugPrintf("Error: ep0 is invalid!!!");
-    }
-    usb.close();
+    });
     return block;
 }
 
 StatusBlock PlDeviceUsb::requestStatusWithRetries(int &retCode)
 {
-    StatusBlock block = requestStatus(retCode);
-    for (int retry = 0; retCode < 0 && retry < kStatusRetries; ++retry) {
-        debugPrintf("PlDeviceUsb::requestStatus() wrong return code: %d. Trying again...", retCode);
-        block = requestStatus(retCode);
-    }
-    return block;
+    return withRetries(
+            "requestStatus", retCode, [](int code) { return code < 0; },
+            [this](int &code) { return requestStatus(code); });
 }
 
 StatusBlock PlDeviceUsb::requestStatus_withRepeat(int *retCode)
@@ -142,7 +212,7 @@ StatusBlock PlDeviceUsb::requestStatus_withRepeat(int *retCode)
         debugPrintf("PlDeviceUsb::requestStatus_withRepeat() wrong return code: %d. Trying "
                     "again...",
                     code);
-        // Outside the USB mutex: the pause lies between two locked sequences.
+        // Outside the USB lock: the pause lies between two locked sequences.
         QThread::sleep(kRepeatPauseS);
         block = requestStatusWithRetries(code);
     }
@@ -151,117 +221,79 @@ StatusBlock PlDeviceUsb::requestStatus_withRepeat(int *retCode)
     return block;
 }
 
-QString PlDeviceUsb::requestStatusXMLOnce(int &retCode)
+QByteArray PlDeviceUsb::requestStatusXMLOnce(int &retCode, const QDeadlineTimer &deadline,
+                                             bool &final)
 {
     debugPrintf("PlDeviceUsb::requestStatusXML()");
-    QMutexLocker lock(&usbMutex());
     retCode = -1;
-    USB usb;
-    if (!initUSBChannel(usb)) {
-        debugPrintf("Error: ep0 is invalid!!!");
-        return QString();
-    }
-
-    unsigned char sizeReply[kSizeReplyLength] = {};
-    const int sizeResult
-            = usb.controlMsg(kRequestType, kDocumentRequest, 0, 0,
-                             reinterpret_cast<char *>(sizeReply), kSizeReplyLength, kTimeoutMs);
-    if (sizeResult == -1) {
-        debugPrintf("Error: request size returns -1!!!");
-        debugPrintf("retCode: -1!");
-        return QString();
-    }
-    unsigned int size = 0;
-    readBigEndianField(&size, sizeReply, kSizeReplyLength, kSizeFrom, kSizeTo);
-    debugPrintf("buffer size = %d from response = %s", int(size),
-                toHexString(sizeReply, kSizeReplyLength).constData());
-    // A size beyond any real document is a broken reply, not a reason to read gigabytes.
-    if (size == 0 || size > kMaxDocumentSize) {
-        debugPrintf("Error: request size returns size=%d!!!", int(size));
-        debugPrintf("retCode: -1!");
-        return QString();
-    }
-
     QByteArray text;
-    unsigned int received = 0;
-    int result = 0;
-    for (int block = 1; received < size; ++block) {
-        unsigned char buffer[kBlockSize] = {};
-        const int requested = int(std::min<unsigned int>(kBlockSize, size - received));
-        result = block > kMaxBlockNumber
-                ? 0
-                : usb.controlMsg(kRequestType, kDocumentRequest, block, 0,
-                                 reinterpret_cast<char *>(buffer), requested, kTimeoutMs);
-        if (result <= 0) {
-            debugPrintf("Error: request block!!!\n\t{block count: %d; requested size: %d; "
-                        "result: %d}",
-                        block, requested, result);
-            QThread::msleep(kDocumentPauseMs);
-            return QString();
-        }
-        const int got = std::min(result, requested);
-        text.append(reinterpret_cast<const char *>(buffer),
-                    int(strnlen(reinterpret_cast<const char *>(buffer), got)));
-        received += got;
-    }
-    retCode = result;
-    debugPrintf("retCode: %d", retCode);
-    QThread::msleep(kDocumentPauseMs);
-    return QString::fromLatin1(text);
+    bool pause = false;
+    onPrinter(*this, [&](USB &usb) { pause = readDocument(usb, deadline, text, retCode, final); });
+    // Outside the USB lock: the printer's pause holds up no other request.
+    if (pause)
+        QThread::msleep(kDocumentPauseMs);
+    return text;
 }
 
 QString PlDeviceUsb::requestStatusXML(int *retCode)
 {
+    const QDeadlineTimer deadline(kDocumentDeadlineMs);
     int code = -1;
-    QString text = requestStatusXMLOnce(code);
-    for (int retry = 0; code == -1 && retry < kDocumentRetries; ++retry) {
-        debugPrintf("PlDeviceUsb::requestStatusXML() wrong return code: %d. Trying again...", code);
-        text = requestStatusXMLOnce(code);
-    }
+    bool final = false;
+    const QByteArray text = withRetries(
+            "requestStatusXML", code, [&final](int code) { return code == -1 && !final; },
+            [&](int &code) { return requestStatusXMLOnce(code, deadline, final); });
     if (retCode)
         *retCode = code;
-    return text;
+    return QString::fromLatin1(text);
 }
 
 QList<Job> PlDeviceUsb::getJobList(int *retCode)
 {
     debugPrintf("PlDeviceUsb::getJobList()");
-    QMutexLocker lock(&usbMutex());
     int code = -1;
     QList<Job> jobs;
-    USB usb;
-    if (!initUSBChannel(usb)) {
-        debugPrintf("Error: ep0 is invalid!!!");
-    } else {
+    onPrinter(*this, [&](USB &usb) {
         unsigned char table[kJobEntries * kJobEntrySize] = {};
         code = usb.controlMsg(kRequestType, kJobTableRequest, 0, 0, reinterpret_cast<char *>(table),
                               sizeof table, kTimeoutMs);
-        if (code > 0) {
-            for (int i = 0; i < kJobEntries; ++i) {
-                const int at = i * kJobEntrySize;
-                unsigned int number = 0;
-                readBigEndianField(&number, table, sizeof table, at, at + 4);
-                jobs.append(Job{QStringLiteral("localhost"), QString::number(qint32(number)),
-                                table[at + 4]});
-            }
+        if (code <= 0)
+            return;
+        for (int i = 0; i < kJobEntries; ++i) {
+            const int at = i * kJobEntrySize;
+            unsigned int number = 0;
+            readBigEndianField(&number, table, sizeof table, at, at + 4);
+            jobs.append(Job{QStringLiteral("localhost"), QString::number(qint32(number)),
+                            table[at + 4]});
         }
-    }
-    usb.close();
+    });
     if (retCode)
         *retCode = code;
     return jobs;
 }
 
-QString PlDeviceUsb::requestDescriptionOnce(const QString &path, int &retCode)
+QString PlDeviceUsb::requestDescriptionOnce(const QString &path, int &retCode, bool &final)
 {
     debugPrintf("PlDeviceUsb::requestDescription");
-    QMutexLocker lock(&usbMutex());
+    const UsbSession session;
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    // A queue may name anything: a FIFO or a terminal must neither block nor become ours.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
         debugPrintf("cannot open device <%s>\n\t\tReason: %s", name.constData(), strerror(error));
         retCode = error == EBUSY ? 1 : -1;
+        return QString();
+    }
+    struct stat info
+    {
+    };
+    if (fstat(fd, &info) < 0 || !S_ISCHR(info.st_mode)) {
+        debugPrintf("cannot open device <%s>\n\t\tReason: %s", name.constData(),
+                    "not a character device");
+        ::close(fd);
+        retCode = -1;
+        final = true;
         return QString();
     }
     debugPrintf("ioctl:");
@@ -286,12 +318,10 @@ QString PlDeviceUsb::requestDescriptionOnce(const QString &path, int &retCode)
 QString PlDeviceUsb::requestDescription(const QString &path, int *retCode)
 {
     int code = -1;
-    QString text = requestDescriptionOnce(path, code);
-    for (int retry = 0; code == -1 && retry < kDescriptionRetries; ++retry) {
-        debugPrintf("PlDeviceUsb::requestDescription() wrong return code: %d. Trying again...",
-                    code);
-        text = requestDescriptionOnce(path, code);
-    }
+    bool final = false;
+    const QString text = withRetries(
+            "requestDescription", code, [&final](int code) { return code == -1 && !final; },
+            [&](int &code) { return requestDescriptionOnce(path, code, final); });
     if (retCode)
         *retCode = code;
     return text;

@@ -213,7 +213,7 @@ int LINUX::findBusses(UsbBusList &busses)
     return 0;
 }
 
-int LINUX::findDevices(UsbBus &bus, UsbDeviceList &devices)
+int LINUX::findDevices(UsbBus &bus, UsbDeviceList &devices, UsbAccess access)
 {
     const QByteArray busPath = m_root + '/' + bus.dirname;
     Directory dir(busPath);
@@ -223,7 +223,9 @@ int LINUX::findDevices(UsbBus &bus, UsbDeviceList &devices)
     const QList<QByteArray> names = dir.numberedEntries([](const char *) {});
     for (const QByteArray &name : names) {
         const QByteArray path = busPath + '/' + name;
-        FileDescriptor fd(openReadWriteElseReadOnly(path.constData()));
+        FileDescriptor fd(access == UsbAccess::Control
+                                  ? openReadWriteElseReadOnly(path.constData())
+                                  : ::open(path.constData(), O_RDONLY | O_CLOEXEC));
         if (fd.get() < 0) {
             UsbDiagnostics::trace(kErrorLevel, "LINUX::findDevices: Couldn't open %s\n",
                                   path.constData());
@@ -233,11 +235,17 @@ int LINUX::findDevices(UsbBus &bus, UsbDeviceList &devices)
         device->bus = &bus;
         device->filename = name;
 
-        usbdevfs_connectinfo info{};
-        if (ioctl(fd.get(), USBDEVFS_CONNECTINFO, &info) < 0)
-            UsbDiagnostics::trace(kErrorLevel, "LINUX::findDevices: couldn't get connect info\n");
-        else
-            device->devnum = int(info.devnum);
+        if (access == UsbAccess::Descriptors) {
+            // The kernel names a device file after the device number.
+            device->devnum = name.toInt();
+        } else {
+            usbdevfs_connectinfo info{};
+            if (ioctl(fd.get(), USBDEVFS_CONNECTINFO, &info) < 0)
+                UsbDiagnostics::trace(kErrorLevel,
+                                      "LINUX::findDevices: couldn't get connect info\n");
+            else
+                device->devnum = int(info.devnum);
+        }
 
         std::uint8_t raw[UsbDescriptor::kDeviceSize];
         if (::read(fd.get(), raw, sizeof raw) < ssize_t(sizeof raw)) {
@@ -301,10 +309,14 @@ int LINUX::determineChildren(UsbBus &bus)
     return 0;
 }
 
+QByteArray LINUX::devicePath(const UsbDevice &device) const
+{
+    return m_root + '/' + device.bus->dirname + '/' + device.filename;
+}
+
 int LINUX::open(USB &handle)
 {
-    const UsbDevice &device = *handle.m_device;
-    const QByteArray path = m_root + '/' + device.bus->dirname + '/' + device.filename;
+    const QByteArray path = devicePath(*handle.m_device);
     const int fd = openReadWriteElseReadOnly(path.constData());
     if (fd < 0)
         return UsbDiagnostics::failText(-errno, "failed to open %s: %s", path.constData(),
@@ -317,5 +329,17 @@ int LINUX::close(USB &handle)
     if (::close(handle.m_fd) < 0)
         return UsbDiagnostics::failText(-errno, "LINUX::close: tried to close device fd %d: %s",
                                         handle.m_fd, strerror(errno));
+    return 0;
+}
+
+int LINUX::readDescriptor(const UsbDevice &device, UsbDeviceDescriptor &descriptor)
+{
+    FileDescriptor fd(::open(devicePath(device).constData(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return -errno;
+    std::uint8_t raw[UsbDescriptor::kDeviceSize];
+    if (::read(fd.get(), raw, sizeof raw) < ssize_t(sizeof raw))
+        return -EIO;
+    descriptor = parseDeviceDescriptor(raw);
     return 0;
 }

@@ -9,11 +9,12 @@ class LINUX : public OS
 {
 public:
     int findBusses(UsbBusList &busses) override;
-    int findDevices(UsbBus &bus, UsbDeviceList &devices) override;
+    int findDevices(UsbBus &bus, UsbDeviceList &devices, UsbAccess access) override;
     int determineChildren(UsbBus &bus) override;
     void init() override;
     int open(USB &handle) override;
     int close(USB &handle) override;
+    int readDescriptor(const UsbDevice &device, UsbDeviceDescriptor &descriptor) override;
     QByteArray root() const override { return m_root; }
 
     // Candidate roots, in the order they are tried after USB_DEVFS_PATH.
@@ -24,5 +25,7 @@ public:
     static bool qualifies(const char *path);
 
 private:
+    QByteArray devicePath(const UsbDevice &device) const;
+
     QByteArray m_root;
 };

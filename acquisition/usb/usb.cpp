@@ -100,24 +100,34 @@ int USB::findBusses()
     return merge(busList(), std::move(found), sameBus, [](UsbBus &) {});
 }
 
-int USB::findDevices()
+int USB::findDevices(UsbAccess access)
 {
     int changes = 0;
     OS &os = OSProvider::os();
+    const bool control = access == UsbAccess::Control;
     for (auto &bus : busList()) {
         UsbDeviceList found;
         // A bus that vanished since findBusses must not hide the devices of the others.
-        if (os.findDevices(*bus, found) < 0)
+        if (os.findDevices(*bus, found, access) < 0)
             continue;
-        changes += merge(bus->devices, std::move(found), sameDevice, [&bus](UsbDevice &device) {
-            device.bus = bus.get();
-            if (!device.configs.empty())
-                return;
-            USB handle;
-            if (handle.open(&device) >= 0)
-                handle.fetchDescriptors();
-        });
-        os.determineChildren(*bus);
+        const int busChanges = merge(bus->devices, std::move(found), sameDevice,
+                                     [&bus, control](UsbDevice &device) {
+                                         device.bus = bus.get();
+                                         if (!control || !device.configs.empty())
+                                             return;
+                                         USB handle;
+                                         if (handle.open(&device) >= 0)
+                                             handle.fetchDescriptors();
+                                     });
+        changes += busChanges;
+        if (control) {
+            os.determineChildren(*bus);
+        } else if (busChanges) {
+            // Only the hubs can tell their ports; links to devices that went must not stay.
+            for (auto &device : bus->devices)
+                device->children.clear();
+            bus->rootDevice = nullptr;
+        }
     }
     return changes;
 }

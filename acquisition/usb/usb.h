@@ -7,7 +7,8 @@
 // The USB access layer: the process-wide bus list (static members) and a handle on one device.
 // Handles live on the stack for one operation and close their device when they go. Device-handle
 // operations return 0 or a byte count on success and a negative errno code on failure, which also
-// becomes the layer's error text.
+// becomes the layer's error text. Nothing here is locked: the product uses the layer through a
+// UsbSession, which holds the layer's lock.
 class USB
 {
 public:
@@ -20,7 +21,8 @@ public:
     static void init();
     // Both return the number of changes to the bus list, or a negative errno code.
     static int findBusses();
-    static int findDevices();
+    // With UsbAccess::Descriptors, hub links are forgotten where devices changed, not read.
+    static int findDevices(UsbAccess access = UsbAccess::Control);
     static const UsbBusList &busses();
     static void releaseBusses();
     static void setDebug(int level);

@@ -28,5 +28,10 @@ struct UsbBus
     UsbDevice *rootDevice = nullptr; // not owned: the one device no hub claims
 };
 
+// How a device scan may touch a device file. Control opens it read-write (else read-only) and asks
+// the kernel for the device number; Descriptors only reads the descriptors the kernel keeps for
+// it, through a read-only descriptor, and sends the device nothing.
+enum class UsbAccess { Control, Descriptors };
+
 using UsbBusList = std::vector<std::unique_ptr<UsbBus>>;
 using UsbDeviceList = std::vector<std::unique_ptr<UsbDevice>>;

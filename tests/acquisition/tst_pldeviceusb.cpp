@@ -4,11 +4,15 @@
 #include "tests/tools/usbsim/usbsim.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,6 +33,14 @@ QList<UsbSimRequest> controls(const UsbSimDevice &device, int request)
     QList<UsbSimRequest> list = device.requests(QStringLiteral("control"));
     list.removeIf([request](const UsbSimRequest &r) { return r.request() != request; });
     return list;
+}
+
+// How often a device file was opened read-write ("rw") or read-only ("ro").
+qsizetype opened(const UsbSimDevice &device, const QString &how)
+{
+    const QList<UsbSimRequest> opens = device.requests(QStringLiteral("open"));
+    return std::count_if(opens.begin(), opens.end(),
+                         [&how](const UsbSimRequest &r) { return r.arguments.value(0) == how; });
 }
 
 } // namespace
@@ -60,6 +72,9 @@ private Q_SLOTS:
     void unreadableDeviceIdIsRetried();
     void twoThreadsAreSerialized();
     void pauseBetweenStatusSequencesReleasesTheLock();
+    void slowDocumentReadGivesUpAtItsDeadline();
+    void pollsGoStraightToThePrinter();
+    void pathThatIsNoDeviceFailsAtOnce();
 
 private:
     UsbSimDevice addPrinter(UsbSim &sim, int bus = 1)
@@ -557,8 +572,7 @@ void TestPlDeviceUsb::unreadableDeviceIdIsRetried()
     QCOMPARE(printer.requests(QStringLiteral("deviceid")).size(), 3);
 }
 
-// Each operation (scan, open, transfers, close) runs whole before another thread's begins, even
-// across the pauses of the document request.
+// Each operation (scan, open, transfers, close) runs whole before another thread's begins.
 void TestPlDeviceUsb::twoThreadsAreSerialized()
 {
     UsbSim sim;
@@ -644,6 +658,116 @@ void TestPlDeviceUsb::pauseBetweenStatusSequencesReleasesTheLock()
     QCOMPARE(jobs.size(), 1);
     QVERIFY(jobs[0].startNs > stalled[3].endNs);
     QVERIFY(jobs[0].endNs < stalled[4].startNs);
+}
+
+// A slow printer holds the USB layer no longer than the document read's deadline, and another
+// thread's request is served then; a block shorter than asked for ends the read at once.
+void TestPlDeviceUsb::slowDocumentReadGivesUpAtItsDeadline()
+{
+    UsbSim sim;
+    const UsbSimDevice printer = addPrinter(sim);
+    printer.setDocument(documentOf(64 * 1024));
+    printer.setMode(UsbSimDevice::Slow, 50);
+
+    LogCapture log;
+    int documentCode = 0;
+    QString document = QStringLiteral("unread");
+    std::unique_ptr<QThread> reader(QThread::create([&document, &documentCode] {
+        PlDeviceUsb channel(kProduct, kVendor);
+        document = channel.requestStatusXML(&documentCode);
+    }));
+    reader->start();
+    QTRY_VERIFY(controls(printer, 0x0d).size() > 1);
+    PlDeviceUsb channel(kProduct, kVendor);
+    int retCode = 0;
+    channel.requestStatus_withRepeat(&retCode);
+    QCOMPARE(retCode, 8);
+    QVERIFY(reader->wait(30000));
+    QVERIFY(document.isEmpty());
+    QCOMPARE(documentCode, -1);
+    QCOMPARE(log.countMessage(QStringLiteral(
+                     "PlDeviceUsb::requestStatusXML(): no document within 10000 ms, giving up")),
+             1);
+    const QList<UsbSimRequest> blocks = controls(printer, 0x0d);
+    const QList<UsbSimRequest> status = controls(printer, 0x02);
+    QCOMPARE(status.size(), 1);
+    QVERIFY(status[0].startNs > blocks.last().endNs);
+    // Only a guard against hanging: the whole read alone takes 13 s.
+    QVERIFY(status[0].startNs - blocks.first().startNs < 11000000000LL);
+
+    printer.setMode(UsbSimDevice::Normal);
+    printer.setDocument(documentOf(600));
+    printer.setAnnouncedDocumentSize(700);
+    printer.clearRequests();
+    QVERIFY(channel.requestStatusXML(&retCode).isEmpty());
+    QCOMPARE(retCode, -1);
+    QCOMPARE(controls(printer, 0x0d).size(), 4);
+}
+
+// Polls go to where the printer was found; no other device is opened for control or asked
+// anything, and the devices are read again only when the printer is not there any more.
+void TestPlDeviceUsb::pollsGoStraightToThePrinter()
+{
+    UsbSim sim;
+    sim.addPrinter({.vendorId = 0x1111, .productId = 0x2222});
+    const UsbSimDevice printer = addPrinter(sim);
+    sim.addPrinter({.vendorId = 0x3333, .productId = 0x4444, .bus = 2});
+
+    PlDeviceUsb channel(kProduct, kVendor);
+    int retCode = 0;
+    for (int i = 0; i < 5; ++i) {
+        channel.requestStatus_withRepeat(&retCode);
+        QCOMPARE(retCode, 8);
+        channel.getJobList(&retCode);
+        QCOMPARE(retCode, 75);
+    }
+    QCOMPARE(opened(printer, QStringLiteral("rw")), 10);
+    for (const UsbSimDevice &device : sim.devices()) {
+        if (device.path() == printer.path())
+            continue;
+        QCOMPARE(opened(device, QStringLiteral("rw")), 0);
+        QCOMPARE(opened(device, QStringLiteral("ro")), 1);
+        const QList<UsbSimRequest> requests = device.requests();
+        QVERIFY(std::all_of(requests.begin(), requests.end(), [](const UsbSimRequest &r) {
+            return r.kind == QLatin1String("open");
+        }));
+    }
+
+    printer.unplug();
+    const UsbSimDevice moved = addPrinter(sim, 2);
+    channel.getJobList(&retCode);
+    QCOMPARE(retCode, 75);
+    QCOMPARE(opened(moved, QStringLiteral("rw")), 1);
+}
+
+// A path that is no device, such as a FIFO, fails at once instead of waiting for a writer.
+void TestPlDeviceUsb::pathThatIsNoDeviceFailsAtOnce()
+{
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.path()) + "/lp0";
+    QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+
+    LogCapture log;
+    int retCode = 0;
+    QString id = QStringLiteral("unread");
+    std::unique_ptr<QThread> reader(QThread::create([&fifo, &id, &retCode] {
+        id = PlDeviceUsb::requestDescription(QFile::decodeName(fifo), &retCode);
+    }));
+    reader->start();
+    const bool returned = reader->wait(5000);
+    if (!returned) {
+        // A writer frees the blocked reader, so that the test can end.
+        const int writer = ::open(fifo.constData(), O_RDWR | O_NONBLOCK);
+        reader->wait();
+        ::close(writer);
+    }
+    QVERIFY(returned);
+    QVERIFY(id.isEmpty());
+    QCOMPARE(retCode, -1);
+    QCOMPARE(log.countMessage(QStringLiteral("cannot open device <%1>\n\t\tReason: not a "
+                                             "character device")
+                                      .arg(QFile::decodeName(fifo))),
+             1);
 }
 
 QTEST_GUILESS_MAIN(TestPlDeviceUsb)

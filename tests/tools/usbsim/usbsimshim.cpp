@@ -875,6 +875,20 @@ USBSIM_STAT(stat64, stat64, 0)
 USBSIM_STAT(lstat, stat, AT_SYMLINK_NOFOLLOW)
 USBSIM_STAT(lstat64, stat64, AT_SYMLINK_NOFOLLOW)
 
+// Device files and printer nodes are character devices, as the kernel's are.
+#define USBSIM_FSTAT(name, type) \
+    int name(int fd, struct type *info) noexcept \
+    { \
+        const int result = int(syscall(SYS_fstat, fd, info)); \
+        Target target; \
+        if (result == 0 && S_ISREG(info->st_mode) && g_active.load(std::memory_order_acquire) \
+            && classifyFd(fd, target)) \
+            info->st_mode = (info->st_mode & ~S_IFMT) | S_IFCHR; \
+        return result; \
+    }
+USBSIM_FSTAT(fstat, stat)
+USBSIM_FSTAT(fstat64, stat64)
+
 int statx(int dirfd, const char *path, int flags, unsigned int mask, struct statx *info) noexcept
 {
     char buffer[kPathSize];
