@@ -136,7 +136,7 @@ bool readDocument(USB &usb, const QDeadlineTimer &deadline, QByteArray &text, in
                 ? 0
                 : documentTransfer(usb, block, buffer, requested, deadline);
         // A short block ends the read too: the blocks after it would not line up with the text.
-        if (result <= 0 || result < requested) {
+        if (result < requested) {
             debugPrintf("Error: request block!!!\n\t{block count: %d; requested size: %d; "
                         "result: %d}",
                         block, requested, result);

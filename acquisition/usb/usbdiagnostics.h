@@ -1,7 +1,7 @@
 #pragma once
 
 // Error state and diagnostic output of the USB access layer. Both are process-wide and unlocked:
-// the status channel serializes every use of the layer with its own mutex.
+// the product uses the layer only through a UsbSession, which holds the layer's lock.
 class UsbDiagnostics
 {
 public:
