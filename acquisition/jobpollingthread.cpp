@@ -9,18 +9,6 @@ namespace {
 
 const unsigned long kPollPauseMs = 100;
 
-// The first id of the current list that the previous list does not hold.
-std::optional<qint32> firstNewJob(const QList<qint32> &current, const QList<CupsJob> &previous)
-{
-    for (qint32 id : current) {
-        const bool seen = std::any_of(previous.begin(), previous.end(),
-                                      [id](const CupsJob &old) { return old.id == id; });
-        if (!seen)
-            return id;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 JobPollingThread::JobPollingThread(QObject *receiver)
@@ -32,20 +20,12 @@ JobPollingThread::JobPollingThread(QObject *receiver)
 
 JobPollingThread::~JobPollingThread() = default;
 
-void JobPollingThread::start()
-{
-    {
-        QMutexLocker lock(&m_mutex);
-        m_running = true;
-    }
-    QThread::start();
-}
-
 void JobPollingThread::stop()
 {
     debugPrintf("JobPollingThread::stop()");
+    // Under the mutex all the same: a stop waits for a poll in progress.
     QMutexLocker lock(&m_mutex);
-    m_running = false;
+    requestInterruption();
 }
 
 void JobPollingThread::setPrinterNames(const QStringList &names)
@@ -70,16 +50,10 @@ void JobPollingThread::fireJobChangedEvent(bool completed, const QString &destin
     QCoreApplication::postEvent(m_receiver, new JobChangedEvent(completed, destination, network));
 }
 
-bool JobPollingThread::keepRunning()
-{
-    QMutexLocker lock(&m_mutex);
-    return m_running;
-}
-
 void JobPollingThread::run()
 {
     debugPrintf("JobPollingThread::run(): started");
-    while (keepRunning()) {
+    while (!isInterruptionRequested()) {
         poll();
         QThread::msleep(kPollPauseMs);
     }
@@ -92,17 +66,24 @@ void JobPollingThread::run()
 void JobPollingThread::poll()
 {
     QMutexLocker lock(&m_mutex);
-    const QList<qint32> active = m_cups->getJobIds(false).value_or(QList<qint32>());
-    const QList<qint32> done = m_cups->getJobIds(true).value_or(QList<qint32>());
+    const std::optional<QList<qint32>> active = m_cups->getJobIds(false);
+    const std::optional<QList<qint32>> done = m_cups->getJobIds(true);
     reportFirstNewJob(active, false, m_previousActive);
     reportFirstNewJob(done, true, m_previousCompleted);
+    ++m_completedPolls;
 }
 
-void JobPollingThread::reportFirstNewJob(const QList<qint32> &current, bool completed,
-                                         QList<CupsJob> &previous)
+void JobPollingThread::reportFirstNewJob(const std::optional<QList<qint32>> &current,
+                                         bool completed, QSet<qint32> &previous)
 {
+    // A server that did not answer (stopped, restarting) changed nothing: forgetting the
+    // previous list would announce its whole history as new once it is back.
+    if (!current)
+        return;
     // At most one event per list and poll: further new jobs of the same poll are absorbed.
-    if (const std::optional<qint32> id = firstNewJob(current, previous)) {
+    const auto id = std::find_if(current->begin(), current->end(),
+                                 [&](qint32 job) { return !previous.contains(job); });
+    if (id != current->end()) {
         QString destination = m_cups->getJobDestination(*id);
         if (destination.isEmpty()) {
             const QList<CupsJob> jobs = m_cups->getJobs(false, completed);
@@ -113,7 +94,5 @@ void JobPollingThread::reportFirstNewJob(const QList<qint32> &current, bool comp
         }
         fireJobChangedEvent(completed, destination, false);
     }
-    previous.clear();
-    for (qint32 id : current)
-        previous.append(CupsJob(id, QString(), CupsJob::Unknown, completed));
+    previous = QSet<qint32>(current->begin(), current->end());
 }

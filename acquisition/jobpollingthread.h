@@ -1,13 +1,14 @@
 #pragma once
 
-#include "discovery/cupsjob.h"
-
 #include <QEvent>
 #include <QMutex>
+#include <QSet>
 #include <QStringList>
 #include <QThread>
 
+#include <atomic>
 #include <memory>
+#include <optional>
 
 class CUPS;
 
@@ -30,7 +31,8 @@ public:
 };
 
 // Watches the CUPS job lists of all queues every 100 ms and reports the first new job of each
-// list to the receiver.
+// list to the receiver. Started with QThread::start; stop() asks the thread to end through its
+// interruption flag, which every start clears before the thread runs.
 class JobPollingThread : public QThread
 {
     Q_OBJECT
@@ -39,28 +41,30 @@ public:
     explicit JobPollingThread(QObject *receiver);
     ~JobPollingThread() override;
 
-    // Sets running before the thread exists, so that a stop() right after start() still counts.
-    void start();
     virtual void stop();
     virtual void fireJobChangedEvent(bool completed, const QString &destination, bool network);
 
     void setPrinterNames(const QStringList &names);
     void setNWPrinterNames(const QStringList &names);
 
+    // Polls done since construction, events posted: lets an observer wait for the thread's
+    // progress instead of for time.
+    int completedPolls() const { return m_completedPolls.load(); }
+
 protected:
     void run() override;
 
 private:
     void poll();
-    void reportFirstNewJob(const QList<qint32> &current, bool completed, QList<CupsJob> &previous);
-    bool keepRunning();
+    void reportFirstNewJob(const std::optional<QList<qint32>> &current, bool completed,
+                           QSet<qint32> &previous);
 
     QObject *m_receiver;
     QMutex m_mutex;
     QStringList m_printerNames;
-    bool m_running = false;
     std::unique_ptr<CUPS> m_cups;
-    QList<CupsJob> m_previousActive;
-    QList<CupsJob> m_previousCompleted;
+    QSet<qint32> m_previousActive;
+    QSet<qint32> m_previousCompleted;
     QStringList m_nwPrinterNames;
+    std::atomic<int> m_completedPolls{0};
 };

@@ -9,11 +9,11 @@ Thread::Thread(QObject *parent)
     : QThread(parent)
 { }
 
-void Thread::start(int priority)
+void Thread::startWithPriority(int priority)
 {
     if (priority != -1)
         setPriority(priority);
-    QThread::start();
+    start();
     m_priority = priority;
 }
 

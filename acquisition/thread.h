@@ -4,7 +4,8 @@
 
 // A QThread that may be started with a real-time priority. The scheduling operations act on
 // the calling thread: a new thread inherits its creator's scheduling, so the creator raises
-// itself around the start.
+// itself around the start. QThread::start stays as it is: a start through a QThread* is a plain
+// start.
 class Thread : public QThread
 {
     Q_OBJECT
@@ -13,7 +14,8 @@ public:
     explicit Thread(QObject *parent = nullptr);
 
     // When priority is not -1, SCHED_FIFO with that priority is applied to the caller first.
-    void start(int priority = -1);
+    void startWithPriority(int priority);
+    // That of the last startWithPriority; -1 when none.
     int priority() const { return m_priority; }
 
     static int currentPriority();

@@ -43,15 +43,6 @@ Worker::Worker(QObject *receiver)
     debugPrintf("Worker::Worker: mtx=%p", static_cast<void *>(&m_mutex));
 }
 
-void Worker::start(int priority)
-{
-    {
-        QMutexLocker lock(&m_mutex);
-        m_polling = true;
-    }
-    Thread::start(priority);
-}
-
 void Worker::setDevice(PlDevice *device)
 {
     QMutexLocker lock(&m_mutex);
@@ -79,15 +70,15 @@ void Worker::setPollingInterval(int seconds)
 bool Worker::polling()
 {
     debugPrintf("Worker::polling()");
-    QMutexLocker lock(&m_mutex);
-    return m_polling;
+    return !isInterruptionRequested();
 }
 
 void Worker::stop()
 {
     debugPrintf("Worker::stop()");
+    // Under the mutex all the same: a stop waits for a poll in progress.
     QMutexLocker lock(&m_mutex);
-    m_polling = false;
+    requestInterruption();
 }
 
 bool Worker::isSuspended()

@@ -8,16 +8,15 @@
 class PlDevice;
 
 // Polls the selected printer's channel every polling interval and posts a
-// PrinterStatusChangedEvent to the receiver when the status block changes.
+// PrinterStatusChangedEvent to the receiver when the status block changes. stop() asks the
+// thread to end through its interruption flag, which every start clears before the thread runs:
+// a stop right after a start is not lost, and a stopped worker starts again.
 class Worker : public Thread
 {
     Q_OBJECT
 
 public:
     explicit Worker(QObject *receiver);
-
-    // Sets polling before the thread exists, so that a stop() right after start() is not lost.
-    void start(int priority = -1);
 
     // The channel is not owned; the old one is not deleted here.
     void setDevice(PlDevice *device);
@@ -43,7 +42,6 @@ private:
     QObject *m_receiver;
     PlDevice *m_device = nullptr;
     QMutex m_mutex;
-    bool m_polling = true;
     int m_pollingInterval = 1;
     StatusBlock m_lastStatus;
     bool m_hasStatus = false;

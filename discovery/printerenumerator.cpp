@@ -8,13 +8,15 @@
 #include "status/statusparser.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
 namespace {
 
 const unsigned long kPassIntervalMs = 10000;
-const char kCapabilitiesFile[] = "./capabilities.xml";
+const char kCapabilitiesFile[] = "capabilities.xml";
+const qsizetype kMaxHostLength = 255;
 
 bool isSupported(const QString &model, const QStringList &supportedModels)
 {
@@ -24,61 +26,65 @@ bool isSupported(const QString &model, const QStringList &supportedModels)
 }
 
 // The first capture of the pattern in the text, logged the way every search is logged. The
-// patterns were written for a matcher that takes the longest match at the leftmost place
-// ("print-1.example.org", not "print-1.example"); a backtracking matcher stops at the first.
+// patterns take the longest match at the leftmost place ("print-1.example.org", not
+// "print-1.example") in one pass: possessive and atomic parts never retry what they took.
 bool rxSearch(const QString &pattern, const QString &text, QString *capture)
 {
     debugPrintf("::rxSearch: str=<%s>\n<%s>", qPrintable(pattern), qPrintable(text));
-    QRegularExpressionMatch match = QRegularExpression(pattern).match(text);
+    const QRegularExpressionMatch match = QRegularExpression(pattern).match(text);
     if (!match.hasMatch())
         return false;
-    const QRegularExpression whole(QRegularExpression::anchoredPattern(pattern));
-    const qsizetype start = match.capturedStart();
-    for (qsizetype length = text.size() - start; length > match.capturedLength(); --length) {
-        const QRegularExpressionMatch longer = whole.match(QStringView(text).mid(start, length));
-        if (longer.hasMatch()) {
-            match = longer;
-            break;
-        }
-    }
     debugPrintf("rx.capturedTexts()=<%s>\n",
                 qPrintable(match.capturedTexts().join(QLatin1Char('|'))));
     *capture = match.captured(1);
     return true;
 }
 
+// The authority of the part after the scheme, without user-info: where the address is. Bounded,
+// as no host name is longer.
+QString hostPart(const QString &rest)
+{
+    QStringView host(rest);
+    if (host.startsWith(QLatin1String("//")))
+        host = host.mid(2);
+    qsizetype end = 0;
+    while (end < host.size() && !QStringView(u"/?#").contains(host.at(end)))
+        ++end;
+    host = host.left(end);
+    host = host.mid(host.lastIndexOf(QLatin1Char('@')) + 1);
+    if (host.size() > kMaxHostLength) {
+        debugPrintf("PrinterEnumerator::getDestinationPath: host part of %lld characters, "
+                    "only the first %lld are searched",
+                    qlonglong(host.size()), qlonglong(kMaxHostLength));
+        host = host.left(kMaxHostLength);
+    }
+    return host.toString();
+}
+
 } // namespace
 
-PrinterEnumerator::PrinterEnumerator(QObject *receiver, bool useLocalSm)
+PrinterEnumerator::PrinterEnumerator(QObject *receiver, bool useLocalSm,
+                                     const QString &applicationDirectory)
     : m_receiver(receiver)
+    , m_applicationDirectory(applicationDirectory)
     , m_useLocalSm(useLocalSm)
 {
-    // Held while the thread may run; stop() lets go of it.
-    m_runMutex.lock();
     debugPrintf("PrinterEnumerator::PrinterEnumerator: mtx=%p", static_cast<void *>(&m_listMutex));
-    m_capabilities = CapabilityParser::loadFile(QString::fromLatin1(kCapabilitiesFile));
+    m_capabilities = CapabilityParser::loadFile(
+            QDir(m_applicationDirectory).filePath(QString::fromLatin1(kCapabilitiesFile)));
 }
 
-PrinterEnumerator::~PrinterEnumerator()
-{
-    // The owner's thread holds it unless stop() was called; a mutex must not die locked.
-    m_runMutex.tryLock();
-    m_runMutex.unlock();
-}
+PrinterEnumerator::~PrinterEnumerator() = default;
 
 void PrinterEnumerator::run()
 {
     debugPrintf("PrinterEnumerator::run: started");
     for (;;) {
         enumeratePrinters();
+        // The flag and the wait share one lock: a stop during the pass is seen here, a later one
+        // wakes the wait.
         QMutexLocker lock(&m_waitMutex);
-        // stop() lets go of the run mutex before it takes the wait mutex, so a stop that comes
-        // during a pass is seen here and one that comes later wakes the wait.
-        if (m_runMutex.tryLock()) {
-            m_runMutex.unlock();
-            break;
-        }
-        if (m_wakeUp.wait(&m_waitMutex, kPassIntervalMs))
+        if (m_stopped || m_wakeUp.wait(&m_waitMutex, kPassIntervalMs))
             break;
     }
     debugPrintf("PrinterEnumerator::run: finished");
@@ -87,9 +93,9 @@ void PrinterEnumerator::run()
 void PrinterEnumerator::stop()
 {
     debugPrintf("PrinterEnumerator::stop: {");
-    m_runMutex.unlock();
     {
         QMutexLocker lock(&m_waitMutex);
+        m_stopped = true;
         m_wakeUp.wakeOne();
     }
     debugPrintf("PrinterEnumerator::stop: }");
@@ -179,7 +185,7 @@ PrinterEnumerator::Association PrinterEnumerator::associate(const Device &queue,
 void PrinterEnumerator::enumeratePrinters()
 {
     debugPrintf("PrinterEnumerator::enumeratePrinters() {");
-    const QStringList supportedModels = getHelpSupportedModels();
+    const QStringList supportedModels = getHelpSupportedModels(m_applicationDirectory);
     debugPrintf("helpSupportedModels:\n\t%s",
                 qPrintable(supportedModels.join(QLatin1String("\n\t"))));
 
@@ -263,18 +269,21 @@ QString PrinterEnumerator::getDestinationPath(const QString &uri)
     const QString rest = uri.mid(uri.indexOf(QLatin1Char(':')) + 1);
     QString path = rest;
     if (!uri.startsWith(QLatin1String("usb"))) {
+        // Bracketed IPv6, dotted IPv4, host name; each the longest at the leftmost place.
         static const QString patterns[] = {
-                QStringLiteral("(\\[(?:(?:\\d|[a-fA-F]){1,4}(?::(?:\\d|[a-fA-F]){1,4})*|(?:\\d|[a-"
-                               "fA-F]){1,4}"
-                               "(?::(?:\\d|[a-fA-F]){1,4})*::(?:(?:\\d|[a-fA-F]){1,4}(?::(?:\\d|[a-"
-                               "fA-F]){1,4})*)?"
-                               "|::(?:(?:\\d|[a-fA-F]){1,4}(?::(?:\\d|[a-fA-F]){1,4})*)?"
-                               "(?::\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}\\.\\d{1,3})?)\\])"),
-                QStringLiteral("(\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}\\.\\d{1,3})"),
-                QStringLiteral("((?:\\w|\\w(?:\\w|-)*\\w\\.)*[a-zA-Z]|[a-zA-Z](?:\\w|-)*\\w\\.?)"),
+                QStringLiteral("(\\[(?>[\\da-fA-F]{1,4}+(?::[\\da-fA-F]{1,4}+)*+"
+                               "(?:::(?:[\\da-fA-F]{1,4}+(?::[\\da-fA-F]{1,4}+)*+)?+)?+"
+                               "|::(?:[\\da-fA-F]{1,4}+(?!\\.)(?::[\\da-fA-F]{1,4}+(?!\\.))*+)?+"
+                               "(?::\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+)?+)\\])"),
+                QStringLiteral("(\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+)"),
+                // Dotted labels ending in a letter; else one label, its dot included; else word
+                // characters up to their last letter.
+                QStringLiteral("((?:\\w(?:-*+\\w)++\\.)+(?:[^\\Wa-zA-Z]*+[a-zA-Z])++"
+                               "|[a-zA-Z](?:-*+\\w)++\\.?+|(?:[^\\Wa-zA-Z]*+[a-zA-Z])++)"),
         };
+        const QString host = hostPart(rest);
         for (const QString &pattern : patterns) {
-            if (rxSearch(pattern, rest, &path))
+            if (rxSearch(pattern, host, &path))
                 break;
         }
     }

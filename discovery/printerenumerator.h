@@ -21,7 +21,8 @@ public:
     // Posted to the receiver after every pass, whether or not the list changed.
     static constexpr QEvent::Type kPrintersChangedEvent = QEvent::Type(1112);
 
-    PrinterEnumerator(QObject *receiver, bool useLocalSm);
+    // Capabilities and help folders are found from the application directory.
+    PrinterEnumerator(QObject *receiver, bool useLocalSm, const QString &applicationDirectory);
     ~PrinterEnumerator() override;
 
     void stop();
@@ -30,7 +31,7 @@ public:
     void enumeratePrinters();
 
     // Where the status channel of a queue with this device URI connects: a device file for
-    // USB, an address or host name for the network.
+    // USB, an address or host name (found in the URI's host part) for the network.
     static QString getDestinationPath(const QString &uri);
 
 protected:
@@ -51,10 +52,11 @@ private:
     Association associate(const Device &queue, const UsbMap &usbPrinters,
                           const PrinterMap &previous) const;
 
-    QMutex m_runMutex;
     QWaitCondition m_wakeUp;
     QMutex m_waitMutex;
+    bool m_stopped = false;
     QObject *m_receiver;
+    const QString m_applicationDirectory;
     CapabilityDictionary m_capabilities;
     QMutex m_listMutex;
     PrinterMap m_printers;

@@ -56,7 +56,7 @@ void TestThread::startWithPriorityIsInheritedByTheNewThread()
     QCOMPARE(normal.priority(), -1);
 
     Probe raised;
-    raised.start(20);
+    raised.startWithPriority(20);
     QVERIFY(raised.wait(5000));
     const int creatorPolicy = Thread::currentPolicy();
     Thread::setScheduling(SCHED_OTHER, 0);

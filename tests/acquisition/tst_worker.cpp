@@ -5,6 +5,7 @@
 #include "acquisition/worker.h"
 #include "acquisition/workerevents.h"
 #include "tests/tools/eventrecorder.h"
+#include "tests/tools/logcapture.h"
 #include "usbsim.h"
 
 #include <QElapsedTimer>
@@ -110,18 +111,18 @@ void TestWorker::identicalPollsGiveOneEventAndOtherHostsAloneNoChange()
     worker.setDevice(&channel);
     worker.checkStatus();
     worker.checkStatus();
-    recorder.settle(50);
+    recorder.deliverPending();
     QCOMPARE(statusEvents(recorder).size(), 1);
 
     // A job of another host changes byte 9 only.
     channel.set(kReady, {job(QStringLiteral("10.1.2.3"), 4, Job::Printing)});
     worker.checkStatus();
-    recorder.settle(50);
+    recorder.deliverPending();
     QCOMPARE(statusEvents(recorder).size(), 1);
 
     channel.set(kTonerLow, {});
     worker.checkStatus();
-    recorder.settle(50);
+    recorder.deliverPending();
     QCOMPARE(statusEvents(recorder).size(), 2);
     QCOMPARE(statusEvents(recorder).last().statusId(), 0x030108u);
     worker.setDevice(nullptr);
@@ -146,7 +147,7 @@ void TestWorker::resumeAndNewDeviceForceTheNextReport()
     QVERIFY(!worker.isWakedUp());
     worker.checkStatus();
     worker.checkStatus();
-    recorder.settle(50);
+    recorder.deliverPending();
     QCOMPARE(statusEvents(recorder).size(), 3);
     worker.setDevice(nullptr);
 }
@@ -188,12 +189,17 @@ void TestWorker::noDeviceGivesOneZeroBlock()
     EventRecorder recorder(copyEvent);
     Worker worker(&recorder);
     worker.setPollingInterval(0);
+    LogCapture log;
     worker.start();
     QVERIFY(recorder.waitFor([&] { return statusEvents(recorder).size() == 1; }));
-    recorder.settle(300);
+    // The same zero block of further polls goes unreported.
+    const int polls = log.countMessage(QStringLiteral("Worker::checkStatus():"));
+    QVERIFY(recorder.waitFor([&] {
+        return log.countMessage(QStringLiteral("Worker::checkStatus():")) >= polls + 2;
+    }));
     worker.stop();
     QVERIFY(worker.wait(5000));
-    recorder.settle(50);
+    QVERIFY(recorder.waitFor([&] { return recorder.count(WorkerFinishedEvent::kType) == 1; }));
     QCOMPARE(statusEvents(recorder).size(), 1);
     QVERIFY(statusEvents(recorder).first().isEmpty());
     QCOMPARE(recorder.records().first().type, int(WorkerStartEvent::kType));

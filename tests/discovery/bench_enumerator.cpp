@@ -8,7 +8,6 @@
 #include "usbsim.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -45,7 +44,6 @@ int main(int argc, char **argv)
         fprintf(stderr, "cannot stage an installation or start a private cupsd\n");
         return 1;
     }
-    QDir::setCurrent(install.binDir());
     qputenv("CUPS_SERVER", QFile::encodeName(server.socketPath()));
     CUPS::setPpdDirectory(server.ppdDirectory());
     const QString ppd
@@ -71,8 +69,8 @@ int main(int argc, char **argv)
     }
 
     QObject receiver;
-    PrinterEnumerator withDocuments(&receiver, false);
-    PrinterEnumerator localDocuments(&receiver, true);
+    PrinterEnumerator withDocuments(&receiver, false, install.binDir());
+    PrinterEnumerator localDocuments(&receiver, true, install.binDir());
     const double local = medianPassMs(localDocuments, passes);
     const double documents = medianPassMs(withDocuments, std::max(1, passes / 5));
     printf("printers published: %lld\n", qlonglong(localDocuments.printers().size()));

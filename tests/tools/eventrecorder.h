@@ -47,13 +47,9 @@ public:
         return true;
     }
 
-    // Delivers whatever is pending for a while, to see that nothing more arrives.
-    void settle(int ms)
-    {
-        QDeadlineTimer deadline(ms);
-        while (!deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    // Delivers what was posted before now: by this thread, or by another before the marker of
+    // its progress that the test waited for.
+    void deliverPending() { QCoreApplication::sendPostedEvents(this); }
 
 protected:
     void customEvent(QEvent *event) override
