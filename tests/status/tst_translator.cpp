@@ -4,6 +4,7 @@
 #include "tests/tools/logcapture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void recordWithoutStringGetsOnlyADescriptionEntry();
     void loadAndSaveClearModified();
     void unreadableExistingFileIsNotToBeWrittenBack();
+    void largeDocumentAddsAtMostTheBoundAndKeepsTranslating();
 
 private:
     QString writeTranslation(const QByteArray &messages);
@@ -266,6 +268,29 @@ void TestTranslator::unreadableExistingFileIsNotToBeWrittenBack()
     Translator fresh(&absent);
     QVERIFY(!fresh.isValid());
     QVERIFY(fresh.mayWriteBack());
+}
+
+void TestTranslator::largeDocumentAddsAtMostTheBoundAndKeepsTranslating()
+{
+    const QString path = writeTranslation(message("Status 7999", "Sieben"));
+    const qint64 before = QFileInfo(path).size();
+    QFile file(path);
+    Translator translator(&file);
+    QDomElement container = translationContainer(translator);
+    LogCapture log;
+    QList<StatusDesc> table;
+    for (int i = 0; i < 8000; ++i)
+        table.append(record(QStringLiteral("Status %1").arg(i)));
+    // Every activation translates the whole table again.
+    for (int activation = 0; activation < 3; ++activation) {
+        for (StatusDesc &status : table)
+            translator.translate(status, container, QString(), QLatin1String(kRefer));
+    }
+    QCOMPARE(table.last().title(), QStringLiteral("Sieben"));
+    QVERIFY(ids(container).size() <= 1 + Translator::kMaxAppendedEntries);
+    QCOMPARE(log.count(QStringLiteral("takes no more new entries")), 1);
+    QVERIFY(translator.save(path));
+    QVERIFY(QFileInfo(path).size() <= before + Translator::kMaxAppendedBytes);
 }
 
 QTEST_GUILESS_MAIN(TestTranslator)
