@@ -1,5 +1,7 @@
 #include "status/statusdesc.h"
+#include "status/statusparser.h"
 #include "status/translator.h"
+#include "status/xmltext.h"
 #include "tests/status/testfiles.h"
 #include "tests/tools/logcapture.h"
 
@@ -66,6 +68,7 @@ private Q_SLOTS:
     void loadAndSaveClearModified();
     void unreadableExistingFileIsNotToBeWrittenBack();
     void largeDocumentAddsAtMostTheBoundAndKeepsTranslating();
+    void latin1DocumentIsReadByItsDeclarationAndTranslated();
 
 private:
     QString writeTranslation(const QByteArray &messages);
@@ -291,6 +294,28 @@ void TestTranslator::largeDocumentAddsAtMostTheBoundAndKeepsTranslating()
     QCOMPARE(log.count(QStringLiteral("takes no more new entries")), 1);
     QVERIFY(translator.save(path));
     QVERIFY(QFileInfo(path).size() <= before + Translator::kMaxAppendedBytes);
+}
+
+void TestTranslator::latin1DocumentIsReadByItsDeclarationAndTranslated()
+{
+    const QByteArray body = "<StatusMonitorInfo><Status><E STRING=\"Bac \xe0 papier vide\">"
+                            "<Status>[04][01][02][03]</Status></E></Status></StatusMonitorInfo>";
+    StatusParser parser;
+    parser.setContent(decodeXmlDocument("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + body,
+                                        QStringConverter::Utf8));
+    QVERIFY(parser.readErrorStatuses());
+    QVERIFY(parser.statusTable().contains(0x010203));
+    StatusDesc &status = *parser.statusTable().find(0x010203);
+    QCOMPARE(status.string(), QStringLiteral("Bac à papier vide"));
+    QFile file(writeTranslation(message("Bac \xc3\xa0 papier vide", "Paper tray empty")));
+    Translator translator(&file);
+    QDomElement container = translationContainer(translator);
+    translator.translate(status, container, QString(), QLatin1String(kRefer));
+    QCOMPARE(status.title(), QStringLiteral("Paper tray empty"));
+
+    // Without a declaration each source keeps the encoding it has always used.
+    QCOMPARE(decodeXmlDocument(body, QStringConverter::Latin1), QString::fromLatin1(body));
+    QCOMPARE(decodeXmlDocument(body, QStringConverter::Utf8), QString::fromUtf8(body));
 }
 
 QTEST_GUILESS_MAIN(TestTranslator)

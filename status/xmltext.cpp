@@ -1,0 +1,40 @@
+#include "status/xmltext.h"
+
+#include "app/functions.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace {
+
+// The declaration must open the document; a longer head is not one.
+const qsizetype kDeclarationHead = 256;
+
+QByteArray declaredEncoding(const QByteArray &bytes)
+{
+    static const QRegularExpression declaration(QStringLiteral(
+            R"(^<\?xml\s[^>]*?\bencoding\s*=\s*["']([A-Za-z][A-Za-z0-9._:-]*)["'])"));
+    const QRegularExpressionMatch match
+            = declaration.match(QString::fromLatin1(bytes.left(kDeclarationHead)));
+    return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
+}
+
+} // namespace
+
+QString decodeXmlDocument(const QByteArray &bytes, QStringConverter::Encoding fallback)
+{
+    // A byte order mark, or UTF-16/32 text starting with '<', outranks the declaration.
+    if (const auto marked = QStringConverter::encodingForData(bytes, u'<'))
+        return QStringDecoder(*marked).decode(bytes);
+
+    const QByteArray name = declaredEncoding(bytes);
+    if (name.isEmpty())
+        return QStringDecoder(fallback).decode(bytes);
+    QStringDecoder decoder(name.constData());
+    if (!decoder.isValid()) {
+        debugPrintf("decodeXmlDocument: unknown encoding '%s'; the document is read as %s",
+                    name.constData(), QStringConverter::nameForEncoding(fallback));
+        return QStringDecoder(fallback).decode(bytes);
+    }
+    return decoder.decode(bytes);
+}
