@@ -150,9 +150,9 @@ void StatusParser::readEntry(const QDomElement &entry)
     if (statusBytes.isNull())
         return;
     const QDomElement maskElement = childNode(entry, QStringLiteral("Mask"));
+    static const auto defaults = parseStatusBytes(kDefaultMask);
     const auto status = parseStatusBytes(statusBytes.text());
-    const auto mask = parseStatusBytes(maskElement.isNull() ? kDefaultMask : maskElement.text());
-    const auto defaults = parseStatusBytes(kDefaultMask);
+    const auto mask = maskElement.isNull() ? defaults : parseStatusBytes(maskElement.text());
 
     // Id bits left out by the mask become 1: a masked low byte reads 0xFF, the wildcard that the
     // lookup tries after the exact id.
