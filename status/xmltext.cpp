@@ -30,9 +30,14 @@ QString decodeXmlDocument(const QByteArray &bytes, QStringConverter::Encoding fa
     const QByteArray name = declaredEncoding(bytes);
     if (name.isEmpty())
         return QStringDecoder(fallback).decode(bytes);
+    // The declaration has just been read one byte a character: it cannot mean UTF-16 or -32.
+    const auto known = QStringConverter::encodingForName(name.constData());
+    const bool wide = known && *known != QStringConverter::Utf8
+            && *known != QStringConverter::Latin1 && *known != QStringConverter::System;
     QStringDecoder decoder(name.constData());
-    if (!decoder.isValid()) {
-        debugPrintf("decodeXmlDocument: unknown encoding '%s'; the document is read as %s",
+    if (wide || !decoder.isValid()) {
+        debugPrintf("decodeXmlDocument: the declared encoding '%s' cannot be used; the document "
+                    "is read as %s",
                     name.constData(), QStringConverter::nameForEncoding(fallback));
         return QStringDecoder(fallback).decode(bytes);
     }
