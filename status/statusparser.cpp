@@ -62,6 +62,21 @@ TonerInfoList StatusParser::defaultToners()
     };
 }
 
+bool StatusParser::load(QFile *file)
+{
+    m_parsedText = QString();
+    return DomParser::load(file);
+}
+
+bool StatusParser::setContent(const QString &text)
+{
+    if (isValid() && !m_parsedText.isNull() && text == m_parsedText)
+        return true;
+    const bool parsed = DomParser::setContent(text);
+    m_parsedText = parsed ? text : QString();
+    return parsed;
+}
+
 std::array<quint8, 8> StatusParser::parseStatusBytes(const QString &text)
 {
     QString digits = text.trimmed();
