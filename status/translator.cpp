@@ -93,7 +93,9 @@ void Translator::indexMessages(const QDomElement &container)
             continue;
         }
         // The first good entry of an Id counts, as for a reader of the file from the top.
-        m_values.insert(id.text(), value.text());
+        const QString idText = id.text();
+        if (!m_values.contains(idText))
+            m_values.insert(idText, value.text());
     }
     if (withoutValue)
         debugPrintf("Translator::translate: Wrong XML format: %d message(s) without Value, the "
