@@ -6,6 +6,7 @@
 #include "status/helpparser.h"
 #include "status/statusblock.h"
 #include "status/translator.h"
+#include "status/xmltext.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -207,7 +208,7 @@ QString Configurator::readLocalStatusXml() const
         debugPrintf("Cannot open file: '%s'", qPrintable(path));
         return QLatin1String("");
     }
-    return QString::fromUtf8(file.readAll());
+    return decodeXmlDocument(file.readAll(), QStringConverter::Utf8);
 }
 
 void Configurator::activatePrinter()

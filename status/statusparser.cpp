@@ -62,6 +62,21 @@ TonerInfoList StatusParser::defaultToners()
     };
 }
 
+bool StatusParser::load(QFile *file)
+{
+    m_parsedText = QString();
+    return DomParser::load(file);
+}
+
+bool StatusParser::setContent(const QString &text)
+{
+    if (isValid() && !m_parsedText.isNull() && text == m_parsedText)
+        return true;
+    const bool parsed = DomParser::setContent(text);
+    m_parsedText = parsed ? text : QString();
+    return parsed;
+}
+
 std::array<quint8, 8> StatusParser::parseStatusBytes(const QString &text)
 {
     QString digits = text.trimmed();
@@ -150,9 +165,9 @@ void StatusParser::readEntry(const QDomElement &entry)
     if (statusBytes.isNull())
         return;
     const QDomElement maskElement = childNode(entry, QStringLiteral("Mask"));
+    static const auto defaults = parseStatusBytes(kDefaultMask);
     const auto status = parseStatusBytes(statusBytes.text());
-    const auto mask = parseStatusBytes(maskElement.isNull() ? kDefaultMask : maskElement.text());
-    const auto defaults = parseStatusBytes(kDefaultMask);
+    const auto mask = maskElement.isNull() ? defaults : parseStatusBytes(maskElement.text());
 
     // Id bits left out by the mask become 1: a masked low byte reads 0xFF, the wildcard that the
     // lookup tries after the exact id.

@@ -22,6 +22,10 @@ public:
     StatusParser();
     ~StatusParser() override;
 
+    bool load(QFile *file) override;
+    // Every printer list activates the same document again: it is parsed only when it changed.
+    bool setContent(const QString &text) override;
+
     bool readErrorStatuses();
     bool parseCapabilities();
     void addFixedStatus(const StatusDesc &record);
@@ -54,4 +58,5 @@ private:
     bool m_tunexSupported = true;
     bool m_extendedJobTable = false;
     StatusTable m_fixedStatuses;
+    QString m_parsedText;
 };

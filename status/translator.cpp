@@ -11,6 +11,8 @@ const QString kMessage = QStringLiteral("message");
 const QString kId = QStringLiteral("Id");
 const QString kValue = QStringLiteral("Value");
 const QString kDescriptionSuffix = QStringLiteral(" description");
+// The indented message, Id and Value lines of one entry as save() writes them, without texts.
+const qsizetype kMessageMarkupBytes = 87;
 
 } // namespace
 
@@ -32,6 +34,11 @@ bool Translator::load(QFile *file)
 
 void Translator::remember(QFile *file)
 {
+    m_indexed = QDomElement();
+    m_values.clear();
+    m_appendedEntries = 0;
+    m_appendedBytes = 0;
+    m_appendRefused = false;
     if (!file)
         return;
     m_fileName = file->fileName();
@@ -50,47 +57,77 @@ bool Translator::save(const QString &fileName)
 void Translator::translate(ILocalizable &record, QDomElement &container,
                            const QString &titleDefault, const QString &descDefault)
 {
+    if (container != m_indexed)
+        indexMessages(container);
     const QString key = record.string();
     const QString descKey = key + kDescriptionSuffix;
-    bool titleFound = false;
-    bool descFound = false;
 
-    for (QDomElement message = container.firstChildElement(); !message.isNull();
-         message = message.nextSiblingElement()) {
-        if (titleFound && descFound)
-            break;
-        if (message.tagName() != kMessage)
-            continue;
+    const auto title = m_values.constFind(key);
+    if (title != m_values.constEnd())
+        record.setTitle(*title);
+    const auto desc = m_values.constFind(descKey);
+    if (desc != m_values.constEnd())
+        record.setDesc(*desc);
+
+    if (desc == m_values.constEnd())
+        appendMessage(container, descKey, descDefault.isNull() ? key : descDefault);
+    if (title == m_values.constEnd() && !key.isNull())
+        appendMessage(container, key, titleDefault.isNull() ? key : titleDefault);
+}
+
+void Translator::indexMessages(const QDomElement &container)
+{
+    m_indexed = container;
+    m_values.clear();
+    int withoutValue = 0;
+    QString firstWithoutValue;
+    for (QDomElement message = container.firstChildElement(kMessage); !message.isNull();
+         message = message.nextSiblingElement(kMessage)) {
         const QDomElement id = childNode(message, kId);
         if (id.isNull())
             continue;
-        const QString idText = id.text();
-        const bool isTitle = idText == key;
-        if (!isTitle && idText != descKey)
-            continue;
         const QDomElement value = childNode(message, kValue);
         if (value.isNull()) {
-            debugPrintf("Translator::translate: Wrong XML format: message <%s> has no Value",
-                        qPrintable(idText));
+            if (withoutValue++ == 0)
+                firstWithoutValue = id.text();
             continue;
         }
-        if (isTitle) {
-            record.setTitle(value.text());
-            titleFound = true;
-        } else {
-            record.setDesc(value.text());
-            descFound = true;
-        }
+        // The first good entry of an Id counts, as for a reader of the file from the top.
+        const QString idText = id.text();
+        if (!m_values.contains(idText))
+            m_values.insert(idText, value.text());
     }
+    if (withoutValue)
+        debugPrintf("Translator::translate: Wrong XML format: %d message(s) without Value, the "
+                    "first <%s>; they are skipped",
+                    withoutValue, qPrintable(firstWithoutValue));
+}
 
-    if (!descFound)
-        appendMessage(container, descKey, descDefault.isNull() ? key : descDefault);
-    if (!titleFound && !key.isNull())
-        appendMessage(container, key, titleDefault.isNull() ? key : titleDefault);
+bool Translator::mayAppend(const QString &id, const QString &value)
+{
+    if (m_appendRefused)
+        return false;
+    // The text as written: UTF-8, with room for the escapes of markup characters.
+    const auto written = [](const QString &text) {
+        return text.toUtf8().size() + 4 * (text.count(u'&') + text.count(u'<') + text.count(u'>'));
+    };
+    const qsizetype bytes = kMessageMarkupBytes + written(id) + written(value);
+    if (m_appendedEntries < kMaxAppendedEntries && m_appendedBytes + bytes <= kMaxAppendedBytes) {
+        ++m_appendedEntries;
+        m_appendedBytes += bytes;
+        return true;
+    }
+    m_appendRefused = true;
+    debugPrintf("Translator::translate: '%s' takes no more new entries (at most %d entries "
+                "and %lld bytes per load); the rest are not added",
+                qPrintable(m_fileName), kMaxAppendedEntries, qint64(kMaxAppendedBytes));
+    return false;
 }
 
 void Translator::appendMessage(QDomElement &container, const QString &id, const QString &value)
 {
+    if (!mayAppend(id, value))
+        return;
     QDomDocument &doc = document();
     QDomElement message = doc.createElement(kMessage);
     QDomElement idElement = doc.createElement(kId);
@@ -100,5 +137,6 @@ void Translator::appendMessage(QDomElement &container, const QString &id, const 
     message.appendChild(idElement);
     message.appendChild(valueElement);
     container.appendChild(message);
+    m_values.insert(id, value);
     setModified(true);
 }

@@ -2,6 +2,8 @@
 
 #include "status/domparser.h"
 
+#include <QHash>
+
 class ILocalizable;
 
 // A translation file "sm_<locale>.xml": <root><Translation> holding "message" elements, each with
@@ -11,6 +13,12 @@ class ILocalizable;
 class Translator : public DomParser
 {
 public:
+    // What one loaded file may gain. The texts come from the printers' documents and the file
+    // is written back whole at exit, so a broken or hostile document must not fill it; a model
+    // document has a few dozen statuses (two entries each), so this leaves room for many models.
+    static constexpr int kMaxAppendedEntries = 1000;
+    static constexpr qsizetype kMaxAppendedBytes = 128 * 1024;
+
     explicit Translator(QFile *file);
 
     bool load(QFile *file) override;
@@ -26,8 +34,17 @@ public:
 
 private:
     void remember(QFile *file);
+    void indexMessages(const QDomElement &container);
+    bool mayAppend(const QString &id, const QString &value);
     void appendMessage(QDomElement &container, const QString &id, const QString &value);
 
     QString m_fileName;
     bool m_mayWriteBack = true;
+    // Id text to Value text of the container last translated into: tables are translated
+    // whole at every activation, and a walk of the container per record would be quadratic.
+    QDomElement m_indexed;
+    QHash<QString, QString> m_values;
+    int m_appendedEntries = 0;
+    qsizetype m_appendedBytes = 0;
+    bool m_appendRefused = false;
 };

@@ -1,9 +1,12 @@
 #include "status/statusdesc.h"
+#include "status/statusparser.h"
 #include "status/translator.h"
+#include "status/xmltext.h"
 #include "tests/status/testfiles.h"
 #include "tests/tools/logcapture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +67,8 @@ private Q_SLOTS:
     void recordWithoutStringGetsOnlyADescriptionEntry();
     void loadAndSaveClearModified();
     void unreadableExistingFileIsNotToBeWrittenBack();
+    void largeDocumentAddsAtMostTheBoundAndKeepsTranslating();
+    void latin1DocumentIsReadByItsDeclarationAndTranslated();
 
 private:
     QString writeTranslation(const QByteArray &messages);
@@ -266,6 +271,51 @@ void TestTranslator::unreadableExistingFileIsNotToBeWrittenBack()
     Translator fresh(&absent);
     QVERIFY(!fresh.isValid());
     QVERIFY(fresh.mayWriteBack());
+}
+
+void TestTranslator::largeDocumentAddsAtMostTheBoundAndKeepsTranslating()
+{
+    const QString path = writeTranslation(message("Status 7999", "Sieben"));
+    const qint64 before = QFileInfo(path).size();
+    QFile file(path);
+    Translator translator(&file);
+    QDomElement container = translationContainer(translator);
+    LogCapture log;
+    QList<StatusDesc> table;
+    for (int i = 0; i < 8000; ++i)
+        table.append(record(QStringLiteral("Status %1").arg(i)));
+    // Every activation translates the whole table again.
+    for (int activation = 0; activation < 3; ++activation) {
+        for (StatusDesc &status : table)
+            translator.translate(status, container, QString(), QLatin1String(kRefer));
+    }
+    QCOMPARE(table.last().title(), QStringLiteral("Sieben"));
+    QVERIFY(ids(container).size() <= 1 + Translator::kMaxAppendedEntries);
+    QCOMPARE(log.count(QStringLiteral("takes no more new entries")), 1);
+    QVERIFY(translator.save(path));
+    QVERIFY(QFileInfo(path).size() <= before + Translator::kMaxAppendedBytes);
+}
+
+void TestTranslator::latin1DocumentIsReadByItsDeclarationAndTranslated()
+{
+    const QByteArray body = "<StatusMonitorInfo><Status><E STRING=\"Bac \xe0 papier vide\">"
+                            "<Status>[04][01][02][03]</Status></E></Status></StatusMonitorInfo>";
+    StatusParser parser;
+    parser.setContent(decodeXmlDocument("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + body,
+                                        QStringConverter::Utf8));
+    QVERIFY(parser.readErrorStatuses());
+    QVERIFY(parser.statusTable().contains(0x010203));
+    StatusDesc &status = *parser.statusTable().find(0x010203);
+    QCOMPARE(status.string(), QStringLiteral("Bac à papier vide"));
+    QFile file(writeTranslation(message("Bac \xc3\xa0 papier vide", "Paper tray empty")));
+    Translator translator(&file);
+    QDomElement container = translationContainer(translator);
+    translator.translate(status, container, QString(), QLatin1String(kRefer));
+    QCOMPARE(status.title(), QStringLiteral("Paper tray empty"));
+
+    // Without a declaration each source keeps the encoding it has always used.
+    QCOMPARE(decodeXmlDocument(body, QStringConverter::Latin1), QString::fromLatin1(body));
+    QCOMPARE(decodeXmlDocument(body, QStringConverter::Utf8), QString::fromUtf8(body));
 }
 
 QTEST_GUILESS_MAIN(TestTranslator)
