@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRegularExpression>
 #include <QThread>
 #include <QTime>
@@ -61,13 +63,37 @@ bool readBigEndianField(unsigned int *out, const unsigned char *bytes, int lengt
     return true;
 }
 
-QString GetSystemLocale()
+namespace {
+
+QMutex g_localeMutex;
+QByteArray g_localeName;
+bool g_localeLoaded = false;
+
+void loadSystemLocaleLocked()
 {
     const char *name = setlocale(LC_CTYPE, "");
     debugPrintf("::GetSystemLocale: setlocale: ret=<%s>", name ? name : "(null)");
-    if (!name)
+    g_localeName = name ? QByteArray(name) : QByteArray();
+    g_localeLoaded = true;
+}
+
+} // namespace
+
+void loadSystemLocale()
+{
+    QMutexLocker lock(&g_localeMutex);
+    loadSystemLocaleLocked();
+}
+
+QString GetSystemLocale()
+{
+    QMutexLocker lock(&g_localeMutex);
+    // A program that never called loadSystemLocale (a test) loads it here, once.
+    if (!g_localeLoaded)
+        loadSystemLocaleLocked();
+    if (g_localeName.isNull())
         return QString();
-    return QString::fromLocal8Bit(name).left(2);
+    return QString::fromLocal8Bit(g_localeName).left(2);
 }
 
 QString &underscoresToSpaces(QString &text)

@@ -80,6 +80,8 @@ int main(int argc, char **argv)
         AppSettings::words().append(QString::fromLocal8Bit(argv[i]));
     if (!AppSettings::hasWord(QStringLiteral("debug")))
         g_previousHandler = qInstallMessageHandler(messageFilter);
+    // Once, before any thread: setlocale frees the name it returned to another thread.
+    loadSystemLocale();
 
     // Xlib is used on Qt's own display, so the program always runs on xcb (also under XWayland).
     qputenv("QT_QPA_PLATFORM", "xcb");

@@ -1,6 +1,7 @@
 // Help lookup: the help map and page of the active model in both layouts, the models that have
 // help, and the installed help of the Quillon C400 Series.
 #include "app/configurator.h"
+#include "app/functions.h"
 #include "app/helplookup.h"
 #include "discovery/cups.h"
 #include "tests/app/configuratorfixture.h"
@@ -392,6 +393,7 @@ void TestHelpLookup::unusableLocaleMeansEnglish()
     // A locale the machine does not have gives no name at all.
     const QByteArray saved = qgetenv("LC_ALL");
     qputenv("LC_ALL", "xx_NO.such-locale");
+    loadSystemLocale();
     QCOMPARE(helpLocale(), QStringLiteral("en"));
     makeDirectories({"share/help/" + kFamily + "/de_DE", "share/help/" + kFamily + "/en_GB"});
     activate();
@@ -399,6 +401,7 @@ void TestHelpLookup::unusableLocaleMeansEnglish()
     QCOMPARE(m_configurator->getStatusHelp(statusRecord(StatusDesc::Error)),
              path("share/help/" + kFamily + "/en_GB/troubleshooting.htm"));
     qputenv("LC_ALL", saved);
+    loadSystemLocale();
 
     QVERIFY(isUsableLocale(QStringLiteral("de")));
     QVERIFY(!isUsableLocale(QString()));
