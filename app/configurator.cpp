@@ -23,7 +23,6 @@ const char kVersionFile[] = "./.version";
 const char kIconDir[] = "../share/icons/";
 const char kLogo[] = "../share/icons/logo.png";
 const char kTranslationDir[] = "../share/translation/";
-const char kFallbackLocale[] = "en";
 const char kHelpDir[] = "../share/help";
 const char kSettingsTool[] = "../../TUNEX/bin/tunex";
 
@@ -269,10 +268,9 @@ int Configurator::runPrinterSettings(const QString &extraArguments) const
 Translator *Configurator::getTranslator()
 {
     debugPrintf("Configurator::getTranslator(): {");
-    QString locale = GetSystemLocale();
-    if (!isUsableLocale(locale)
-        || !QFileInfo(absPath(QLatin1String(kTranslationDir) + locale)).isDir())
-        locale = QLatin1String(kFallbackLocale);
+    QString locale = systemLanguage();
+    if (!QFileInfo(absPath(QLatin1String(kTranslationDir) + locale)).isDir())
+        locale = QLatin1String(kFallbackLanguage);
     const QString fileName = QStringLiteral("sm_%1.xml").arg(locale);
     const QString path = absPath(
             QStringLiteral("%1%2/%3").arg(QLatin1String(kTranslationDir), locale, fileName));

@@ -85,15 +85,48 @@ void loadSystemLocale()
     loadSystemLocaleLocked();
 }
 
-QString GetSystemLocale()
+namespace {
+
+QByteArray systemLocaleName()
 {
     QMutexLocker lock(&g_localeMutex);
     // A program that never called loadSystemLocale (a test) loads it here, once.
     if (!g_localeLoaded)
         loadSystemLocaleLocked();
-    if (g_localeName.isNull())
+    return g_localeName;
+}
+
+} // namespace
+
+QString GetSystemLocale()
+{
+    const QByteArray name = systemLocaleName();
+    if (name.isNull())
         return QString();
-    return QString::fromLocal8Bit(g_localeName).left(2);
+    return QString::fromLocal8Bit(name).left(2);
+}
+
+QString systemLanguage()
+{
+    const QByteArray name = systemLocaleName();
+    // The portable locales are the program's own untranslated texts; their first letters
+    // ("C", "PO") would match a folder of another language.
+    static const QRegularExpression portable(QStringLiteral("^(C|POSIX)([.@].*)?$"));
+    if (portable.match(QString::fromLatin1(name)).hasMatch())
+        return QLatin1String(kFallbackLanguage);
+    const QString code = QString::fromLocal8Bit(name).left(2);
+    return isUsableLocale(code) ? code : QLatin1String(kFallbackLanguage);
+}
+
+bool isUsableLocale(const QString &locale)
+{
+    if (locale.isEmpty())
+        return false;
+    for (const QChar c : locale) {
+        if (!c.isLetter())
+            return false;
+    }
+    return true;
 }
 
 QString &underscoresToSpaces(QString &text)

@@ -26,6 +26,16 @@ void loadSystemLocale();
 // environment names a locale the machine lacks. Safe from any thread.
 QString GetSystemLocale();
 
+// The language wherever the locale's own has no files.
+inline constexpr char kFallbackLanguage[] = "en";
+
+// The two-letter language by which translation and help files are chosen: the locale's own;
+// English for the C and POSIX locales and for a name that gives no usable code.
+QString systemLanguage();
+
+// Letters only: nothing that could lead out of the directory it names a part of.
+bool isUsableLocale(const QString &locale);
+
 // Every underscore becomes a blank, except one standing between two digits.
 QString &underscoresToSpaces(QString &text);
 

@@ -8,7 +8,6 @@
 
 namespace {
 
-const char kFallbackLocale[] = "en";
 const char kCommonDirectory[] = "common";
 const char kHelpMap[] = "help.xml";
 const char kErrorHelpPage[] = "troubleshooting.htm";
@@ -33,23 +32,6 @@ QString helpModelName(const QByteArray &product)
     QString model = QString::fromLocal8Bit(product);
     model.replace(QLatin1Char(' '), QLatin1Char('_'));
     return model.toLower();
-}
-
-bool isUsableLocale(const QString &locale)
-{
-    if (locale.isEmpty())
-        return false;
-    for (const QChar c : locale) {
-        if (!c.isLetter())
-            return false;
-    }
-    return true;
-}
-
-QString helpLocale()
-{
-    const QString locale = GetSystemLocale();
-    return isUsableLocale(locale) ? locale : QLatin1String(kFallbackLocale);
 }
 
 QStringList helpSubdirectories(const QString &directory)
@@ -96,7 +78,7 @@ QString findLanguageDirectory(const QString &familyDirectory, const QString &loc
     };
     QStringList matched = startingWith(locale);
     if (matched.isEmpty())
-        matched = startingWith(QLatin1String(kFallbackLocale));
+        matched = startingWith(QLatin1String(kFallbackLanguage));
     debugPrintf("locales matched(%d):<%s>", int(matched.size()),
                 qPrintable(matched.join(QStringLiteral("><"))));
     QDir found(familyDirectory);
@@ -108,7 +90,7 @@ QString findLanguageDirectory(const QString &familyDirectory, const QString &loc
 QString findOldLayoutHelpDirectory(const QString &translationDirectory, const QString &locale,
                                    const QString &model, const char *method)
 {
-    const QString english = helpDirectoryOf(translationDirectory, QLatin1String(kFallbackLocale));
+    const QString english = helpDirectoryOf(translationDirectory, QLatin1String(kFallbackLanguage));
     QString directory = helpDirectoryOf(translationDirectory, locale);
     const bool localeMissing = !QDir(directory).exists();
     if (localeMissing) {
@@ -152,7 +134,7 @@ QString findHelpMap(const PrinterDesc *printer, const QString &helpDirectory,
     if (!directory.isNull()) {
         debugPrintf("Help dir found (new) <%s>", qPrintable(directory));
     } else {
-        directory = findOldLayoutHelpDirectory(translationDirectory, helpLocale(), model,
+        directory = findOldLayoutHelpDirectory(translationDirectory, systemLanguage(), model,
                                                "Configurator::getHelp()");
         if (directory.isNull())
             return QString();
@@ -175,7 +157,7 @@ QString findStatusHelp(const PrinterDesc *printer, const StatusDesc &record,
     const bool networkDevice = !printer->isLocal;
     debugPrintf("product=<%s> modelName=<%s> bNetworkDevice=%d", printer->product.constData(),
                 qPrintable(model), int(networkDevice));
-    const QString locale = helpLocale();
+    const QString locale = systemLanguage();
     debugPrintf("locale=<%s>", qPrintable(locale));
 
     QString directory;
@@ -229,7 +211,7 @@ QString findStatusHelp(const PrinterDesc *printer, const StatusDesc &record,
 QStringList getHelpSupportedModels(const QString &applicationDirectory)
 {
     debugPrintf("PrinterEnumerator::getHelpSupportedModels(): {");
-    const QString locale = helpLocale();
+    const QString locale = systemLanguage();
     debugPrintf("locale=<%s>", qPrintable(locale));
 
     const QDir base(applicationDirectory);
@@ -237,7 +219,7 @@ QStringList getHelpSupportedModels(const QString &applicationDirectory)
     QString oldDirectory = helpDirectoryOf(translation, locale);
     debugPrintf("Help directory (old): <%s>", qPrintable(oldDirectory));
     if (!QDir(oldDirectory).exists()) {
-        oldDirectory = helpDirectoryOf(translation, QLatin1String(kFallbackLocale));
+        oldDirectory = helpDirectoryOf(translation, QLatin1String(kFallbackLanguage));
         debugPrintf("Help directory (old): <%s>", qPrintable(oldDirectory));
     }
     QStringList models = helpSubdirectories(oldDirectory);

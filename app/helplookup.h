@@ -16,13 +16,6 @@ class PrinterDesc;
 // The model name as family folders contain it: blanks as "_", lower case.
 QString helpModelName(const QByteArray &product);
 
-// The two-letter code of the environment's locale; "en" when it gives none that can be part of
-// a path.
-QString helpLocale();
-
-// Letters only: nothing that could lead out of the directory it names a part of.
-bool isUsableLocale(const QString &locale);
-
 // Names of the subdirectories of a directory, in case-insensitive order, without hidden ones.
 QStringList helpSubdirectories(const QString &directory);
 

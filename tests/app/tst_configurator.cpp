@@ -3,6 +3,7 @@
 #include "status/translator.h"
 #include "tests/app/configuratorfixture.h"
 #include "tests/tools/logcapture.h"
+#include "tests/tools/testlocale.h"
 #include "tests/tools/testprocess.h"
 
 #include <QDir>
@@ -323,9 +324,11 @@ void TestConfigurator::installedDataIsActivatedAndTranslated()
         QCOMPARE(configurator.tonerList().size(), 4);
 
         // A locale of its own: the German file under the locale's name.
-        QVERIFY(QDir().mkpath(translations + QStringLiteral("C")));
+        TestLocale locale("xy_ZZ.UTF-8");
+        QVERIFY(locale.isValid());
+        QVERIFY(QDir().mkpath(translations + QStringLiteral("xy")));
         QVERIFY(QFile::copy(translations + QStringLiteral("de/sm_de.xml"),
-                            translations + QStringLiteral("C/sm_C.xml")));
+                            translations + QStringLiteral("xy/sm_xy.xml")));
         configurator.activatePrinter(configurator.readLocalStatusXml());
         QVERIFY(log.contains(QStringLiteral("locale changed")));
         QVERIFY(!configurator.getTranslator()->isModified());
@@ -343,6 +346,8 @@ void TestConfigurator::installedDataIsActivatedAndTranslated()
 
 void TestConfigurator::translatorIsMadeOnceAndFollowsTheLocale()
 {
+    TestLocale locale("fr_FR.UTF-8");
+    QVERIFY(locale.isValid());
     ApplicationTree tree;
     QVERIFY(tree.write(QStringLiteral("share/translation/en/sm_en.xml"),
                        translationFile(message(QStringLiteral("Ready"), QStringLiteral("OK")))));
@@ -358,11 +363,11 @@ void TestConfigurator::translatorIsMadeOnceAndFollowsTheLocale()
     QCOMPARE(first->fileName(), tree.path(QStringLiteral("share/translation/en/sm_en.xml")));
 
     // A locale directory that appears later is followed by the same translator.
-    QVERIFY(tree.write(QStringLiteral("share/translation/C/sm_C.xml"),
+    QVERIFY(tree.write(QStringLiteral("share/translation/fr/sm_fr.xml"),
                        translationFile(message(QStringLiteral("Ready"), QStringLiteral("Prêt")))));
     QCOMPARE(configurator.getTranslator(), first);
     QVERIFY(log.contains(QStringLiteral("locale changed")));
-    QCOMPARE(first->fileName(), tree.path(QStringLiteral("share/translation/C/sm_C.xml")));
+    QCOMPARE(first->fileName(), tree.path(QStringLiteral("share/translation/fr/sm_fr.xml")));
     QVERIFY(first->isValid());
 }
 
