@@ -3,6 +3,7 @@
 #include "app/externalprograms.h"
 #include "app/functions.h"
 #include "app/helplookup.h"
+#include "app/wholefile.h"
 #include "status/helpparser.h"
 #include "status/statusblock.h"
 #include "status/translator.h"
@@ -213,11 +214,10 @@ void Configurator::activatePrinter(const QString &statusXml)
     debugPrintf("Configurator::activatePrinter statusXML is %snull",
                 statusXml.isEmpty() ? "" : "not ");
     const auto printer = printerDesc();
-    if (m_saveStatusXml && printer) {
-        QFile copy(absPath(QStringLiteral("./sm(%1).xml").arg(productFileName(printer->product))));
-        if (copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            copy.write(statusXml.toUtf8());
-    }
+    if (m_saveStatusXml && printer)
+        saveWholeFile(
+                absPath(QStringLiteral("./sm(%1).xml").arg(productFileName(printer->product))),
+                statusXml.toUtf8(), "Configurator::activatePrinter");
 
     m_statusParser.setContent(statusXml);
     m_statusParser.readErrorStatuses();
@@ -322,16 +322,10 @@ bool Configurator::saveConfig()
 {
     debugPrintf("Configurator::saveConfig: options:%s", qPrintable(m_options.toString()));
     const QString path = absPath(QLatin1String(kConfigFile));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    const FileSave result = saveWholeFile(path, streamed(m_options), "Configurator::saveConfig");
+    if (result == FileSave::NotOpened)
         debugPrintf("Configurator::saveConfig: failed to open <%s>", qPrintable(path));
-        return false;
-    }
-    QDataStream stream(&file);
-    stream.setVersion(QDataStream::Qt_DefaultCompiledVersion);
-    stream << m_options;
-    file.close();
-    return true;
+    return result == FileSave::Saved;
 }
 
 QString Configurator::printerImagePath() const

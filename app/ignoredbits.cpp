@@ -1,6 +1,7 @@
 #include "app/ignoredbits.h"
 
 #include "app/functions.h"
+#include "app/wholefile.h"
 
 #include <QDataStream>
 #include <QFile>
@@ -89,16 +90,13 @@ void IgnoredBits::load(const QString &name, const QString &path)
 
 bool IgnoredBits::save(const QString &name, const QString &path) const
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    const FileSave result
+            = saveWholeFile(path, streamed(m_bits), "Configurator::saveIgnoredBits()");
+    if (result == FileSave::NotOpened)
         debugPrintf("Configurator::saveIgnoredBits(): Can't open model file \"%s\"",
                     qPrintable(name));
+    if (result != FileSave::Saved)
         return false;
-    }
-    QDataStream stream(&file);
-    stream.setVersion(QDataStream::Qt_DefaultCompiledVersion);
-    stream << m_bits;
-    file.close();
     debugPrintf("Configurator::saveIgnoredBits(): ignored bits = [0x%.8xh]", m_bits);
     return true;
 }

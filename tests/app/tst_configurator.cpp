@@ -11,6 +11,8 @@
 #include <QPixmapCache>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -68,6 +70,7 @@ private Q_SLOTS:
     void printerMapAndActivePrinter();
     void optionsFileHasTheExactStoredForm();
     void optionsFileFailuresKeepTheOptions();
+    void failedWriteKeepsTheOldOptionsFile();
     void localStatusDocument();
     void installedDataIsActivatedAndTranslated();
     void translatorIsMadeOnceAndFollowsTheLocale();
@@ -258,6 +261,29 @@ void TestConfigurator::optionsFileFailuresKeepTheOptions()
     QVERIFY(log.contains(QStringLiteral("Configurator::saveConfig: failed to open <%1/.config>")
                                  .arg(tree.bin())));
     QVERIFY(!configurator.loadConfig());
+}
+
+void TestConfigurator::failedWriteKeepsTheOldOptionsFile()
+{
+    ApplicationTree tree;
+    const QByteArray old = QByteArray::fromHex("0100000005000100");
+    QVERIFY(tree.write(QStringLiteral("bin/.config"), old));
+    Configurator configurator(tree.bin(), false, false);
+    LogCapture log;
+    // A file-size limit of 0 fails every write, as a full disk does.
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const rlimit full{0, saved.rlim_max};
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+    const bool written = configurator.saveConfig();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    QVERIFY(!written);
+    QCOMPARE(tree.read(QStringLiteral("bin/.config")), old);
+    QVERIFY2(log.contains(QStringLiteral("Configurator::saveConfig: can't write <%1/.config>")
+                                  .arg(tree.bin())),
+             qPrintable(log.text()));
 }
 
 void TestConfigurator::localStatusDocument()
