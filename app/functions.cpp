@@ -77,16 +77,6 @@ void loadSystemLocaleLocked()
     g_localeLoaded = true;
 }
 
-} // namespace
-
-void loadSystemLocale()
-{
-    QMutexLocker lock(&g_localeMutex);
-    loadSystemLocaleLocked();
-}
-
-namespace {
-
 QByteArray systemLocaleName()
 {
     QMutexLocker lock(&g_localeMutex);
@@ -97,6 +87,12 @@ QByteArray systemLocaleName()
 }
 
 } // namespace
+
+void loadSystemLocale()
+{
+    QMutexLocker lock(&g_localeMutex);
+    loadSystemLocaleLocked();
+}
 
 QString GetSystemLocale()
 {
