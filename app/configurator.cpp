@@ -3,6 +3,7 @@
 #include "app/externalprograms.h"
 #include "app/functions.h"
 #include "app/helplookup.h"
+#include "app/wholefile.h"
 #include "status/helpparser.h"
 #include "status/statusblock.h"
 #include "status/translator.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cstdio>
 #include <unistd.h>
@@ -25,20 +25,12 @@ const char kVersionFile[] = "./.version";
 const char kIconDir[] = "../share/icons/";
 const char kLogo[] = "../share/icons/logo.png";
 const char kTranslationDir[] = "../share/translation/";
-const char kFallbackLocale[] = "en";
 const char kHelpDir[] = "../share/help";
-const char kHelpMap[] = "help.xml";
-const char kErrorHelpPage[] = "troubleshooting.htm";
-const char kOtherHelpPage[] = "start_here.htm";
 const char kSettingsTool[] = "../../TUNEX/bin/tunex";
 
 const qint64 kMaxVersionLine = 1024;
 const size_t kPipeChunk = 255;
-
-// Toner levels above half full take back the silence the user gave their low-toner warning.
-const quint8 kRearmLevel = 51;
 const quint8 kFullLevel = 100;
-const quint32 kColourBits = 0x0F;
 
 QString versionText(const QString &path)
 {
@@ -223,11 +215,10 @@ void Configurator::activatePrinter(const QString &statusXml)
     debugPrintf("Configurator::activatePrinter statusXML is %snull",
                 statusXml.isEmpty() ? "" : "not ");
     const auto printer = printerDesc();
-    if (m_saveStatusXml && printer) {
-        QFile copy(absPath(QStringLiteral("./sm(%1).xml").arg(productFileName(printer->product))));
-        if (copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            copy.write(statusXml.toUtf8());
-    }
+    if (m_saveStatusXml && printer)
+        saveWholeFile(
+                absPath(QStringLiteral("./sm(%1).xml").arg(productFileName(printer->product))),
+                statusXml.toUtf8(), "Configurator::activatePrinter");
 
     m_statusParser.setContent(statusXml);
     m_statusParser.readErrorStatuses();
@@ -258,136 +249,29 @@ void Configurator::translateStatusTable()
 
 QString Configurator::getHelp() const
 {
-    debugPrintf("Configurator::getHelp(): {");
-    const auto printer = printerDesc();
-    if (!printer) {
-        debugPrintf("Configurator::getHelp(): Error! Can't detect active device.");
-        return QString();
-    }
-    debugPrintf("Configurator::getHelp(): printer name: %s",
-                qPrintable(printer->softName.value(0)));
-    const QString model = helpModelName(printer->product);
-
-    QString directory = findModelDirectory(absPath(QLatin1String(kHelpDir)), model);
-    if (!directory.isNull()) {
-        debugPrintf("Help dir found (new) <%s>", qPrintable(directory));
-    } else {
-        directory = findOldLayoutHelpDirectory(absPath(QLatin1String(kTranslationDir)),
-                                               helpLocale(), model, "Configurator::getHelp()");
-        if (directory.isNull())
-            return QString();
-    }
-    const QString helpMap = directory + QLatin1Char('/') + QLatin1String(kHelpMap);
-    debugPrintf("Configurator::getHelp() returns \"%s\"", qPrintable(helpMap));
-    return helpMap;
+    return findHelpMap(printerDesc().get(), absPath(QLatin1String(kHelpDir)),
+                       absPath(QLatin1String(kTranslationDir)));
 }
 
 QString Configurator::getStatusHelp(const StatusDesc &record) const
 {
-    debugPrintf("Configurator::getStatusHelp(): { sd: %s", qPrintable(record.toString()));
-    const auto printer = printerDesc();
-    if (!printer) {
-        debugPrintf("Configurator::getStatusHelp(): Error! Can't detect active device.");
-        return QString();
-    }
-    const QString model = helpModelName(printer->product);
-    const bool networkDevice = !printer->isLocal;
-    debugPrintf("product=<%s> modelName=<%s> bNetworkDevice=%d", printer->product.constData(),
-                qPrintable(model), int(networkDevice));
-    const QString locale = helpLocale();
-    debugPrintf("locale=<%s>", qPrintable(locale));
-
-    QString directory;
-    QString defaultPage = QLatin1String("");
-    QDir help(absPath(QLatin1String(kHelpDir)));
-    const QStringList models = helpSubdirectories(help.path());
-    debugPrintf("models all(%d):\n\t<%s>", int(models.size()),
-                qPrintable(models.join(QStringLiteral(">\n\t<"))));
-    const QStringList matched = modelDirectories(models, model);
-    debugPrintf("models matched(%d):\n\t<%s>", int(matched.size()),
-                qPrintable(matched.join(QStringLiteral(">\n\t<"))));
-
-    if (!matched.isEmpty() && help.cd(matched.first())) {
-        debugPrintf("Help dir found (new) <%s>", qPrintable(help.absolutePath()));
-        directory = findLanguageDirectory(help.absolutePath(), locale);
-        if (directory.isNull()) {
-            debugPrintf("Configurator::getStatusHelp(): Error! Failure to find help folder.");
-            return QString();
-        }
-        debugPrintf("Help dir found (new) <%s>", qPrintable(directory));
-        defaultPage = QLatin1String(record.type() == StatusDesc::Error ? kErrorHelpPage
-                                                                       : kOtherHelpPage);
-    } else {
-        directory = findOldLayoutHelpDirectory(absPath(QLatin1String(kTranslationDir)), locale,
-                                               model, "Configurator::getStatusHelp()");
-        if (directory.isNull())
-            return QString();
-        debugPrintf("Help dir found (old) <%s>", qPrintable(directory));
-    }
-
-    QString page = defaultPage;
-    if (record.string().isEmpty() && record.id() == kNoStatusId) {
-        const StatusTable &table = m_statusParser.statusTable();
-        const QString fileName
-                = table.value(networkDevice ? kNetworkStatusUnavailableId : kUsbStatusUnavailableId,
-                              StatusDesc(0, StatusDesc::Unknown))
-                          .help();
-        debugPrintf("fileName=<%s>", qPrintable(fileName));
-        // A help map without a default page leaves the pseudo-status without one.
-        if (!fileName.isEmpty())
-            page = fileName;
-    } else if (!record.help().isEmpty()) {
-        page = record.help();
-    }
-    const QString path
-            = page.isEmpty() ? directory : QDir::cleanPath(directory + QLatin1Char('/') + page);
-    debugPrintf("Help path <%s>", qPrintable(path));
-    return path;
+    return findStatusHelp(printerDesc().get(), record, m_statusParser.statusTable(),
+                          absPath(QLatin1String(kHelpDir)),
+                          absPath(QLatin1String(kTranslationDir)));
 }
 
 int Configurator::runPrinterSettings(const QString &extraArguments) const
 {
-    const auto printer = printerDesc();
-    if (!printer) {
-        debugPrintf("can't get printer description");
-        return kSettingsNoPrinter;
-    }
-    if (printer->isLocal) {
-        const QString tool = absPath(QLatin1String(kSettingsTool));
-        if (printer->devPath.isEmpty()) {
-            debugPrintf("Unable to run tunex");
-            return kSettingsNoDevice;
-        }
-        // Device path and product come from the printer: they reach the tool as they are, as
-        // single arguments, and no shell ever reads them.
-        const QStringList arguments
-                = QStringList{printer->devPath, QString::fromLocal8Bit(printer->product)}
-                + splitQuotedWords(extraArguments);
-        debugPrintf("Configurator::runPrinterSettings(): %s &",
-                    qPrintable(commandLineText(tool, arguments)));
-        if (!startProgramDetached(tool, arguments)) {
-            debugPrintf("Unable to run tunex");
-            return kSettingsCannotStart;
-        }
-        return kSettingsStarted;
-    }
-    static const QRegularExpression address(QStringLiteral("(\\d+.\\d+.\\d+.\\d+)"));
-    const QRegularExpressionMatch match = address.match(printer->devPath);
-    if (!match.hasMatch()) {
-        debugPrintf("can't obtain ip address for network device");
-        return kSettingsNoPrinter;
-    }
-    StartWebBrowser(QStringLiteral("http://%1").arg(match.captured(1)));
-    return kSettingsStarted;
+    return ::runPrinterSettings(printerDesc().get(), absPath(QLatin1String(kSettingsTool)),
+                                extraArguments);
 }
 
 Translator *Configurator::getTranslator()
 {
     debugPrintf("Configurator::getTranslator(): {");
-    QString locale = GetSystemLocale();
-    if (!isUsableLocale(locale)
-        || !QFileInfo(absPath(QLatin1String(kTranslationDir) + locale)).isDir())
-        locale = QLatin1String(kFallbackLocale);
+    QString locale = systemLanguage();
+    if (!QFileInfo(absPath(QLatin1String(kTranslationDir) + locale)).isDir())
+        locale = QLatin1String(kFallbackLanguage);
     const QString fileName = QStringLiteral("sm_%1.xml").arg(locale);
     const QString path = absPath(
             QStringLiteral("%1%2/%3").arg(QLatin1String(kTranslationDir), locale, fileName));
@@ -439,16 +323,10 @@ bool Configurator::saveConfig()
 {
     debugPrintf("Configurator::saveConfig: options:%s", qPrintable(m_options.toString()));
     const QString path = absPath(QLatin1String(kConfigFile));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    const FileSave result = saveWholeFile(path, streamed(m_options), "Configurator::saveConfig");
+    if (result == FileSave::NotOpened)
         debugPrintf("Configurator::saveConfig: failed to open <%s>", qPrintable(path));
-        return false;
-    }
-    QDataStream stream(&file);
-    stream.setVersion(QDataStream::Qt_DefaultCompiledVersion);
-    stream << m_options;
-    file.close();
-    return true;
+    return result == FileSave::Saved;
 }
 
 QString Configurator::printerImagePath() const
@@ -515,43 +393,17 @@ TonerDesc Configurator::getTonerDesc(const StatusBlock &rawBlock) const
 
 void Configurator::updateIgnoredBits(const TonerDesc &tonerDesc)
 {
-    if (tonerDesc.isEmpty())
-        return;
-    const TonerInfoList toners = tonerList();
-    for (const TonerInfo &toner : toners) {
-        const auto level = tonerDesc.constFind(toner.id);
-        if (level != tonerDesc.cend() && *level >= kRearmLevel && *level <= kFullLevel)
-            ignoreStatus(toner.lowBit, false);
-    }
+    m_ignoredBits.rearm(tonerList(), tonerDesc);
 }
 
 bool Configurator::isStatusApplicable(const StatusDesc &record) const
 {
-    if (!record.isLowToner())
-        return true;
-    const quint8 colorRecognition = record.statusBlock()[3];
-    debugPrintf("Configurator::isStatusApplicable() colorRecognitionByte: %d", colorRecognition);
-    const quint32 bits = colorRecognition & kColourBits;
-    debugPrintf("Configurator::isStatusApplicable() lowTonerBits: %d ignored bits: %d", int(bits),
-                int(m_ignoredBits));
-    if (bits != 0 && (bits & m_ignoredBits) == bits) {
-        debugPrintf("Configurator::isStatusApplicable(): status is not applicable");
-        return false;
-    }
-    return true;
+    return !record.isLowToner() || !m_ignoredBits.silences(record.statusBlock()[3]);
 }
 
 void Configurator::ignoreStatus(quint32 bits, bool set)
 {
-    bits &= kColourBits;
-    if (set) {
-        debugPrintf("Configurator::ignoreStatus: %u - set", bits);
-        m_ignoredBits |= bits;
-    } else {
-        debugPrintf("Configurator::ignoreStatus: %u - reset", bits);
-        m_ignoredBits &= ~bits;
-    }
-    debugPrintf("Configurator::ignoreStatus: ignored bits = %u", m_ignoredBits);
+    m_ignoredBits.ignore(bits, set);
 }
 
 void Configurator::ignoreStatusOf(const StatusDesc &record, bool set)
@@ -571,12 +423,7 @@ QString Configurator::productFileName(const QByteArray &product)
 
 QString Configurator::ignoredBitsFileName(const QByteArray &product)
 {
-    QString name = productFileName(product);
-    for (QChar &c : name) {
-        if (c.isSpace())
-            c = QLatin1Char('_');
-    }
-    return QStringLiteral("./.cfg_(%1)").arg(name);
+    return IgnoredBits::fileName(productFileName(product));
 }
 
 QString Configurator::activeIgnoredBitsFile(const char *method, const char *failure) const
@@ -594,46 +441,13 @@ QString Configurator::activeIgnoredBitsFile(const char *method, const char *fail
 void Configurator::loadIgnoredBits()
 {
     const QString name = activeIgnoredBitsFile("loadIgnoredBits", "Can't load ignored bits");
-    if (name.isNull())
-        return;
-    QFile file(absPath(name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        debugPrintf("Configurator::loadIgnoredBits(): Can't open model file: \"%s\"",
-                    qPrintable(name));
-        return;
-    }
-    QDataStream stream(&file);
-    stream.setVersion(QDataStream::Qt_DefaultCompiledVersion);
-    quint32 bits = 0;
-    bool read = false;
-    if (!stream.atEnd()) {
-        stream >> bits;
-        read = stream.status() == QDataStream::Ok;
-    }
-    // A file shorter than the value leaves the bits as they were, as an empty one does.
-    if (read)
-        m_ignoredBits = bits;
-    else
-        debugPrintf("Configurator::loadIgnoredBits(): Can't read ignored bits: \"%s\"",
-                    qPrintable(name));
-    file.close();
-    debugPrintf("Configurator::loadIgnoredBits(): ignored bits = [0x%.8xh]", m_ignoredBits);
+    if (!name.isNull())
+        m_ignoredBits.load(name, absPath(name));
 }
 
 void Configurator::saveIgnoredBits()
 {
     const QString name = activeIgnoredBitsFile("saveIgnoredBits", "Can't save ignored bits");
-    if (name.isNull())
-        return;
-    QFile file(absPath(name));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        debugPrintf("Configurator::saveIgnoredBits(): Can't open model file \"%s\"",
-                    qPrintable(name));
-        return;
-    }
-    QDataStream stream(&file);
-    stream.setVersion(QDataStream::Qt_DefaultCompiledVersion);
-    stream << m_ignoredBits;
-    file.close();
-    debugPrintf("Configurator::saveIgnoredBits(): ignored bits = [0x%.8xh]", m_ignoredBits);
+    if (!name.isNull())
+        m_ignoredBits.save(name, absPath(name));
 }

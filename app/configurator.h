@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/externalprograms.h"
+#include "app/ignoredbits.h"
 #include "app/options.h"
 #include "discovery/printerdesc.h"
 #include "status/statusparser.h"
@@ -34,10 +36,10 @@ public:
     static constexpr quint32 kNoStatusId = 0xFFFFFF;
 
     // Results of runPrinterSettings.
-    static constexpr int kSettingsStarted = 0;
-    static constexpr int kSettingsNoPrinter = -1;
-    static constexpr int kSettingsNoDevice = -2;
-    static constexpr int kSettingsCannotStart = -3;
+    static constexpr int kSettingsStarted = PrinterSettings::kStarted;
+    static constexpr int kSettingsNoPrinter = PrinterSettings::kNoPrinter;
+    static constexpr int kSettingsNoDevice = PrinterSettings::kNoDevice;
+    static constexpr int kSettingsCannotStart = PrinterSettings::kCannotStart;
 
     Configurator(const QString &applicationDirectory, bool useLocalStatusXml, bool saveStatusXml);
     ~Configurator() override;
@@ -90,7 +92,7 @@ public:
     bool isStatusApplicable(const StatusDesc &record) const;
     void ignoreStatus(quint32 bits, bool set);
     void ignoreStatusOf(const StatusDesc &record, bool set);
-    quint32 ignoredBits() const { return m_ignoredBits; }
+    quint32 ignoredBits() const { return m_ignoredBits.value(); }
     void loadIgnoredBits();
     void saveIgnoredBits();
 
@@ -112,7 +114,7 @@ private:
     QString m_applicationDirectory;
     bool m_saveStatusXml;
     bool m_useLocalStatusXml;
-    quint32 m_ignoredBits = 0;
+    IgnoredBits m_ignoredBits;
     std::unique_ptr<Translator> m_translator;
     Options m_options;
 };

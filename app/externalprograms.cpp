@@ -1,6 +1,7 @@
 #include "app/externalprograms.h"
 
 #include "app/functions.h"
+#include "discovery/printerdesc.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -108,4 +109,39 @@ void StartWebBrowser(const QString &address)
         qWarning("Unable to execute command %s", command.constData());
         QMessageBox::warning(nullptr, tr("About"), tr("Error starting %1").arg(browser));
     }
+}
+
+int runPrinterSettings(const PrinterDesc *printer, const QString &tool,
+                       const QString &extraArguments)
+{
+    if (!printer) {
+        debugPrintf("can't get printer description");
+        return PrinterSettings::kNoPrinter;
+    }
+    if (printer->isLocal) {
+        if (printer->devPath.isEmpty()) {
+            debugPrintf("Unable to run tunex");
+            return PrinterSettings::kNoDevice;
+        }
+        // Device path and product come from the printer: they reach the tool as they are, as
+        // single arguments, and no shell ever reads them.
+        const QStringList arguments
+                = QStringList{printer->devPath, QString::fromLocal8Bit(printer->product)}
+                + splitQuotedWords(extraArguments);
+        debugPrintf("Configurator::runPrinterSettings(): %s &",
+                    qPrintable(commandLineText(tool, arguments)));
+        if (!startProgramDetached(tool, arguments)) {
+            debugPrintf("Unable to run tunex");
+            return PrinterSettings::kCannotStart;
+        }
+        return PrinterSettings::kStarted;
+    }
+    static const QRegularExpression address(QStringLiteral("(\\d+.\\d+.\\d+.\\d+)"));
+    const QRegularExpressionMatch match = address.match(printer->devPath);
+    if (!match.hasMatch()) {
+        debugPrintf("can't obtain ip address for network device");
+        return PrinterSettings::kNoPrinter;
+    }
+    StartWebBrowser(QStringLiteral("http://%1").arg(match.captured(1)));
+    return PrinterSettings::kStarted;
 }

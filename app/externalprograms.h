@@ -3,6 +3,16 @@
 #include <QString>
 #include <QStringList>
 
+class PrinterDesc;
+
+// Results of runPrinterSettings.
+namespace PrinterSettings {
+constexpr int kStarted = 0;
+constexpr int kNoPrinter = -1;
+constexpr int kNoDevice = -2;
+constexpr int kCannotStart = -3;
+} // namespace PrinterSettings
+
 // The browsers tried in order; the first that exists is used.
 QStringList browserSearchList();
 // Replaces the search list (tests); an empty list restores the built-in one.
@@ -24,3 +34,8 @@ bool startProgramDetached(const QString &program, const QStringList &arguments,
 
 // Opens the address in the first browser found, or tells the user why it cannot.
 void StartWebBrowser(const QString &address);
+
+// Starts the printer-settings tool (its absolute path) for a USB printer, or opens a network
+// printer's own web page. The extra arguments are the quoted words start-up passes on.
+int runPrinterSettings(const PrinterDesc *printer, const QString &tool,
+                       const QString &extraArguments);

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRegularExpression>
 #include <QThread>
 #include <QTime>
@@ -61,13 +63,66 @@ bool readBigEndianField(unsigned int *out, const unsigned char *bytes, int lengt
     return true;
 }
 
-QString GetSystemLocale()
+namespace {
+
+QMutex g_localeMutex;
+QByteArray g_localeName;
+bool g_localeLoaded = false;
+
+void loadSystemLocaleLocked()
 {
     const char *name = setlocale(LC_CTYPE, "");
     debugPrintf("::GetSystemLocale: setlocale: ret=<%s>", name ? name : "(null)");
-    if (!name)
+    g_localeName = name ? QByteArray(name) : QByteArray();
+    g_localeLoaded = true;
+}
+
+QByteArray systemLocaleName()
+{
+    QMutexLocker lock(&g_localeMutex);
+    // A program that never called loadSystemLocale (a test) loads it here, once.
+    if (!g_localeLoaded)
+        loadSystemLocaleLocked();
+    return g_localeName;
+}
+
+} // namespace
+
+void loadSystemLocale()
+{
+    QMutexLocker lock(&g_localeMutex);
+    loadSystemLocaleLocked();
+}
+
+QString GetSystemLocale()
+{
+    const QByteArray name = systemLocaleName();
+    if (name.isNull())
         return QString();
     return QString::fromLocal8Bit(name).left(2);
+}
+
+QString systemLanguage()
+{
+    const QByteArray name = systemLocaleName();
+    // The portable locales are the program's own untranslated texts; their first letters
+    // ("C", "PO") would match a folder of another language.
+    static const QRegularExpression portable(QStringLiteral("^(C|POSIX)([.@].*)?$"));
+    if (portable.match(QString::fromLatin1(name)).hasMatch())
+        return QLatin1String(kFallbackLanguage);
+    const QString code = QString::fromLocal8Bit(name).left(2);
+    return isUsableLocale(code) ? code : QLatin1String(kFallbackLanguage);
+}
+
+bool isUsableLocale(const QString &locale)
+{
+    if (locale.isEmpty())
+        return false;
+    for (const QChar c : locale) {
+        if (!c.isLetter())
+            return false;
+    }
+    return true;
 }
 
 QString &underscoresToSpaces(QString &text)

@@ -17,8 +17,24 @@ QByteArray toHexString(const unsigned char *bytes, int length);
 bool readBigEndianField(unsigned int *out, const unsigned char *bytes, int length, int from,
                         int to = -1);
 
-// The first two characters of the character-type locale taken from the environment.
+// Sets the character-type locale from the environment and keeps its name for GetSystemLocale.
+// setlocale frees the name it returned before, so only main, before any thread starts, and
+// tests, with no other thread running, call this.
+void loadSystemLocale();
+
+// The first two characters of the character-type locale's name, as loaded once; empty when the
+// environment names a locale the machine lacks. Safe from any thread.
 QString GetSystemLocale();
+
+// The language wherever the locale's own has no files.
+inline constexpr char kFallbackLanguage[] = "en";
+
+// The two-letter language by which translation and help files are chosen: the locale's own;
+// English for the C and POSIX locales and for a name that gives no usable code.
+QString systemLanguage();
+
+// Letters only: nothing that could lead out of the directory it names a part of.
+bool isUsableLocale(const QString &locale);
 
 // Every underscore becomes a blank, except one standing between two digits.
 QString &underscoresToSpaces(QString &text);

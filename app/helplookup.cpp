@@ -1,13 +1,17 @@
 #include "app/helplookup.h"
 
+#include "app/configurator.h"
 #include "app/functions.h"
+#include "discovery/printerdesc.h"
 
 #include <QDir>
 
 namespace {
 
-const char kFallbackLocale[] = "en";
 const char kCommonDirectory[] = "common";
+const char kHelpMap[] = "help.xml";
+const char kErrorHelpPage[] = "troubleshooting.htm";
+const char kOtherHelpPage[] = "start_here.htm";
 
 QString helpDirectoryOf(const QString &translationDirectory, const QString &locale)
 {
@@ -28,23 +32,6 @@ QString helpModelName(const QByteArray &product)
     QString model = QString::fromLocal8Bit(product);
     model.replace(QLatin1Char(' '), QLatin1Char('_'));
     return model.toLower();
-}
-
-bool isUsableLocale(const QString &locale)
-{
-    if (locale.isEmpty())
-        return false;
-    for (const QChar c : locale) {
-        if (!c.isLetter())
-            return false;
-    }
-    return true;
-}
-
-QString helpLocale()
-{
-    const QString locale = GetSystemLocale();
-    return isUsableLocale(locale) ? locale : QLatin1String(kFallbackLocale);
 }
 
 QStringList helpSubdirectories(const QString &directory)
@@ -91,7 +78,7 @@ QString findLanguageDirectory(const QString &familyDirectory, const QString &loc
     };
     QStringList matched = startingWith(locale);
     if (matched.isEmpty())
-        matched = startingWith(QLatin1String(kFallbackLocale));
+        matched = startingWith(QLatin1String(kFallbackLanguage));
     debugPrintf("locales matched(%d):<%s>", int(matched.size()),
                 qPrintable(matched.join(QStringLiteral("><"))));
     QDir found(familyDirectory);
@@ -103,7 +90,7 @@ QString findLanguageDirectory(const QString &familyDirectory, const QString &loc
 QString findOldLayoutHelpDirectory(const QString &translationDirectory, const QString &locale,
                                    const QString &model, const char *method)
 {
-    const QString english = helpDirectoryOf(translationDirectory, QLatin1String(kFallbackLocale));
+    const QString english = helpDirectoryOf(translationDirectory, QLatin1String(kFallbackLanguage));
     QString directory = helpDirectoryOf(translationDirectory, locale);
     const bool localeMissing = !QDir(directory).exists();
     if (localeMissing) {
@@ -131,10 +118,100 @@ QString findOldLayoutHelpDirectory(const QString &translationDirectory, const QS
     return found;
 }
 
+QString findHelpMap(const PrinterDesc *printer, const QString &helpDirectory,
+                    const QString &translationDirectory)
+{
+    debugPrintf("Configurator::getHelp(): {");
+    if (!printer) {
+        debugPrintf("Configurator::getHelp(): Error! Can't detect active device.");
+        return QString();
+    }
+    debugPrintf("Configurator::getHelp(): printer name: %s",
+                qPrintable(printer->softName.value(0)));
+    const QString model = helpModelName(printer->product);
+
+    QString directory = findModelDirectory(helpDirectory, model);
+    if (!directory.isNull()) {
+        debugPrintf("Help dir found (new) <%s>", qPrintable(directory));
+    } else {
+        directory = findOldLayoutHelpDirectory(translationDirectory, systemLanguage(), model,
+                                               "Configurator::getHelp()");
+        if (directory.isNull())
+            return QString();
+    }
+    const QString helpMap = directory + QLatin1Char('/') + QLatin1String(kHelpMap);
+    debugPrintf("Configurator::getHelp() returns \"%s\"", qPrintable(helpMap));
+    return helpMap;
+}
+
+QString findStatusHelp(const PrinterDesc *printer, const StatusDesc &record,
+                       const StatusTable &table, const QString &helpDirectory,
+                       const QString &translationDirectory)
+{
+    debugPrintf("Configurator::getStatusHelp(): { sd: %s", qPrintable(record.toString()));
+    if (!printer) {
+        debugPrintf("Configurator::getStatusHelp(): Error! Can't detect active device.");
+        return QString();
+    }
+    const QString model = helpModelName(printer->product);
+    const bool networkDevice = !printer->isLocal;
+    debugPrintf("product=<%s> modelName=<%s> bNetworkDevice=%d", printer->product.constData(),
+                qPrintable(model), int(networkDevice));
+    const QString locale = systemLanguage();
+    debugPrintf("locale=<%s>", qPrintable(locale));
+
+    QString directory;
+    QString defaultPage = QLatin1String("");
+    QDir help(helpDirectory);
+    const QStringList models = helpSubdirectories(help.path());
+    debugPrintf("models all(%d):\n\t<%s>", int(models.size()),
+                qPrintable(models.join(QStringLiteral(">\n\t<"))));
+    const QStringList matched = modelDirectories(models, model);
+    debugPrintf("models matched(%d):\n\t<%s>", int(matched.size()),
+                qPrintable(matched.join(QStringLiteral(">\n\t<"))));
+
+    if (!matched.isEmpty() && help.cd(matched.first())) {
+        debugPrintf("Help dir found (new) <%s>", qPrintable(help.absolutePath()));
+        directory = findLanguageDirectory(help.absolutePath(), locale);
+        if (directory.isNull()) {
+            debugPrintf("Configurator::getStatusHelp(): Error! Failure to find help folder.");
+            return QString();
+        }
+        debugPrintf("Help dir found (new) <%s>", qPrintable(directory));
+        defaultPage = QLatin1String(record.type() == StatusDesc::Error ? kErrorHelpPage
+                                                                       : kOtherHelpPage);
+    } else {
+        directory = findOldLayoutHelpDirectory(translationDirectory, locale, model,
+                                               "Configurator::getStatusHelp()");
+        if (directory.isNull())
+            return QString();
+        debugPrintf("Help dir found (old) <%s>", qPrintable(directory));
+    }
+
+    QString page = defaultPage;
+    if (record.string().isEmpty() && record.id() == Configurator::kNoStatusId) {
+        const QString fileName
+                = table.value(networkDevice ? Configurator::kNetworkStatusUnavailableId
+                                            : Configurator::kUsbStatusUnavailableId,
+                              StatusDesc(0, StatusDesc::Unknown))
+                          .help();
+        debugPrintf("fileName=<%s>", qPrintable(fileName));
+        // A help map without a default page leaves the pseudo-status without one.
+        if (!fileName.isEmpty())
+            page = fileName;
+    } else if (!record.help().isEmpty()) {
+        page = record.help();
+    }
+    const QString path
+            = page.isEmpty() ? directory : QDir::cleanPath(directory + QLatin1Char('/') + page);
+    debugPrintf("Help path <%s>", qPrintable(path));
+    return path;
+}
+
 QStringList getHelpSupportedModels(const QString &applicationDirectory)
 {
     debugPrintf("PrinterEnumerator::getHelpSupportedModels(): {");
-    const QString locale = helpLocale();
+    const QString locale = systemLanguage();
     debugPrintf("locale=<%s>", qPrintable(locale));
 
     const QDir base(applicationDirectory);
@@ -142,7 +219,7 @@ QStringList getHelpSupportedModels(const QString &applicationDirectory)
     QString oldDirectory = helpDirectoryOf(translation, locale);
     debugPrintf("Help directory (old): <%s>", qPrintable(oldDirectory));
     if (!QDir(oldDirectory).exists()) {
-        oldDirectory = helpDirectoryOf(translation, QLatin1String(kFallbackLocale));
+        oldDirectory = helpDirectoryOf(translation, QLatin1String(kFallbackLanguage));
         debugPrintf("Help directory (old): <%s>", qPrintable(oldDirectory));
     }
     QStringList models = helpSubdirectories(oldDirectory);

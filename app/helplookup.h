@@ -1,8 +1,12 @@
 #pragma once
 
+#include "status/statusparser.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+class PrinterDesc;
 
 // Help pages are installed per model family and language, in one of two layouts beside the
 // application directory: "../share/help/<family>/" with the help map and one folder per
@@ -11,13 +15,6 @@
 
 // The model name as family folders contain it: blanks as "_", lower case.
 QString helpModelName(const QByteArray &product);
-
-// The two-letter code of the environment's locale; "en" when it gives none that can be part of
-// a path.
-QString helpLocale();
-
-// Letters only: nothing that could lead out of the directory it names a part of.
-bool isUsableLocale(const QString &locale);
 
 // Names of the subdirectories of a directory, in case-insensitive order, without hidden ones.
 QStringList helpSubdirectories(const QString &directory);
@@ -39,6 +36,17 @@ QString findLanguageDirectory(const QString &familyDirectory, const QString &loc
 // no folder, a family missing under English leaves English's help folder itself.
 QString findOldLayoutHelpDirectory(const QString &translationDirectory, const QString &locale,
                                    const QString &model, const char *method);
+
+// The absolute path of the printer's help map, or empty after logging why. The help and the
+// translation directories are the absolute "../share/help" and "../share/translation/".
+QString findHelpMap(const PrinterDesc *printer, const QString &helpDirectory,
+                    const QString &translationDirectory);
+
+// The absolute path of the help page for the status, or empty after logging why. The status
+// table gives the offline pages of the pseudo-statuses.
+QString findStatusHelp(const PrinterDesc *printer, const StatusDesc &record,
+                       const StatusTable &table, const QString &helpDirectory,
+                       const QString &translationDirectory);
 
 // The display names of the model families that have help, old layout first. Paths are taken
 // relative to the application directory (the working directory by default). Touches only the

@@ -45,6 +45,28 @@ void enterApplicationDirectory(const QString &firstWord)
     debugPrintf("QDir::currentDirPath=<%s>", qPrintable(QDir::currentPath()));
 }
 
+// The directory of the real executable. A launcher may give a first word that names no file
+// (exec -a); the kernel still knows which file runs.
+QString instanceIdentifier(const QString &firstWord)
+{
+    const QString directory = applicationDirectory(firstWord);
+    if (!directory.isEmpty())
+        return directory;
+    debugPrintf("main(): can't find <%s>; using the running executable", qPrintable(firstWord));
+    return applicationDirectory(QStringLiteral("/proc/self/exe"));
+}
+
+// Key 0 is IPC_PRIVATE, a new set at every start that guards nothing; no 16-bit checksum
+// takes the place of this one.
+const key_t kKeyForChecksumZero = 0x10000;
+
+key_t semaphoreKey(const QString &identifier)
+{
+    const QByteArray bytes = identifier.toLatin1();
+    const key_t key = key_t(qChecksum(QByteArrayView(bytes), Qt::ChecksumIso3309));
+    return key == IPC_PRIVATE ? kKeyForChecksumZero : key;
+}
+
 // One instance per installation, whoever runs it: a semaphore keyed by the directory's checksum,
 // raised with undo so the kernel lowers it again however the process ends.
 enum class InstanceClaim { Claimed, Failed, IncrementFailed };
@@ -80,19 +102,19 @@ int main(int argc, char **argv)
         AppSettings::words().append(QString::fromLocal8Bit(argv[i]));
     if (!AppSettings::hasWord(QStringLiteral("debug")))
         g_previousHandler = qInstallMessageHandler(messageFilter);
+    // Once, before any thread: setlocale frees the name it returned to another thread.
+    loadSystemLocale();
 
     // Xlib is used on Qt's own display, so the program always runs on xcb (also under XWayland).
     qputenv("QT_QPA_PLATFORM", "xcb");
 
     const QString firstWord = argc > 0 ? QFile::decodeName(argv[0]) : QString();
-    const QString identifier = applicationDirectory(firstWord);
+    const QString identifier = instanceIdentifier(firstWord);
     auto app = std::make_unique<QtSingleApplication>(identifier, argc, argv, true);
 
     enterApplicationDirectory(firstWord);
 
-    const QByteArray idBytes = identifier.toLatin1();
-    const key_t key = key_t(qChecksum(QByteArrayView(idBytes), Qt::ChecksumIso3309));
-    switch (claimSemaphore(key)) {
+    switch (claimSemaphore(semaphoreKey(identifier))) {
     case InstanceClaim::Failed:
         return 0;
     case InstanceClaim::IncrementFailed:

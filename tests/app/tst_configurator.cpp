@@ -3,6 +3,7 @@
 #include "status/translator.h"
 #include "tests/app/configuratorfixture.h"
 #include "tests/tools/logcapture.h"
+#include "tests/tools/testlocale.h"
 #include "tests/tools/testprocess.h"
 
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QPixmapCache>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -67,6 +70,7 @@ private Q_SLOTS:
     void printerMapAndActivePrinter();
     void optionsFileHasTheExactStoredForm();
     void optionsFileFailuresKeepTheOptions();
+    void failedWriteKeepsTheOldOptionsFile();
     void localStatusDocument();
     void installedDataIsActivatedAndTranslated();
     void translatorIsMadeOnceAndFollowsTheLocale();
@@ -259,6 +263,29 @@ void TestConfigurator::optionsFileFailuresKeepTheOptions()
     QVERIFY(!configurator.loadConfig());
 }
 
+void TestConfigurator::failedWriteKeepsTheOldOptionsFile()
+{
+    ApplicationTree tree;
+    const QByteArray old = QByteArray::fromHex("0100000005000100");
+    QVERIFY(tree.write(QStringLiteral("bin/.config"), old));
+    Configurator configurator(tree.bin(), false, false);
+    LogCapture log;
+    // A file-size limit of 0 fails every write, as a full disk does.
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const rlimit full{0, saved.rlim_max};
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+    const bool written = configurator.saveConfig();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    QVERIFY(!written);
+    QCOMPARE(tree.read(QStringLiteral("bin/.config")), old);
+    QVERIFY2(log.contains(QStringLiteral("Configurator::saveConfig: can't write <%1/.config>")
+                                  .arg(tree.bin())),
+             qPrintable(log.text()));
+}
+
 void TestConfigurator::localStatusDocument()
 {
     ApplicationTree tree;
@@ -323,9 +350,11 @@ void TestConfigurator::installedDataIsActivatedAndTranslated()
         QCOMPARE(configurator.tonerList().size(), 4);
 
         // A locale of its own: the German file under the locale's name.
-        QVERIFY(QDir().mkpath(translations + QStringLiteral("C")));
+        TestLocale locale("xy_ZZ.UTF-8");
+        QVERIFY(locale.isValid());
+        QVERIFY(QDir().mkpath(translations + QStringLiteral("xy")));
         QVERIFY(QFile::copy(translations + QStringLiteral("de/sm_de.xml"),
-                            translations + QStringLiteral("C/sm_C.xml")));
+                            translations + QStringLiteral("xy/sm_xy.xml")));
         configurator.activatePrinter(configurator.readLocalStatusXml());
         QVERIFY(log.contains(QStringLiteral("locale changed")));
         QVERIFY(!configurator.getTranslator()->isModified());
@@ -343,6 +372,8 @@ void TestConfigurator::installedDataIsActivatedAndTranslated()
 
 void TestConfigurator::translatorIsMadeOnceAndFollowsTheLocale()
 {
+    TestLocale locale("fr_FR.UTF-8");
+    QVERIFY(locale.isValid());
     ApplicationTree tree;
     QVERIFY(tree.write(QStringLiteral("share/translation/en/sm_en.xml"),
                        translationFile(message(QStringLiteral("Ready"), QStringLiteral("OK")))));
@@ -358,11 +389,11 @@ void TestConfigurator::translatorIsMadeOnceAndFollowsTheLocale()
     QCOMPARE(first->fileName(), tree.path(QStringLiteral("share/translation/en/sm_en.xml")));
 
     // A locale directory that appears later is followed by the same translator.
-    QVERIFY(tree.write(QStringLiteral("share/translation/C/sm_C.xml"),
+    QVERIFY(tree.write(QStringLiteral("share/translation/fr/sm_fr.xml"),
                        translationFile(message(QStringLiteral("Ready"), QStringLiteral("Prêt")))));
     QCOMPARE(configurator.getTranslator(), first);
     QVERIFY(log.contains(QStringLiteral("locale changed")));
-    QCOMPARE(first->fileName(), tree.path(QStringLiteral("share/translation/C/sm_C.xml")));
+    QCOMPARE(first->fileName(), tree.path(QStringLiteral("share/translation/fr/sm_fr.xml")));
     QVERIFY(first->isValid());
 }
 

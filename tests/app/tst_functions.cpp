@@ -2,6 +2,7 @@
 #include "app/functions.h"
 #include "app/widgethelpers.h"
 #include "tests/tools/logcapture.h"
+#include "tests/tools/testlocale.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <atomic>
 #include <clocale>
 #include <unistd.h>
 
@@ -46,6 +48,7 @@ private Q_SLOTS:
     void underscores_data();
     void underscores();
     void localeCode();
+    void localeReadByTwoThreadsAtOnce();
     void smallFontReachesEveryDescendant();
     void embeddedImageByName();
     void quotedArguments();
@@ -176,13 +179,34 @@ void TestFunctions::localeCode()
     LogCapture capture;
     const QByteArray saved = qgetenv("LC_ALL");
     qputenv("LC_ALL", "C");
+    loadSystemLocale();
     QCOMPARE(GetSystemLocale(), QStringLiteral("C"));
     QVERIFY(capture.lines().last().endsWith(
             QStringLiteral("::GetSystemLocale: setlocale: ret=<C>")));
     qputenv("LC_ALL", "no_such_LOCALE.nothing");
+    loadSystemLocale();
     QCOMPARE(GetSystemLocale(), QString());
     qputenv("LC_ALL", saved);
     setlocale(LC_CTYPE, "C");
+    loadSystemLocale();
+}
+
+void TestFunctions::localeReadByTwoThreadsAtOnce()
+{
+    TestLocale locale("de_DE.UTF-8");
+    QVERIFY(locale.isValid());
+    LogCapture capture;
+    std::atomic<int> wrong = 0;
+    const auto read = [&wrong] {
+        for (int i = 0; i < 2000; ++i)
+            wrong += GetSystemLocale() == QLatin1String("de") ? 0 : 1;
+    };
+    QThread *other = QThread::create(read);
+    other->start();
+    read();
+    QVERIFY(other->wait(60000));
+    delete other;
+    QCOMPARE(wrong.load(), 0);
 }
 
 void TestFunctions::smallFontReachesEveryDescendant()

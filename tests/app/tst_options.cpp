@@ -1,4 +1,5 @@
 #include "app/options.h"
+#include "app/wholefile.h"
 #include "tests/tools/logcapture.h"
 
 #include <QBuffer>
@@ -9,11 +10,7 @@ namespace {
 
 QByteArray stored(const Options &options)
 {
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setVersion(QDataStream::Qt_DefaultCompiledVersion);
-    stream << options;
-    return bytes;
+    return streamed(options);
 }
 
 Options loaded(const QByteArray &bytes, Options options = Options())

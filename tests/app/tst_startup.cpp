@@ -36,6 +36,7 @@ private Q_SLOTS:
     void switchWordsCountOnlyAsWholeWords();
     void secondStartExitsWithoutWindowOrMessage();
     void startThroughSymbolicLinkAndPath();
+    void unfoundProgramNameStillGuardsTheInstallation();
     void signalsEndTheLoopInOrder_data();
     void signalsEndTheLoopInOrder();
 
@@ -175,6 +176,25 @@ void TestStartup::startThroughSymbolicLinkAndPath()
         QVERIFY(pellar.waitForFinished());
         QCOMPARE(pellar.exitCode(), 0);
     }
+}
+
+void TestStartup::unfoundProgramNameStillGuardsTheInstallation()
+{
+    StagedInstallation install;
+    QVERIFY(install.isValid());
+    // A launcher that names the program with a word found nowhere.
+    const QStringList launch{"-c", "exec -a no-such-pellar \"$0\" debug", install.executable()};
+    TestProcess first;
+    first.start("/bin/bash", launch);
+    QVERIFY(first.waitForStderr(literal("main(): event loop {")));
+    QVERIFY2(m_x11.waitForSelectionOwner(atomFor(install.binDir())), qPrintable(first.stdErr()));
+
+    TestProcess second;
+    second.start("/bin/bash", launch);
+    QVERIFY(second.waitForFinished());
+    QVERIFY2(second.stdErr().contains("count != 0"), qPrintable(second.stdErr()));
+    first.terminate();
+    QVERIFY(first.waitForFinished());
 }
 
 void TestStartup::signalsEndTheLoopInOrder_data()

@@ -1,5 +1,7 @@
 #include "tests/tools/testlocale.h"
 
+#include "app/functions.h"
+
 #include <QFile>
 
 #include <clocale>
@@ -31,7 +33,8 @@ TestLocale::TestLocale(const QByteArray &name)
         return;
     qputenv("LOCPATH", QFile::encodeName(m_dir.path()));
     qputenv("LC_ALL", name);
-    const char *set = setlocale(LC_CTYPE, "");
+    loadSystemLocale();
+    const char *set = setlocale(LC_CTYPE, nullptr);
     m_valid = set && QByteArray(set) == name;
 }
 
@@ -40,4 +43,5 @@ TestLocale::~TestLocale()
     restore("LC_ALL", m_hadAll, m_savedAll);
     restore("LOCPATH", m_hadPath, m_savedPath);
     setlocale(LC_CTYPE, "C");
+    loadSystemLocale();
 }
