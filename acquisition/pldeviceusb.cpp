@@ -2,6 +2,7 @@
 
 #include "acquisition/usb/usb.h"
 #include "app/functions.h"
+#include "status/xmltext.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -245,7 +246,8 @@ QString PlDeviceUsb::requestStatusXML(int *retCode)
             [&](int &code) { return requestStatusXMLOnce(code, deadline, final); });
     if (retCode)
         *retCode = code;
-    return QString::fromLatin1(text);
+    // A document that names no encoding has always been read as Latin-1 from a device.
+    return decodeXmlDocument(text, QStringConverter::Latin1);
 }
 
 QList<Job> PlDeviceUsb::getJobList(int *retCode)

@@ -255,6 +255,9 @@ void TestPlDeviceUsb::documentIsReadInBlocks_data()
     QByteArray latin1 = plain.left(10);
     latin1[3] = char(0xe9);
     QTest::newRow("Latin-1") << latin1 << QString::fromLatin1(latin1) << 10 << QList<int>{10};
+    const QString declared
+            = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><s>Bac à papier vide</s>");
+    QTest::newRow("declared UTF-8") << declared.toUtf8() << declared << 63 << QList<int>{63};
     const QByteArray big = documentOf(int(PlDeviceUsb::kMaxDocumentSize));
     QTest::newRow("1 MiB, the largest accepted")
             << big << QString::fromLatin1(big) << 256 << QList<int>(4096, 256);
