@@ -34,8 +34,12 @@ LogCapture::~LogCapture()
 
 QStringList LogCapture::lines() const
 {
+    // A copy of its own, made under the lock: a copy that still shares the list would be
+    // detached later, while another thread's log line grows the list.
     QMutexLocker lock(&g_mutex);
-    return g_lines;
+    QStringList copy = g_lines;
+    copy.detach();
+    return copy;
 }
 
 QString LogCapture::text() const
