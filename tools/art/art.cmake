@@ -19,6 +19,11 @@
 #   pl_default16x16.png            16x16  share/icons      grey printer, drawn for 16 px
 #   Quillon_C400_Series.png        70x70  share/icons      the Quillon C400 colour laser printer
 #   logo.png                       70x70  share/icons      the Pellar emblem (printer and pulse)
+#
+# One palette for all: ink #2b3140 (outlines), slate #5d6778 (lone strokes, so they show on dark
+# panels too), body #dde2ea, shade #b9c1cd, paper #ffffff, blue #2f74d0, green #1f9d57,
+# amber #f2a900, red #d93f36, teal #1e9aa0, toners #12a5d8 #d6358b #f3c300 #2b3140.
+# Shapes sit on the pixel grid: 1 px outlines on half pixels; 16 px images have their own files.
 find_package(Qt6 REQUIRED COMPONENTS Svg)
 
 set(PELLAR_ART_DIR "${CMAKE_SOURCE_DIR}/ui/images")
