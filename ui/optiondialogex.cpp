@@ -31,10 +31,12 @@ OptionDialogEx::OptionDialogEx(QWidget *parent, const char *name, bool modal, Qt
     : OptionDialog(parent, name, modal, flags)
 {
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    placeOnScreen(this);
     applySmallFont(this);
     m_accepted = false;
     advancedOptions->hide();
+    // Placed once its final size is known, so that it really is centred.
+    layout()->activate();
+    placeOnScreen(this);
 }
 
 void OptionDialogEx::setOptions(const Options &options)
