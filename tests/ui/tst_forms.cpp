@@ -1,0 +1,133 @@
+#include "tests/tools/screenshot.h"
+#include "ui/optiondialogex.h"
+#include "ui/rpcpanel.h"
+#include "ui/widgets/cartridgepellarview.h"
+#include "ui/widgets/picturebutton.h"
+#include "ui/widgets/plstatusview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+
+namespace {
+
+void showToners(CartridgePellarView *view)
+{
+    view->clear();
+    view->addItem("TonerK", "Black", QColor("#000000"), QColor(), QColor());
+    view->addItem("TonerC", "Cyan", QColor("#00a0e0"), QColor(), QColor());
+    view->addItem("TonerM", "Magenta", QColor("#e0007a"), QColor(), QColor());
+    view->addItem("TonerY", "Yellow", QColor("#ffe600"), QColor(), QColor());
+    const std::pair<const char *, int> levels[]
+            = {{"TonerK", 85}, {"TonerC", 40}, {"TonerM", 8}, {"TonerY", 100}};
+    for (const auto &[id, level] : levels)
+        view->setLevel(id, level);
+}
+
+} // namespace
+
+class TestForms : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void panelWithToners();
+    void panelWithoutCartridge();
+    void printingStatusBoxSetsTheAlerts();
+    void scheduleTimeIsClamped();
+    void closingReportsHow();
+};
+
+void TestForms::panelWithToners()
+{
+    RPCPanel panel;
+    QCOMPARE(panel.size(), QSize(494, 245));
+    auto *status = panel.findChild<PLStatusView *>("statusView");
+    status->setStatus(status->regularView(), "Toner Low",
+                      "The magenta toner is nearly empty. Printing can go on for a while; "
+                      "order a new cartridge now so that it is at hand when the printer stops.");
+    auto *cartridges = panel.findChild<CartridgePellarView *>("cartridgeView");
+    showToners(cartridges);
+    panel.findChild<QLabel *>("infoLabel")->hide();
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+
+    const auto buttons = panel.findChildren<PictureButton *>();
+    QCOMPARE(buttons.size(), 3);
+    for (PictureButton *button : buttons)
+        QVERIFY(button->font().pointSizeF() >= PictureButton::kSmallestFontSize);
+    QVERIFY(cartridges->cartridgeVisible());
+    saveScreenshot(panel.grab().toImage(), "panel-toner");
+}
+
+void TestForms::panelWithoutCartridge()
+{
+    RPCPanel panel;
+    auto *status = panel.findChild<PLStatusView *>("statusView");
+    status->setStatus(status->regularView(), "Ready", "The printer is ready to print.");
+    auto *cartridges = panel.findChild<CartridgePellarView *>("cartridgeView");
+    cartridges->setCartridgeVisible(false);
+    QVERIFY(!cartridges->cartridgeVisible());
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    saveScreenshot(panel.grab().toImage(), "panel-no-cartridge");
+}
+
+void TestForms::printingStatusBoxSetsTheAlerts()
+{
+    OptionDialogEx dialog(nullptr, "optionDlg");
+    Options options;
+    options.displayPrinterError = false;
+    options.displayFinishNwJob = false;
+    options.scheduleTime = 7;
+    dialog.setOptions(options);
+    // The printing-status box was off and is switched on last, so its toggle drove the alerts.
+    Options shown = dialog.options();
+    QVERIFY(shown.displayPrinterError && shown.displayPrinterWaiting && shown.displayFinishNwJob);
+
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(!dialog.findChild<QWidget *>("advancedOptions")->isVisible());
+    QTest::mouseClick(dialog.findChild<QCheckBox *>("displayPrintingStatus"), Qt::LeftButton);
+    shown = dialog.options();
+    QVERIFY(!shown.displayPrintingStatus && !shown.displayPrinterError
+            && !shown.displayPrinterWaiting && !shown.displayFinishNwJob);
+    QCOMPARE(shown.scheduleTime, 7);
+    QTest::mouseClick(dialog.findChild<QCheckBox *>("displayPrintingStatus"), Qt::LeftButton);
+    saveScreenshot(dialog.grab().toImage(), "options-dialog");
+}
+
+void TestForms::scheduleTimeIsClamped()
+{
+    OptionDialogEx dialog;
+    Options options;
+    options.scheduleTime = 0;
+    dialog.setOptions(options);
+    QCOMPARE(dialog.options().scheduleTime, 1);
+    options.scheduleTime = 11;
+    dialog.setOptions(options);
+    QCOMPARE(dialog.options().scheduleTime, 10);
+}
+
+void TestForms::closingReportsHow()
+{
+    OptionDialogEx dialog;
+    QSignalSpy closed(&dialog, &OptionDialogEx::closed);
+    dialog.show();
+    dialog.findChild<QPushButton *>("btnOK")->click();
+    QVERIFY(dialog.isHidden());
+    dialog.show();
+    dialog.close(); // as the window frame does
+    dialog.show();
+    dialog.findChild<QPushButton *>("btnCancel")->click();
+    QCOMPARE(closed.size(), 3);
+    QCOMPARE(closed.at(0).at(0).toBool(), true);
+    QCOMPARE(closed.at(1).at(0).toBool(), false);
+    QCOMPARE(closed.at(2).at(0).toBool(), false);
+}
+
+QTEST_MAIN(TestForms)
+#include "tst_forms.moc"

@@ -1,0 +1,81 @@
+#include "ui/optiondialogex.h"
+#include "app/functions.h"
+#include "app/widgethelpers.h"
+
+#include <QCheckBox>
+#include <QCursor>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QSpinBox>
+
+void placeOnScreen(QWidget *window)
+{
+    QScreen *screen = window->window()->screen();
+    if (screen && screen->virtualSiblings().size() > 1) {
+        if (QScreen *underMouse = QGuiApplication::screenAt(QCursor::pos()))
+            screen = underMouse;
+    }
+    if (!screen)
+        screen = window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize frame = window->frameGeometry().size();
+    window->move(area.x() + (area.width() - frame.width()) / 2,
+                 area.y() + (area.height() - frame.height()) / 2);
+}
+
+OptionDialogEx::OptionDialogEx(QWidget *parent, const char *name, bool modal, Qt::WindowFlags flags)
+    : OptionDialog(parent, name, modal, flags)
+{
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    applySmallFont(this);
+    m_accepted = false;
+    advancedOptions->hide();
+    // Placed once its final size is known, so that it really is centred.
+    layout()->activate();
+    placeOnScreen(this);
+}
+
+void OptionDialogEx::setOptions(const Options &options)
+{
+    debugPrintf("OptionDialogEx::setOptions:%s", qPrintable(options.toString()));
+    errorCheckBox->setChecked(options.displayPrinterError);
+    waitingCheckBox->setChecked(options.displayPrinterWaiting);
+    checkSpinBox->setValue(options.scheduleTime);
+    finishCheckBox->setChecked(options.displayFinishNwJob);
+    // Last: its toggle sets the three alert boxes the same way.
+    displayPrintingStatus->setChecked(options.displayPrintingStatus);
+}
+
+Options OptionDialogEx::options() const
+{
+    Options options;
+    options.displayPrinterError = errorCheckBox->isChecked();
+    options.displayPrinterWaiting = waitingCheckBox->isChecked();
+    options.scheduleTime = checkSpinBox->value();
+    options.displayFinishNwJob = finishCheckBox->isChecked();
+    options.displayPrintingStatus = displayPrintingStatus->isChecked();
+    debugPrintf("OptionDialogEx::options:%s", qPrintable(options.toString()));
+    return options;
+}
+
+void OptionDialogEx::btnOK_clicked()
+{
+    m_accepted = true;
+    close();
+}
+
+void OptionDialogEx::btnCancel_clicked()
+{
+    close();
+}
+
+void OptionDialogEx::closeEvent(QCloseEvent *event)
+{
+    Q_EMIT closed(m_accepted);
+    m_accepted = false;
+    OptionDialog::closeEvent(event);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/options.h"
+#include "ui/optiondialog.h"
+
+// The options dialog: shows an options record and reports whether it was closed by OK.
+class OptionDialogEx : public OptionDialog
+{
+    Q_OBJECT
+
+public:
+    explicit OptionDialogEx(QWidget *parent = nullptr, const char *name = nullptr,
+                            bool modal = false, Qt::WindowFlags flags = {});
+
+    void setOptions(const Options &options);
+    Options options() const;
+
+    void btnOK_clicked() override;
+    void btnCancel_clicked() override;
+
+Q_SIGNALS:
+    void closed(bool accepted);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    bool m_accepted = false;
+};
+
+// Centres a top-level window on the screen it belongs to, as the panel is placed at start-up.
+void placeOnScreen(QWidget *window);
