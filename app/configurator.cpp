@@ -266,12 +266,25 @@ int Configurator::runPrinterSettings(const QString &extraArguments) const
                                 extraArguments);
 }
 
+QString Configurator::translationLanguage() const
+{
+    const QString language = systemLanguage();
+    if (!QFileInfo(absPath(QLatin1String(kTranslationDir) + language)).isDir())
+        return QLatin1String(kFallbackLanguage);
+    return language;
+}
+
+QString Configurator::uiTranslationFile() const
+{
+    const QString language = translationLanguage();
+    return absPath(
+            QStringLiteral("%1%2/pellar_%2.qm").arg(QLatin1String(kTranslationDir), language));
+}
+
 Translator *Configurator::getTranslator()
 {
     debugPrintf("Configurator::getTranslator(): {");
-    QString locale = systemLanguage();
-    if (!QFileInfo(absPath(QLatin1String(kTranslationDir) + locale)).isDir())
-        locale = QLatin1String(kFallbackLanguage);
+    const QString locale = translationLanguage();
     const QString fileName = QStringLiteral("sm_%1.xml").arg(locale);
     const QString path = absPath(
             QStringLiteral("%1%2/%3").arg(QLatin1String(kTranslationDir), locale, fileName));

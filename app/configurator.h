@@ -82,6 +82,11 @@ public:
     // printer's own web page. The extra arguments are the quoted words start-up passes on.
     int runPrinterSettings(const QString &extraArguments) const;
 
+    // The language of the translations: the system's when it has a translation folder, else
+    // English. The status texts and the user-interface texts follow the same choice.
+    QString translationLanguage() const;
+    // The compiled catalogue of the user-interface texts for that language; it need not exist.
+    QString uiTranslationFile() const;
     Translator *getTranslator();
     void saveTranslation();
 

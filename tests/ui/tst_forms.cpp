@@ -1,4 +1,6 @@
+#include "app/configurator.h"
 #include "tests/tools/screenshot.h"
+#include "tests/tools/testlocale.h"
 #include "ui/optiondialogex.h"
 #include "ui/rpcpanel.h"
 #include "ui/widgets/cartridgepellarview.h"
@@ -11,16 +13,19 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <QTranslator>
 
 namespace {
 
-void showToners(CartridgePellarView *view)
+// The toner names come from the printer's status description, translated with its statuses.
+void showToners(CartridgePellarView *view,
+                const QStringList &names = {"Black", "Cyan", "Magenta", "Yellow"})
 {
     view->clear();
-    view->addItem("TonerK", "Black", QColor("#000000"), QColor(), QColor());
-    view->addItem("TonerC", "Cyan", QColor("#00a0e0"), QColor(), QColor());
-    view->addItem("TonerM", "Magenta", QColor("#e0007a"), QColor(), QColor());
-    view->addItem("TonerY", "Yellow", QColor("#ffe600"), QColor(), QColor());
+    view->addItem("TonerK", names.at(0), QColor("#000000"), QColor(), QColor());
+    view->addItem("TonerC", names.at(1), QColor("#00a0e0"), QColor(), QColor());
+    view->addItem("TonerM", names.at(2), QColor("#e0007a"), QColor(), QColor());
+    view->addItem("TonerY", names.at(3), QColor("#ffe600"), QColor(), QColor());
     const std::pair<const char *, int> levels[]
             = {{"TonerK", 85}, {"TonerC", 40}, {"TonerM", 8}, {"TonerY", 100}};
     for (const auto &[id, level] : levels)
@@ -39,6 +44,7 @@ private Q_SLOTS:
     void printingStatusBoxSetsTheAlerts();
     void scheduleTimeIsClamped();
     void closingReportsHow();
+    void germanPanelFromTheInstalledCatalogue();
 };
 
 void TestForms::panelWithToners()
@@ -130,4 +136,27 @@ void TestForms::closingReportsHow()
 }
 
 QTEST_MAIN(TestForms)
+// The catalogue start-up picks for a German desktop is built and installed, and reaches the panel.
+void TestForms::germanPanelFromTheInstalledCatalogue()
+{
+    TestLocale german("de_DE.UTF-8");
+    QVERIFY(german.isValid());
+    const Configurator configurator(QStringLiteral(PELLAR_STAGE_DIR "/bin"), false, false);
+    QTranslator translator;
+    QVERIFY(translator.load(configurator.uiTranslationFile()));
+    QCoreApplication::installTranslator(&translator);
+
+    RPCPanel panel;
+    QCOMPARE(panel.findChild<PictureButton *>("supplies")->text(), QStringLiteral("Jetzt kaufen"));
+    auto *status = panel.findChild<PLStatusView *>("statusView");
+    status->setStatus(status->regularView(), "Toner fast leer",
+                      "Der Magenta-Toner ist fast leer. Bestellen Sie jetzt eine neue Kartusche.");
+    showToners(panel.findChild<CartridgePellarView *>("cartridgeView"),
+               {"Schwarz", "Cyan", "Magenta", "Gelb"});
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    saveScreenshot(panel.grab().toImage(), "panel-de");
+    QCoreApplication::removeTranslator(&translator);
+}
+
 #include "tst_forms.moc"

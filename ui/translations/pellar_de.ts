@@ -1,0 +1,151 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>CartridgePellarView</name>
+    <message>
+        <source>No cartridge information available.</source>
+        <translation>Keine Angaben zu den Kartuschen verfügbar.</translation>
+    </message>
+</context>
+<context>
+    <name>CartridgeView</name>
+    <message>
+        <source>Black</source>
+        <translation>Schwarz</translation>
+    </message>
+</context>
+<context>
+    <name>Configurator</name>
+    <message>
+        <source>Pellar</source>
+        <translation>Pellar</translation>
+    </message>
+    <message>
+        <source>Please refer to Troubleshooting Guide.</source>
+        <translation>Bitte lesen Sie die Anleitung zur Fehlerbehebung.</translation>
+    </message>
+    <message>
+        <source>No device for polling</source>
+        <translation>Kein Gerät zum Abfragen</translation>
+    </message>
+    <message>
+        <source>Please install supported driver or port.</source>
+        <translation>Bitte installieren Sie einen unterstützten Treiber oder Anschluss.</translation>
+    </message>
+    <message>
+        <source>USB Printer status is not available</source>
+        <translation>Der Status des USB-Druckers ist nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Network Printer status is not available</source>
+        <translation>Der Status des Netzwerkdruckers ist nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Printing completed</source>
+        <translation>Druck abgeschlossen</translation>
+    </message>
+    <message>
+        <source>The printer is busy for another job</source>
+        <translation>Der Drucker ist mit einem anderen Auftrag beschäftigt</translation>
+    </message>
+    <message>
+        <source>Please wait. Preparing print job</source>
+        <translation>Bitte warten. Der Druckauftrag wird vorbereitet</translation>
+    </message>
+    <message>
+        <source>Printing in progress</source>
+        <translation>Druck läuft</translation>
+    </message>
+</context>
+<context>
+    <name>OptionDialog</name>
+    <message>
+        <source>Configure - Pellar</source>
+        <translation>Einstellungen - Pellar</translation>
+    </message>
+    <message>
+        <source>Display printing status message</source>
+        <translation>Druckstatus anzeigen</translation>
+    </message>
+    <message>
+        <source>Alert Options</source>
+        <translation>Benachrichtigungen</translation>
+    </message>
+    <message>
+        <source>Display when job is finished for network printer</source>
+        <translation>Anzeigen, wenn ein Auftrag am Netzwerkdrucker fertig ist</translation>
+    </message>
+    <message>
+        <source>Display when the printer cannot print (for example, paper out)</source>
+        <translation>Anzeigen, wenn der Drucker nicht drucken kann (zum Beispiel ohne Papier)</translation>
+    </message>
+    <message>
+        <source>Display when the printer has no problem but waiting (for example, warming up)</source>
+        <translation>Anzeigen, wenn der Drucker bereit ist, aber wartet (zum Beispiel beim Aufwärmen)</translation>
+    </message>
+    <message>
+        <source>Schedule an automatic status checking every</source>
+        <translation>Status automatisch prüfen alle</translation>
+    </message>
+    <message>
+        <source> sec</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>(1-10 seconds)</source>
+        <translation>(1–10 Sekunden)</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>RPCPanel</name>
+    <message>
+        <source>RPCPanel</source>
+        <translation>RPCPanel</translation>
+    </message>
+    <message>
+        <source>Already prepared for that</source>
+        <translation>Ersatz liegt schon bereit</translation>
+    </message>
+    <message>
+        <source>Buy Now</source>
+        <translation>Jetzt kaufen</translation>
+    </message>
+    <message>
+        <source>Troubleshooting
+Guide</source>
+        <translation>Fehlerbehebung</translation>
+    </message>
+    <message>
+        <source>Printer Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Use right button click to get access to panel menu</source>
+        <translation>Mit der rechten Maustaste öffnen Sie das Menü</translation>
+    </message>
+</context>
+<context>
+    <name>Ui_PLStatusSimpleView</name>
+    <message>
+        <source>PLStatusSimpleView</source>
+        <translation>PLStatusSimpleView</translation>
+    </message>
+    <message>
+        <source>Status Title</source>
+        <translation>Statustitel</translation>
+    </message>
+    <message>
+        <source>Status Description</source>
+        <translation>Statusbeschreibung</translation>
+    </message>
+</context>
+</TS>
