@@ -62,8 +62,8 @@ QPoint X11Fixture::rootPosition(unsigned long window) const
     int x = 0, y = 0;
     Window child = 0;
     if (m_display)
-        XTranslateCoordinates(dpy(m_display), window, DefaultRootWindow(dpy(m_display)), 0, 0,
-                              &x, &y, &child);
+        XTranslateCoordinates(dpy(m_display), window, DefaultRootWindow(dpy(m_display)), 0, 0, &x,
+                              &y, &child);
     return QPoint(x, y);
 }
 
@@ -107,7 +107,8 @@ PrivateXSession::PrivateXSession()
                     QStringLiteral("0"), QStringLiteral("800x600x24"), QStringLiteral("-nolisten"),
                     QStringLiteral("tcp")});
     QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired() && !m_server.canReadLine() && m_server.state() != QProcess::NotRunning)
+    while (!deadline.hasExpired() && !m_server.canReadLine()
+           && m_server.state() != QProcess::NotRunning)
         m_server.waitForReadyRead(100);
     const QByteArray number = m_server.readLine().trimmed();
     if (!number.isEmpty())

@@ -138,11 +138,11 @@ void TestTrayIcon::clicksAndMenuReachTheSignalsInOrder()
     m_menu->repaint();
     QCOMPARE(order, QStringList({"clicked 1", "clicked 4", "menuActivated", "shown"}));
     const QRect menuRect = m_menu->geometry();
-    QVERIFY(saveScreenshot(QGuiApplication::primaryScreen()
-                                   ->grabWindow(0, 0, 0, menuRect.right() + 12,
-                                                menuRect.bottom() + 12)
-                                   .toImage(),
-                           QStringLiteral("tray-menu")));
+    QVERIFY(saveScreenshot(
+            QGuiApplication::primaryScreen()
+                    ->grabWindow(0, 0, 0, menuRect.right() + 12, menuRect.bottom() + 12)
+                    .toImage(),
+            QStringLiteral("tray-menu")));
 
     // A click on the header is no choice; the printer chosen next is the only one checked.
     QSignalSpy triggered(m_menu.get(), &QMenu::triggered);
