@@ -4,10 +4,13 @@
 #include "app/functions.h"
 #include "app/qtsingleapplication.h"
 #include "app/terminationwatcher.h"
+#include "ui/contextmenu.h"
+#include "ui/trayicon.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QPixmap>
 #include <QToolTip>
 
 #include <cstdio>
@@ -59,6 +62,9 @@ QString instanceIdentifier(const QString &firstWord)
 // Key 0 is IPC_PRIVATE, a new set at every start that guards nothing; no 16-bit checksum
 // takes the place of this one.
 const key_t kKeyForChecksumZero = 0x10000;
+
+const int kDockAttempts = 5;
+const int kDockIntervalMs = 1000;
 
 key_t semaphoreKey(const QString &identifier)
 {
@@ -140,9 +146,24 @@ int main(int argc, char **argv)
             identifier, AppSettings::hasWord(QStringLiteral("use_local_sm")),
             AppSettings::hasWord(QStringLiteral("save_sm")));
 
+    auto trayMenu = std::make_unique<ContextMenu>();
+    // The panel window is built here, with the configurator and the menu; it takes the menu's
+    // checked(int), the fixed entries, the tray icon's signals and the arguments.
+    const ContextMenu::FixedEntries menuEntries = trayMenu->addFixedEntries(
+            QPixmap(configurator->absPath(QStringLiteral("../share/icons/pl_default16x16.png"))));
+    QObject::connect(menuEntries.quit, &QAction::triggered, app.get(), &QCoreApplication::quit);
+
+    auto trayIcon = std::make_unique<TrayIcon>(
+            QPixmap(configurator->absPath(QStringLiteral("../share/icons/pl_default.png"))),
+            QObject::tr("Pellar"), trayMenu.get());
+
     auto tooltipFont = std::make_unique<QFont>(QToolTip::font());
     tooltipFont->setPixelSize(10);
     QToolTip::setFont(*tooltipFont);
+
+    trayAvailable = trayIcon->dock(kDockAttempts, kDockIntervalMs);
+    debugPrintf("main(): trayAvailable=%s", trayAvailable ? "true" : "false");
+    // Without a tray the panel window shows itself as an ordinary window here.
 
     QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(),
                      &QCoreApplication::quit);
@@ -152,6 +173,8 @@ int main(int argc, char **argv)
     debugPrintf("main(): event loop } %d", result);
 
     tooltipFont.reset();
+    trayIcon.reset();
+    trayMenu.reset();
     configurator.reset();
     pixmapCache.reset();
     app.reset();

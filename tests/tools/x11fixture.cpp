@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 Display *dpy(void *display)
@@ -12,8 +13,8 @@ Display *dpy(void *display)
 }
 } // namespace
 
-X11Fixture::X11Fixture()
-    : m_display(XOpenDisplay(nullptr))
+X11Fixture::X11Fixture(const QByteArray &displayName)
+    : m_display(XOpenDisplay(displayName.isEmpty() ? nullptr : displayName.constData()))
 { }
 
 X11Fixture::~X11Fixture()
@@ -54,4 +55,93 @@ void X11Fixture::writeProperty(unsigned long window, const QByteArray &property,
     XChangeProperty(dpy(m_display), window, propertyAtom, typeAtom, format, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(data.constData()), elements);
     XFlush(dpy(m_display));
+}
+
+QPoint X11Fixture::rootPosition(unsigned long window) const
+{
+    int x = 0, y = 0;
+    Window child = 0;
+    if (m_display)
+        XTranslateCoordinates(dpy(m_display), window, DefaultRootWindow(dpy(m_display)), 0, 0, &x,
+                              &y, &child);
+    return QPoint(x, y);
+}
+
+unsigned long X11Fixture::dockedWindow(const QByteArray &className) const
+{
+    if (!m_display)
+        return 0;
+    Display *display = dpy(m_display);
+    const Window root = DefaultRootWindow(display);
+    QList<Window> pending{root};
+    while (!pending.isEmpty()) {
+        const Window window = pending.takeFirst();
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, window, &rootReturn, &parent, &children, &count))
+            continue;
+        for (unsigned int i = 0; i < count; ++i)
+            pending.append(children[i]);
+        if (children)
+            XFree(children);
+        XClassHint hint;
+        XWindowAttributes attributes;
+        if (window == root || parent == root || !XGetClassHint(display, window, &hint))
+            continue;
+        const bool match = className == hint.res_name;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        if (match && XGetWindowAttributes(display, window, &attributes)
+            && attributes.map_state == IsViewable)
+            return window;
+    }
+    return 0;
+}
+
+PrivateXSession::PrivateXSession()
+{
+    // Xvfb picks a free display and names it on standard output.
+    m_server.setStandardErrorFile(QProcess::nullDevice());
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("800x600x24"), QStringLiteral("-nolisten"),
+                    QStringLiteral("tcp")});
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired() && !m_server.canReadLine()
+           && m_server.state() != QProcess::NotRunning)
+        m_server.waitForReadyRead(100);
+    const QByteArray number = m_server.readLine().trimmed();
+    if (!number.isEmpty())
+        m_display = ':' + number;
+}
+
+PrivateXSession::~PrivateXSession()
+{
+    stopTrayHost();
+    m_server.terminate();
+    if (!m_server.waitForFinished(5000))
+        m_server.kill();
+    m_server.waitForFinished(5000);
+}
+
+bool PrivateXSession::startTrayHost()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(m_display));
+    m_trayHost.setProcessEnvironment(environment);
+    m_trayHost.setStandardOutputFile(QProcess::nullDevice());
+    m_trayHost.setStandardErrorFile(QProcess::nullDevice());
+    m_trayHost.start(QStringLiteral("trayer"),
+                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                      QStringLiteral("left"), QStringLiteral("--widthtype"),
+                      QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("26")});
+    return X11Fixture(m_display).waitForSelectionOwner("_NET_SYSTEM_TRAY_S0");
+}
+
+void PrivateXSession::stopTrayHost()
+{
+    if (m_trayHost.state() == QProcess::NotRunning)
+        return;
+    m_trayHost.kill();
+    m_trayHost.waitForFinished(5000);
 }

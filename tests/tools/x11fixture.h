@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPoint>
+#include <QProcess>
 
 // A plain Xlib connection to the test display ($DISPLAY), for looking at selections and
 // writing properties the way another client would.
 class X11Fixture
 {
 public:
-    X11Fixture();
+    // The display of $DISPLAY, or the one named.
+    explicit X11Fixture(const QByteArray &displayName = QByteArray());
     ~X11Fixture();
     X11Fixture(const X11Fixture &) = delete;
     X11Fixture &operator=(const X11Fixture &) = delete;
@@ -22,6 +25,34 @@ public:
     void writeProperty(unsigned long window, const QByteArray &property, const QByteArray &type,
                        int format, const QByteArray &data);
 
+    // The window's top left corner on the root window.
+    QPoint rootPosition(unsigned long window) const;
+
+    // A mapped window with that WM_CLASS name whose parent is not the root: an icon docked in a
+    // tray. 0 when there is none.
+    unsigned long dockedWindow(const QByteArray &className) const;
+
 private:
     void *m_display = nullptr;
+};
+
+// A display of its own with a tray host that a test may take away and start again.
+class PrivateXSession
+{
+public:
+    PrivateXSession();
+    ~PrivateXSession();
+    PrivateXSession(const PrivateXSession &) = delete;
+    PrivateXSession &operator=(const PrivateXSession &) = delete;
+
+    bool isRunning() const { return !m_display.isEmpty(); }
+    QByteArray display() const { return m_display; }
+    // Starts trayer and waits until it owns the tray selection.
+    bool startTrayHost();
+    void stopTrayHost();
+
+private:
+    QProcess m_server;
+    QProcess m_trayHost;
+    QByteArray m_display;
 };

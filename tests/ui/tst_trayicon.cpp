@@ -1,0 +1,167 @@
+// The tray icon docked in the real tray host of the test display, driven by real pointer events.
+#include "tests/tools/screenshot.h"
+#include "tests/tools/x11fixture.h"
+#include "ui/contextmenu.h"
+#include "ui/menuheader.h"
+#include "ui/trayicon.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolTip>
+
+namespace {
+
+bool xdotool(const QStringList &arguments)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+}
+
+bool moveAndClick(const QPoint &pos, int button = 0)
+{
+    QStringList arguments{QStringLiteral("mousemove"), QString::number(pos.x()),
+                          QString::number(pos.y())};
+    if (button)
+        arguments << QStringLiteral("click") << QString::number(button);
+    return xdotool(arguments);
+}
+
+QPixmap trayImage(const char *name)
+{
+    return QPixmap(QStringLiteral(PELLAR_STAGE_DIR "/share/icons/") + QLatin1String(name));
+}
+
+// Where the tray put the icon; Qt does not learn the position of a window that another client
+// reparented.
+QPoint iconCorner(const TrayIcon &icon)
+{
+    return X11Fixture().rootPosition(icon.dockWidget()->winId());
+}
+
+QPoint iconCentre(const TrayIcon &icon)
+{
+    return iconCorner(icon) + QPoint(11, 11);
+}
+
+} // namespace
+
+class TestTrayIcon : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void docksAndShowsEachState();
+    void tooltipShowsWhileTheIconIsNotActive();
+    void clicksAndMenuReachTheSignalsInOrder();
+
+private:
+    std::unique_ptr<ContextMenu> m_menu;
+    std::unique_ptr<TrayIcon> m_icon;
+};
+
+void TestTrayIcon::initTestCase()
+{
+    // The tray host may still be starting.
+    QVERIFY2(X11Fixture().waitForSelectionOwner("_NET_SYSTEM_TRAY_S0"),
+             "these tests need the tray host that ./test starts");
+}
+
+void TestTrayIcon::init()
+{
+    m_menu = std::make_unique<ContextMenu>();
+    m_menu->addFixedEntries(trayImage("pl_default16x16.png"));
+    m_icon = std::make_unique<TrayIcon>(trayImage("pl_default.png"), QStringLiteral("Pellar"),
+                                        m_menu.get());
+    m_icon->show();
+    QVERIFY(m_icon->isDocked());
+    QTRY_VERIFY(m_icon->dockWidget()->isVisible());
+}
+
+void TestTrayIcon::cleanup()
+{
+    m_icon.reset();
+    m_menu.reset();
+}
+
+void TestTrayIcon::docksAndShowsEachState()
+{
+    for (const char *state : {"default", "normal", "warning", "error"}) {
+        const QPixmap image = trayImage(qPrintable(QStringLiteral("pl_%1.png").arg(state)));
+        if (!image.isNull())
+            m_icon->setIcon(image);
+        m_icon->dockWidget()->repaint();
+        const QPoint corner = iconCorner(*m_icon);
+        // The icon's slot in the tray with the tray's border around it.
+        const QImage shot = QGuiApplication::primaryScreen()
+                                    ->grabWindow(0, corner.x() - 1, corner.y() - 1, 24, 26)
+                                    .toImage();
+        QVERIFY(saveScreenshot(shot.scaled(shot.size() * 4),
+                               QStringLiteral("tray-icon-%1").arg(state)));
+    }
+}
+
+void TestTrayIcon::tooltipShowsWhileTheIconIsNotActive()
+{
+    QVERIFY(moveAndClick(QPoint(400, 400)));
+    QVERIFY(moveAndClick(iconCentre(*m_icon)));
+    QTRY_COMPARE_WITH_TIMEOUT(QToolTip::text(), QStringLiteral("Pellar"), 5000);
+    QVERIFY(moveAndClick(QPoint(400, 400)));
+}
+
+void TestTrayIcon::clicksAndMenuReachTheSignalsInOrder()
+{
+    QStringList order;
+    connect(m_icon.get(), &TrayIcon::clicked, this, [&](const QPoint &pos, int button) {
+        order << QStringLiteral("clicked %1").arg(button);
+        QCOMPARE(pos, iconCentre(*m_icon));
+    });
+    connect(m_icon.get(), &TrayIcon::menuActivated, this,
+            [&] { order << QStringLiteral("menuActivated"); });
+    connect(m_menu.get(), &QMenu::aboutToShow, this, [&] { order << QStringLiteral("shown"); });
+    const QStringList printers{QStringLiteral("Laser 2100"), QStringLiteral("Laser 3300 (office)"),
+                               QStringLiteral("Colour 500 MFP")};
+    for (int i = 0; i < printers.size(); ++i)
+        m_menu->insertPrinter(printers.at(i), 10 + i, i == 1, 8 + i);
+
+    QVERIFY(moveAndClick(iconCentre(*m_icon), 1));
+    QVERIFY(moveAndClick(iconCentre(*m_icon), 2));
+    QVERIFY(moveAndClick(iconCentre(*m_icon), 3));
+    QTRY_VERIFY(m_menu->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
+    m_menu->repaint();
+    QCOMPARE(order, QStringList({"clicked 1", "clicked 4", "menuActivated", "shown"}));
+    const QRect menuRect = m_menu->geometry();
+    QVERIFY(saveScreenshot(
+            QGuiApplication::primaryScreen()
+                    ->grabWindow(0, 0, 0, menuRect.right() + 12, menuRect.bottom() + 12)
+                    .toImage(),
+            QStringLiteral("tray-menu")));
+
+    // A click on the header is no choice; the printer chosen next is the only one checked.
+    QSignalSpy triggered(m_menu.get(), &QMenu::triggered);
+    QSignalSpy checked(m_menu.get(), &ContextMenu::checked);
+    auto *header = m_menu->findChild<MenuHeader *>();
+    QVERIFY(header);
+    QVERIFY(moveAndClick(header->textLabel->mapToGlobal(QPoint(4, 4)), 1));
+    QAction *third = m_menu->printerActions().at(2);
+    QVERIFY(moveAndClick(m_menu->mapToGlobal(m_menu->actionGeometry(third).center()), 1));
+    QTRY_COMPARE(checked.size(), 1);
+    QCOMPARE(checked.first().first().toInt(), 12);
+    QCOMPARE(triggered.size(), 1);
+    QCOMPARE(triggered.first().first().value<QAction *>(), third);
+    QCOMPARE(std::count_if(m_menu->printerActions().begin(), m_menu->printerActions().end(),
+                           [](QAction *a) { return a->isChecked(); }),
+             1);
+    QVERIFY(third->isChecked());
+    QCOMPARE(m_menu->removePrinters(), printers.at(2));
+}
+
+QTEST_MAIN(TestTrayIcon)
+#include "tst_trayicon.moc"

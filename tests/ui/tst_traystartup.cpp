@@ -1,0 +1,89 @@
+// Start-up's docking through a real tray host on a display of the test's own: the five attempts
+// without a tray, a tray that appears late, and a tray host that is restarted.
+#include "tests/tools/testprocess.h"
+#include "tests/tools/x11fixture.h"
+
+#include <QTest>
+
+namespace {
+
+const char kNoManager[] = "manager_window != None: false";
+
+QRegularExpression literal(const QString &text)
+{
+    return QRegularExpression(QRegularExpression::escape(text));
+}
+
+} // namespace
+
+class TestTrayStartup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void withoutTrayFiveAttemptsAndNoTray();
+    void trayAppearingByTheThirdAttemptIsUsed();
+    void restartedTrayHostGetsTheIconBack();
+
+private:
+    void startPellar(TestProcess &pellar, const PrivateXSession &session);
+    StagedInstallation m_install;
+};
+
+void TestTrayStartup::startPellar(TestProcess &pellar, const PrivateXSession &session)
+{
+    pellar.setEnvironmentValue(QStringLiteral("DISPLAY"), QString::fromLatin1(session.display()));
+    pellar.start(m_install.executable(), {QStringLiteral("debug")});
+}
+
+void TestTrayStartup::withoutTrayFiveAttemptsAndNoTray()
+{
+    PrivateXSession session;
+    QVERIFY(session.isRunning() && m_install.isValid());
+    TestProcess pellar;
+    startPellar(pellar, session);
+    QVERIFY2(pellar.waitForStderr(literal("main(): trayAvailable=false"), 20000),
+             qPrintable(pellar.stdErr()));
+    QCOMPARE(pellar.stdErr().count(kNoManager), 5);
+    pellar.terminate();
+    QVERIFY(pellar.waitForFinished());
+}
+
+void TestTrayStartup::trayAppearingByTheThirdAttemptIsUsed()
+{
+    PrivateXSession session;
+    QVERIFY(session.isRunning());
+    TestProcess pellar;
+    startPellar(pellar, session);
+    QVERIFY2(pellar.waitForStderr(literal(kNoManager)), qPrintable(pellar.stdErr()));
+    QVERIFY(session.startTrayHost());
+    QVERIFY2(pellar.waitForStderr(literal("main(): trayAvailable=true"), 20000),
+             qPrintable(pellar.stdErr()));
+    QVERIFY(pellar.stdErr().count(kNoManager) <= 2);
+    X11Fixture x11(session.display());
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 10000);
+    pellar.terminate();
+    QVERIFY(pellar.waitForFinished());
+}
+
+void TestTrayStartup::restartedTrayHostGetsTheIconBack()
+{
+    PrivateXSession session;
+    QVERIFY(session.isRunning() && session.startTrayHost());
+    TestProcess pellar;
+    startPellar(pellar, session);
+    X11Fixture x11(session.display());
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 10000);
+
+    session.stopTrayHost();
+    QTRY_VERIFY_WITH_TIMEOUT(!x11.dockedWindow("psidock"), 10000);
+    QVERIFY(session.startTrayHost());
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 10000);
+    QVERIFY(pellar.waitForStderr(
+            QRegularExpression(QStringLiteral("(?s)result: true.*result: true"))));
+    pellar.terminate();
+    QVERIFY(pellar.waitForFinished());
+}
+
+QTEST_GUILESS_MAIN(TestTrayStartup)
+#include "tst_traystartup.moc"

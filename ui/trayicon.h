@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+#include <QPixmap>
+#include <QPoint>
+#include <QString>
+
+#include <memory>
+
+class QMenu;
+class QMouseEvent;
+class QWidget;
+
+// A small icon in the desktop's system tray (freedesktop XEmbed protocol): shows the state image
+// and a tooltip, reports left and middle clicks and pops up its menu on a right click.
+class TrayIcon : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString toolTip READ toolTip WRITE setToolTip)
+    Q_PROPERTY(QPixmap icon READ icon WRITE setIcon)
+
+public:
+    class TrayIconPrivate;
+
+    explicit TrayIcon(QObject *parent = nullptr);
+    TrayIcon(const QPixmap &icon, const QString &toolTip, QMenu *popup = nullptr,
+             QObject *parent = nullptr);
+    ~TrayIcon() override;
+
+    void setPopupMenu(QMenu *menu) { m_popupMenu = menu; }
+    QMenu *popupMenu() const { return m_popupMenu; }
+    QPixmap icon() const { return m_icon; }
+    QString toolTip() const { return m_toolTip; }
+    // True when the last dock widget found a tray manager.
+    bool isDocked() const { return m_docked; }
+    // The widget that sits in the tray; null while hidden.
+    QWidget *dockWidget() const;
+
+    // Start-up's docking: up to `attempts` tries, `intervalMs` apart; true when docked.
+    bool dock(int attempts, int intervalMs);
+
+public Q_SLOTS:
+    void setIcon(const QPixmap &icon);
+    void setToolTip(const QString &text);
+    void show();
+    void hide();
+    void showBalloon(int msecs);
+    // Docks again into a tray that has a new manager.
+    void newTrayOwner();
+
+Q_SIGNALS:
+    void clicked(const QPoint &globalPos, int button);
+    void doubleClicked(const QPoint &globalPos);
+    void closed();
+    void menuActivated();
+
+protected:
+    bool event(QEvent *event) override;
+    virtual void mouseMoveEvent(QMouseEvent *event);
+    virtual void mousePressEvent(QMouseEvent *event);
+    virtual void mouseReleaseEvent(QMouseEvent *event);
+    virtual void mouseDoubleClickEvent(QMouseEvent *event);
+
+private:
+    class ManagerWatcher;
+    void applyToolTip();
+
+    QMenu *m_popupMenu = nullptr;
+    QPixmap m_icon;
+    QString m_toolTip;
+    bool m_docked = false;
+    TrayIconPrivate *m_dockWidget = nullptr;
+    std::unique_ptr<ManagerWatcher> m_managerWatcher;
+};
