@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QPixmap>
 #include <QToolTip>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -146,6 +147,15 @@ int main(int argc, char **argv)
             identifier, AppSettings::hasWord(QStringLiteral("use_local_sm")),
             AppSettings::hasWord(QStringLiteral("save_sm")));
 
+    // Before any widget exists: the user-interface texts follow the status translations' language.
+    auto uiTranslator = std::make_unique<QTranslator>();
+    const QString catalogue = configurator->uiTranslationFile();
+    if (uiTranslator->load(catalogue))
+        QCoreApplication::installTranslator(uiTranslator.get());
+    else
+        debugPrintf("main(): no user-interface catalogue <%s>; the texts stay in English",
+                    qPrintable(catalogue));
+
     auto trayMenu = std::make_unique<ContextMenu>();
     // The panel window is built here, with the configurator and the menu; it takes the menu's
     // checked(int), the fixed entries, the tray icon's signals and the arguments.
@@ -175,6 +185,7 @@ int main(int argc, char **argv)
     tooltipFont.reset();
     trayIcon.reset();
     trayMenu.reset();
+    uiTranslator.reset();
     configurator.reset();
     pixmapCache.reset();
     app.reset();

@@ -42,7 +42,8 @@ ContextMenu::FixedEntries ContextMenu::addFixedEntries(const QPixmap &headerPixm
     entries.buyNow = addAction(embeddedIcon("Supplies16x16.png"), tr("Buy Now"));
     addSeparator();
     addSeparator();
-    entries.quit = addAction(embeddedIcon("exit.png"), QStringLiteral("&Quit"));
+    // Translated like every other entry: a lone English word in a translated menu reads as a fault.
+    entries.quit = addAction(embeddedIcon("exit.png"), tr("&Quit"));
     return entries;
 }
 

@@ -59,6 +59,44 @@
     </message>
 </context>
 <context>
+    <name>ContextMenu</name>
+    <message>
+        <source>Pellar</source>
+        <translation>Pellar</translation>
+    </message>
+    <message>
+        <source>Show Pellar</source>
+        <translation>Pellar anzeigen</translation>
+    </message>
+    <message>
+        <source>Configure Pellar...</source>
+        <translation>Pellar einrichten...</translation>
+    </message>
+    <message>
+        <source>Printer Settings...</source>
+        <translation>Druckereinstellungen...</translation>
+    </message>
+    <message>
+        <source>Troubleshooting Guide</source>
+        <translation>Fehlerbehebung</translation>
+    </message>
+    <message>
+        <source>Buy Now</source>
+        <translation>Jetzt kaufen</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+</context>
+<context>
+    <name>MenuHeader</name>
+    <message>
+        <source>textLabel</source>
+        <translation>textLabel</translation>
+    </message>
+</context>
+<context>
     <name>OptionDialog</name>
     <message>
         <source>Configure - Pellar</source>
@@ -103,6 +141,13 @@
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Pellar</source>
+        <translation>Pellar</translation>
     </message>
 </context>
 <context>
