@@ -18,6 +18,7 @@ namespace {
 constexpr int kSnmpPort = 161;
 constexpr int kStartTimeoutMs = 5000;
 constexpr int kStopTimeoutMs = 2000;
+constexpr int kStartAttempts = 5;
 
 bool portIsFree(const QString &address)
 {
@@ -33,6 +34,17 @@ bool portIsFree(const QString &address)
     return free;
 }
 
+// The first 127.0.0.x above `host` whose port 161 is free.
+QString freeAddressAfter(int host)
+{
+    for (++host; host < 255; ++host) {
+        const QString candidate = QStringLiteral("127.0.0.%1").arg(host);
+        if (portIsFree(candidate))
+            return candidate;
+    }
+    return QString();
+}
+
 QString readFile(const QString &path)
 {
     QFile file(path);
@@ -43,12 +55,10 @@ QString readFile(const QString &path)
 
 SimulatedSnmpAgent::SimulatedSnmpAgent(const QString &address)
     : m_address(address)
+    , m_chooseAddress(address.isEmpty())
 {
-    for (int host = 2; m_address.isEmpty() && host < 64; ++host) {
-        const QString candidate = QStringLiteral("127.0.0.%1").arg(host);
-        if (portIsFree(candidate))
-            m_address = candidate;
-    }
+    if (m_chooseAddress)
+        m_address = freeAddressAfter(1);
     QDir(m_dir.path()).mkpath(QStringLiteral("state"));
     QDir(m_dir.path()).mkpath(QStringLiteral("persist"));
     setDeviceId("MFG:Acme;MDL:Laser 100;CLS:PRINTER;");
@@ -91,6 +101,19 @@ bool SimulatedSnmpAgent::start()
 {
     if (isRunning())
         return true;
+    // Another test process may take a free address between our probe and snmpd's bind.
+    for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
+        if (startOnce())
+            return true;
+        if (!m_chooseAddress || !log().contains(QStringLiteral("Error opening specified endpoint")))
+            return false;
+        m_address = freeAddressAfter(m_address.section(QLatin1Char('.'), 3).toInt());
+    }
+    return false;
+}
+
+bool SimulatedSnmpAgent::startOnce()
+{
     const QString dir = m_dir.path();
     QFile conf(dir + QStringLiteral("/snmpd.conf"));
     if (m_address.isEmpty() || !conf.open(QIODevice::WriteOnly))

@@ -38,7 +38,8 @@ public:
     static constexpr char kJobsOid[] = "1.3.6.1.4.1.32473.11.5.1.12.14.1.0";
     static constexpr char kJobs6Oid[] = "1.3.6.1.4.1.32473.11.5.1.12.14.2.0";
 
-    // An empty address takes the first 127.0.0.x (x from 2) whose port 161 is free.
+    // An empty address takes the first 127.0.0.x (x from 2) whose port 161 is free. There is
+    // only one "::1": tests using it take the ctest RESOURCE_LOCK "snmp_ipv6".
     explicit SimulatedSnmpAgent(const QString &address = QString());
     ~SimulatedSnmpAgent();
     SimulatedSnmpAgent(const SimulatedSnmpAgent &) = delete;
@@ -70,11 +71,13 @@ public:
     QString log() const;
 
 private:
+    bool startOnce();
     void writeState(const QString &name, const QByteArray &bytes) const;
     QString statePath(const QString &name) const;
 
     QTemporaryDir m_dir;
     QString m_address;
+    bool m_chooseAddress = false;
     std::unique_ptr<QProcess> m_process;
     Mode m_mode = Normal;
 };
