@@ -28,10 +28,17 @@ void initLibraryLocked()
         netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
         netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
         // Both are needed: an empty search path alone still looks for the default modules and
-        // logs a warning for each. qputenv takes Qt's environment lock.
+        // logs a warning for each. The library reads MIBS only here; the programs we start get
+        // the user's value back. qputenv takes Qt's environment lock.
         netsnmp_set_mib_directory("");
+        const bool hadMibs = qEnvironmentVariableIsSet("MIBS");
+        const QByteArray mibs = qgetenv("MIBS");
         qputenv("MIBS", QByteArray());
         init_snmp("SNMPClient");
+        if (hadMibs)
+            qputenv("MIBS", mibs);
+        else
+            qunsetenv("MIBS");
     });
 }
 

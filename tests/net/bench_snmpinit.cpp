@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr int kRuns = 7;
+constexpr int kRuns = 21;
 
 long residentKb()
 {
