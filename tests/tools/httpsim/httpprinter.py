@@ -6,7 +6,7 @@ Serves WWW_DIR; CONTROL_DIR/mode (read at every request) picks how it answers:
 normal, hang, trickle, huge, hugenolength, early, badstatus, or reply (CONTROL_DIR/reply
 verbatim; kept open afterwards when CONTROL_DIR/hold exists). Request lines and headers are
 appended to CONTROL_DIR/requests.log. Prints "ready" once listening, "busy" when it cannot bind,
-and exits by itself after LIFETIME_S.
+and exits by itself after LIFETIME_S or when its parent is gone.
 """
 import http.server
 import os
@@ -107,6 +107,15 @@ try:
 except OSError:
     print("busy", flush=True)
     sys.exit(1)
-threading.Timer(LIFETIME, lambda: os._exit(0)).start()
+
+
+def watch(parent, end):
+    # A test that crashed must not keep the address's port taken.
+    while os.getppid() == parent and time.monotonic() < end:
+        time.sleep(1)
+    os._exit(0)
+
+
+threading.Thread(target=watch, args=(os.getppid(), time.monotonic() + LIFETIME), daemon=True).start()
 print("ready", flush=True)
 server.serve_forever()

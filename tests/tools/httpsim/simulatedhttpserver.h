@@ -16,7 +16,8 @@
 //
 // IPv4 servers take the first free 127.0.0.x (x from 2), so parallel tests do not meet. The
 // server is /usr/bin/python3 running httpprinter.py; it is killed by its PID with the fixture
-// and ends by itself after ten minutes, and a stalled answer lasts 30 s at most.
+// and ends by itself after ten minutes or with the test process; a stalled answer lasts 30 s
+// at most.
 class SimulatedHttpServer
 {
 public:
