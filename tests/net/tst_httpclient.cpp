@@ -18,6 +18,25 @@ namespace {
 constexpr qint64 kGuardMs = 15000;
 const QByteArray kDocument = "<?xml version=\"1.0\"?><sm/>";
 
+// Asks its client for another request while the first one delivers its body.
+class ReenteringBuffer : public QBuffer
+{
+public:
+    HttpClient *client = nullptr;
+    int state = -1;
+    bool second = true;
+
+protected:
+    qint64 writeData(const char *data, qint64 length) override
+    {
+        if (state < 0) {
+            second = client->request(QStringLiteral("127.0.0.1"), 1, HttpRequestHeader());
+            state = client->state();
+        }
+        return QBuffer::writeData(data, length);
+    }
+};
+
 } // namespace
 
 class TestHttpClient : public QObject
@@ -36,6 +55,7 @@ private Q_SLOTS:
     void misbehavingPrinterEndsWithinItsBound_data();
     void misbehavingPrinterEndsWithinItsBound();
     void silentAddressGivesUpConnecting();
+    void requestWhileReadingIsRefusedAsBusy();
 
 private:
     SimulatedHttpServer &server(int family) { return family == 4 ? *m_ipv4 : *m_ipv6; }
@@ -234,6 +254,21 @@ void TestHttpClient::silentAddressGivesUpConnecting()
                             HttpRequestHeader(QStringLiteral("GET"), QStringLiteral("/"))));
     QVERIFY(capture.contains(QStringLiteral("no answer within 2000 ms")));
     ::close(listener);
+}
+
+void TestHttpClient::requestWhileReadingIsRefusedAsBusy()
+{
+    m_ipv4->setMode(SimulatedHttpServer::Normal);
+    HttpClient client;
+    ReenteringBuffer buffer;
+    buffer.client = &client;
+    buffer.open(QIODevice::WriteOnly);
+    client.setOutputDevice(&buffer);
+    HttpRequestHeader header(QStringLiteral("GET"), QStringLiteral("/pellar/sm.xml"), 10);
+    QVERIFY(client.request(m_ipv4->host(), m_ipv4->port(), header));
+    QVERIFY(!buffer.second);
+    QCOMPARE(buffer.state, int(HttpClient::Reading));
+    QCOMPARE(buffer.data(), kDocument);
 }
 
 QTEST_GUILESS_MAIN(TestHttpClient)
