@@ -179,13 +179,14 @@ bool HttpClient::readHeader()
         closeConnection();
         return false;
     }
-    if (!readsUntilClose() && replyHeader.contentLength() > kMaxBodySize) {
-        refuse("body", replyHeader.contentLength());
+    qint64 held = body.size() - (end + 4);
+    // A body read until the close may already hold more than the bound in this first read.
+    const qint64 announced = readsUntilClose() ? held : qint64(replyHeader.contentLength());
+    if (announced > qint64(kMaxBodySize)) {
+        refuse("body", announced);
         return false;
     }
-    qint64 held = body.size() - (end + 4);
-    if (!readsUntilClose())
-        held = std::min<qint64>(held, replyHeader.contentLength());
+    held = std::min(held, announced);
     const QByteArray first = body.mid(end + 4, held);
     bytesReceived = 0;
     if (m_outputDevice) {
