@@ -39,6 +39,7 @@ public:
     const PrintingMode &printingMode() const { return m_printingMode; }
     // The worker still polls or finishes its last poll.
     bool isWorkerBusy() const;
+    bool hasPrinterList() const { return printerListReceived; }
 
 Q_SIGNALS:
     void stateChanged(const QPixmap &image);
