@@ -264,7 +264,7 @@ void TrayMainWindow::printerSelected(quint32 printerID)
     } else {
         enablePrinterMenu(false);
         showPrinterSettings(false);
-        setWindowTitle(tr("Pellar"));
+        setWindowTitle(StatusPresentation::toolTip(QString(), QString()));
         m_jobPollingThread->setPrinterNames(QStringList());
         Q_EMIT toolTipChanged(StatusPresentation::toolTip(QString(), QString()));
         if (!quiet)
@@ -431,9 +431,9 @@ void TrayMainWindow::updateControls()
     troubleshooting->setEnabled(id != Configurator::kNoDeviceStatusId);
     QAction *entry = m_trayMenu->troubleshootingAction();
     if (m_statusDesc.type() == StatusDesc::Error) {
-        troubleshooting->setText(tr("Troubleshooting\nGuide"));
+        troubleshooting->setText(RPCPanel::tr("Troubleshooting\nGuide"));
         if (entry)
-            entry->setText(tr("Troubleshooting Guide"));
+            entry->setText(ContextMenu::tr("Troubleshooting Guide"));
     } else {
         const QString help = m_configurator->getStatusHelp(m_statusDesc);
         if (!help.isEmpty()

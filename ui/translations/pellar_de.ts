@@ -196,19 +196,6 @@ Guide</source>
 <context>
     <name>TrayMainWindow</name>
     <message>
-        <source>Pellar</source>
-        <translation>Pellar</translation>
-    </message>
-    <message>
-        <source>Troubleshooting
-Guide</source>
-        <translation>Fehlerbehebung</translation>
-    </message>
-    <message>
-        <source>Troubleshooting Guide</source>
-        <translation>Fehlerbehebung</translation>
-    </message>
-    <message>
         <source>User&apos;s Guide</source>
         <translation>Benutzerhandbuch</translation>
     </message>
