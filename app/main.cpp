@@ -5,11 +5,14 @@
 #include "app/qtsingleapplication.h"
 #include "app/terminationwatcher.h"
 #include "ui/contextmenu.h"
+#include "ui/optiondialogex.h"
 #include "ui/trayicon.h"
+#include "ui/traymainwindow.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QLayout>
 #include <QPixmap>
 #include <QToolTip>
 #include <QTranslator>
@@ -139,8 +142,7 @@ int main(int argc, char **argv)
                      &QCoreApplication::quit);
     app->claimInstance(false);
 
-    QStringList arguments = quotedArgumentList(AppSettings::words());
-    Q_UNUSED(arguments);
+    const QStringList arguments = quotedArgumentList(AppSettings::words());
 
     auto pixmapCache = std::make_unique<AutoPixmapCache>();
     auto configurator = std::make_unique<Configurator>(
@@ -157,23 +159,48 @@ int main(int argc, char **argv)
                     qPrintable(catalogue));
 
     auto trayMenu = std::make_unique<ContextMenu>();
-    // The panel window is built here, with the configurator and the menu; it takes the menu's
-    // checked(int), the fixed entries, the tray icon's signals and the arguments.
+    auto window = std::make_unique<TrayMainWindow>(configurator.get(), trayMenu.get(),
+                                                   Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                                           | Qt::WindowSystemMenuHint
+                                                           | Qt::WindowMinimizeButtonHint);
+    if (window->layout())
+        window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    placeOnScreen(window.get());
+    window->showNormal();
+    window->hide();
+    window->setArguments(arguments);
+    QObject::connect(trayMenu.get(), &ContextMenu::checked, window.get(),
+                     &TrayMainWindow::selectPrinterFromMenu);
+
     const ContextMenu::FixedEntries menuEntries = trayMenu->addFixedEntries(
             QPixmap(configurator->absPath(QStringLiteral("../share/icons/pl_default16x16.png"))));
     QObject::connect(menuEntries.quit, &QAction::triggered, app.get(), &QCoreApplication::quit);
+    window->connectMenu(menuEntries);
 
     auto trayIcon = std::make_unique<TrayIcon>(
             QPixmap(configurator->absPath(QStringLiteral("../share/icons/pl_default.png"))),
             QObject::tr("Pellar"), trayMenu.get());
+    window->menuCreated();
+    QObject::connect(window.get(), &TrayMainWindow::stateChanged, trayIcon.get(),
+                     &TrayIcon::setIcon);
+    QObject::connect(window.get(), &TrayMainWindow::toolTipChanged, trayIcon.get(),
+                     &TrayIcon::setToolTip);
+    QObject::connect(trayIcon.get(), &TrayIcon::clicked, window.get(),
+                     &TrayMainWindow::restoreWindow);
+    QObject::connect(trayIcon.get(), &TrayIcon::menuActivated, window.get(),
+                     &TrayMainWindow::menu_activated);
 
     auto tooltipFont = std::make_unique<QFont>(QToolTip::font());
     tooltipFont->setPixelSize(10);
     QToolTip::setFont(*tooltipFont);
 
+    QObject::connect(app.get(), &QtSingleApplication::messageReceived, window.get(),
+                     &TrayMainWindow::restoreWindow);
+
     trayAvailable = trayIcon->dock(kDockAttempts, kDockIntervalMs);
     debugPrintf("main(): trayAvailable=%s", trayAvailable ? "true" : "false");
-    // Without a tray the panel window shows itself as an ordinary window here.
+    if (!trayAvailable)
+        window->startWithoutTray();
 
     QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(),
                      &QCoreApplication::quit);
@@ -184,6 +211,7 @@ int main(int argc, char **argv)
 
     tooltipFont.reset();
     trayIcon.reset();
+    window.reset();
     trayMenu.reset();
     uiTranslator.reset();
     configurator.reset();

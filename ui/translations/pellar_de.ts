@@ -179,6 +179,54 @@ Guide</source>
     </message>
 </context>
 <context>
+    <name>StatusPresentation</name>
+    <message>
+        <source>Pellar</source>
+        <translation>Pellar</translation>
+    </message>
+    <message>
+        <source>Pellar — %1</source>
+        <translation>Pellar — %1</translation>
+    </message>
+    <message>
+        <source>Pellar — %1: %2</source>
+        <translation>Pellar — %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TrayMainWindow</name>
+    <message>
+        <source>User&apos;s Guide</source>
+        <translation>Benutzerhandbuch</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>The list of printers is not available yet.
+Please wait for a moment and retry.</source>
+        <translation>Die Druckerliste ist noch nicht verfügbar.
+Bitte warten Sie einen Moment und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Please install supported driver or port.</source>
+        <translation>Bitte installieren Sie einen unterstützten Treiber oder Anschluss.</translation>
+    </message>
+    <message>
+        <source>Printer is busy.</source>
+        <translation>Der Drucker ist beschäftigt.</translation>
+    </message>
+    <message>
+        <source>Unknown status</source>
+        <translation>Unbekannter Status</translation>
+    </message>
+</context>
+<context>
     <name>Ui_PLStatusSimpleView</name>
     <message>
         <source>PLStatusSimpleView</source>

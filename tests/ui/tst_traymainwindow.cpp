@@ -1,0 +1,97 @@
+#include "acquisition/jobpollingthread.h"
+#include "acquisition/workerevents.h"
+#include "app/appsettings.h"
+#include "app/configurator.h"
+#include "tests/app/configuratorfixture.h"
+#include "tests/tools/usbsim/usbsim.h"
+#include "ui/traymainwindow.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const QByteArray kReady = QByteArray::fromHex("0101000064646464");
+
+struct Panel
+{
+    Panel()
+    {
+        trayAvailable = true;
+        QVERIFY(tree.isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(window.hasPrinterList(), 8000);
+        PrinterDesc printer("Acme", "Laser 100", "SIM0001", 0x0100, 0xf1e0,
+                            PrinterDesc::uniqueKeyForQueue("laser"));
+        printer.softName = QStringList({"laser"});
+        printer.statusXml = QStringLiteral("<sm/>");
+        configurator.setPrinters(printerMapOf({printer}));
+        window.selectPrinterFromMenu(int(printer.uniqueKey));
+    }
+
+    ApplicationTree tree;
+    Configurator configurator{tree.bin(), false, false};
+    ContextMenu menu;
+    TrayMainWindow window{&configurator, &menu, Qt::Window};
+};
+
+} // namespace
+
+class TestTrayMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void hiddenPanelShowsReportsOnlyWhileFollowingAJob()
+    {
+        UsbSim usb;
+        Panel panel;
+        QSignalSpy images(&panel.window, &TrayMainWindow::stateChanged);
+        QSignalSpy tips(&panel.window, &TrayMainWindow::toolTipChanged);
+        StatusBlock raw;
+        std::copy(kReady.cbegin(), kReady.cend(), raw.data());
+        PrinterStatusChangedEvent ready(raw);
+        QCoreApplication::sendEvent(&panel.window, &ready);
+        QVERIFY(images.isEmpty() && panel.window.isHidden());
+
+        JobChangedEvent job(false, "laser", false);
+        QCoreApplication::sendEvent(&panel.window, &job);
+        QVERIFY(panel.window.printingMode().hasActiveJobsInSpooler());
+        images.clear();
+        raw[0] |= 0x08;
+        PrinterStatusChangedEvent printing(raw);
+        QCoreApplication::sendEvent(&panel.window, &printing);
+        QVERIFY(!panel.window.isHidden());
+        QVERIFY(!panel.window.printingMode().hasActiveJobsInSpooler());
+        QCOMPARE(images.count(), 1);
+        QCOMPARE(tips.last().at(0).toString(), QString("Pellar — laser: Unknown status"));
+        panel.window.hide();
+    }
+
+    // The worker holds its lock for a whole poll; the window must not wait for it.
+    void hidingDuringASlowPollDoesNotWaitForIt()
+    {
+        UsbSim usb;
+        UsbSimDevice printer = usb.addPrinter({.status = kReady});
+        printer.setMode(UsbSimDevice::Slow, 1500);
+        Panel panel;
+        panel.window.restoreWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!printer.requests("control").isEmpty()
+                                         || !printer.requests("open").isEmpty(),
+                                 8000);
+        QElapsedTimer blocked;
+        blocked.start();
+        panel.window.hideWindow();
+        const qint64 hideMs = blocked.elapsed();
+        QVERIFY(panel.window.isWorkerBusy());
+        blocked.restart();
+        panel.window.restoreWindow();
+        const qint64 restoreMs = blocked.elapsed();
+        qInfo("window thread blocked: hide %lld ms, restore %lld ms", hideMs, restoreMs);
+        panel.window.hideWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!panel.window.isWorkerBusy(), 20000);
+    }
+};
+
+QTEST_MAIN(TestTrayMainWindow)
+#include "tst_traymainwindow.moc"

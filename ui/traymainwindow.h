@@ -1,0 +1,121 @@
+#pragma once
+
+#include "status/statusdesc.h"
+#include "status/tonerinfo.h"
+#include "ui/contextmenu.h"
+#include "ui/printingmode.h"
+#include "ui/rpcpanel.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class Configurator;
+class JobChangedEvent;
+class JobPollingThread;
+class OptionDialogEx;
+class Options;
+class PlDevice;
+class PrinterEnumerator;
+class PrinterStatusChangedEvent;
+class Worker;
+
+// The panel window and the program's controller: owns the three threads, keeps the printer
+// entries of the tray menu, follows the chosen printer and shows its status.
+class TrayMainWindow : public RPCPanel
+{
+    Q_OBJECT
+
+public:
+    TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu, Qt::WindowFlags flags);
+    ~TrayMainWindow() override;
+
+    void setArguments(const QStringList &arguments) { m_arguments = arguments; }
+    // Connects the tray menu's fixed entries to the window.
+    void connectMenu(const ContextMenu::FixedEntries &entries);
+    void startWithoutTray();
+    void selectPrinter(quint32 printerID, int source);
+    int applyStatus(const StatusBlock &raw);
+    const PrintingMode &printingMode() const { return m_printingMode; }
+    // The worker still polls or finishes its last poll.
+    bool isWorkerBusy() const;
+    bool hasPrinterList() const { return printerListReceived; }
+
+Q_SIGNALS:
+    void stateChanged(const QPixmap &image);
+    void toolTipChanged(const QString &text);
+
+public Q_SLOTS:
+    virtual void selectPrinterFromMenu(int printerID);
+    virtual void printerListChanged();
+    virtual void restoreWindow();
+    virtual void hideWindow();
+    virtual void closeWindow();
+    virtual void showOptions();
+    virtual void printerSettings_clicked();
+    virtual void troubleshooting_clicked();
+    virtual void supplies_clicked();
+    virtual void menu_activated();
+    virtual void options_closed(bool accepted);
+    virtual void prepare_clicked(int state);
+    virtual void menuCreated();
+    void printingModeEntered();
+    void printingModeLeaved();
+
+protected:
+    void customEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void reject() override;
+    virtual void printerStatusChangedEvent(PrinterStatusChangedEvent *event);
+    virtual void jobQueueChanged(JobChangedEvent *event);
+
+private:
+    void printerSelected(quint32 printerID);
+    void assignPrinters();
+    bool initWorker();
+    void startWorker(bool flag);
+    void stopWorker();
+    void workerStarted();
+    void workerStopped();
+    void restoreScheduling();
+    void startJobPolling();
+    void stopJobPolling();
+    void updateControls();
+    void applyOptions(const Options &options);
+    void showPrinterSettings(bool show);
+    void enablePrinterMenu(bool enable);
+    void drawToners();
+    void updateCartridgeView();
+    void showPrinterImage();
+    void showTrayState(int type);
+    void describeActivePrinter();
+
+    bool closingFlag = false;
+    StatusDesc m_statusDesc;
+    StatusDesc m_printingStatusDesc;
+    TonerDesc m_tonerDesc;
+    Configurator *m_configurator;
+    ContextMenu *m_trayMenu;
+    std::unique_ptr<PrinterEnumerator> m_printerEnumerator;
+    std::unique_ptr<Worker> m_worker;
+    std::unique_ptr<JobPollingThread> m_jobPollingThread;
+    QStringList m_arguments;
+    int windowState = 0;
+    std::unique_ptr<OptionDialogEx> m_pOptionDlg;
+    int selectionSource = 0;
+    int savedPolicy = 0;
+    int savedPriority = 0;
+    bool m_schedulingRaised = false;
+    bool jobCompleted = false;
+    bool printerListReceived = false;
+    PrintingMode m_printingMode;
+    QAction *m_printerSettingsAction = nullptr;
+    // The worker's channel; replaced ones wait until the worker has let go of them.
+    std::unique_ptr<PlDevice> m_device;
+    std::unique_ptr<PlDevice> m_pendingDevice;
+    quint64 m_startedRuns = 0;
+    quint64 m_finishedRuns = 0;
+    bool m_restartWorker = false;
+    int m_pollingInterval = 1;
+};
