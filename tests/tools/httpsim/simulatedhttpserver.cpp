@@ -1,9 +1,10 @@
 #include "simulatedhttpserver.h"
 
+#include "tests/tools/testfiles.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <iterator>
 #include <signal.h>
@@ -78,11 +79,7 @@ QString SimulatedHttpServer::host() const
 
 void SimulatedHttpServer::setDocument(const QByteArray &document) const
 {
-    QSaveFile file(m_dir.filePath(QStringLiteral("www/pellar/sm.xml")));
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(document);
-        file.commit();
-    }
+    replaceFile(m_dir.filePath(QStringLiteral("www/pellar/sm.xml")), document);
 }
 
 void SimulatedHttpServer::setMode(Mode mode) const
@@ -102,15 +99,10 @@ void SimulatedHttpServer::setReply(const QByteArray &bytes, bool keepOpen) const
 
 QByteArray SimulatedHttpServer::requests() const
 {
-    QFile file(m_dir.filePath(QStringLiteral("control/requests.log")));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(m_dir.filePath(QStringLiteral("control/requests.log")));
 }
 
 void SimulatedHttpServer::writeControl(const QString &name, const QByteArray &bytes) const
 {
-    QSaveFile file(m_dir.filePath(QStringLiteral("control/") + name));
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(bytes);
-        file.commit();
-    }
+    replaceFile(m_dir.filePath(QStringLiteral("control/") + name), bytes);
 }

@@ -1,10 +1,11 @@
 #include "simulatedsnmpagent.h"
 
+#include "tests/tools/testfiles.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSaveFile>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -45,12 +46,6 @@ QString freeAddressAfter(int host)
     return QString();
 }
 
-QString readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-}
-
 } // namespace
 
 SimulatedSnmpAgent::SimulatedSnmpAgent(const QString &address)
@@ -79,11 +74,7 @@ QString SimulatedSnmpAgent::statePath(const QString &name) const
 
 void SimulatedSnmpAgent::writeState(const QString &name, const QByteArray &bytes) const
 {
-    QSaveFile file(statePath(name)); // a temporary file renamed over the old one
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(bytes);
-        file.commit();
-    }
+    replaceFile(statePath(name), bytes);
 }
 
 void SimulatedSnmpAgent::setValue(const char *oid, const QByteArray &value, Type type) const
@@ -147,8 +138,7 @@ bool SimulatedSnmpAgent::startOnce()
     while (!deadline.hasExpired()) {
         if (m_process->state() == QProcess::NotRunning)
             return false;
-        if (readFile(dir + QStringLiteral("/snmpd.log"))
-                    .contains(QStringLiteral("NET-SNMP version")))
+        if (readFile(dir + QStringLiteral("/snmpd.log")).contains("NET-SNMP version"))
             return true;
         QThread::msleep(5);
     }
@@ -187,7 +177,7 @@ void SimulatedSnmpAgent::setMode(Mode mode, int delayMs)
 
 QString SimulatedSnmpAgent::log() const
 {
-    return readFile(m_dir.path() + QStringLiteral("/snmpd.log"))
-            + readFile(m_dir.path() + QStringLiteral("/snmpd.stderr"))
-            + readFile(statePath(QStringLiteral("handler.err")));
+    return QString::fromLocal8Bit(readFile(m_dir.path() + QStringLiteral("/snmpd.log"))
+                                  + readFile(m_dir.path() + QStringLiteral("/snmpd.stderr"))
+                                  + readFile(statePath(QStringLiteral("handler.err"))));
 }
