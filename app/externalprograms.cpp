@@ -88,6 +88,18 @@ bool startProgramDetached(const QString &program, const QStringList &arguments, 
     return process.startDetached(pid);
 }
 
+namespace {
+
+// Shown from the tray menu, the box may be the only window: closing it must not end Pellar.
+void warn(const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text);
+    box.setAttribute(Qt::WA_QuitOnClose, false);
+    box.exec();
+}
+
+} // namespace
+
 void StartWebBrowser(const QString &address)
 {
     QString browser;
@@ -98,8 +110,7 @@ void StartWebBrowser(const QString &address)
         }
     }
     if (browser.isEmpty()) {
-        QMessageBox::warning(nullptr, tr("Warning"),
-                             tr("Web browser not found.\nUse that address:\n%1").arg(address));
+        warn(tr("Warning"), tr("Web browser not found.\nUse that address:\n%1").arg(address));
         return;
     }
     const QByteArray command
@@ -107,7 +118,7 @@ void StartWebBrowser(const QString &address)
     debugPrintf("StartWebBrowser command : \"%s\"", command.constData());
     if (!startProgramDetached(browser, {address})) {
         qWarning("Unable to execute command %s", command.constData());
-        QMessageBox::warning(nullptr, tr("About"), tr("Error starting %1").arg(browser));
+        warn(tr("About"), tr("Error starting %1").arg(browser));
     }
 }
 

@@ -1,0 +1,282 @@
+// Pellar at work, end to end: the program's own classes wired as at start-up, on a staged
+// installation, a CUPS server of the test's own, a simulated USB printer and the session's tray.
+#include "app/appsettings.h"
+#include "app/configurator.h"
+#include "app/externalprograms.h"
+#include "discovery/cups.h"
+#include "tests/tools/privatecupsserver.h"
+#include "tests/tools/screenshot.h"
+#include "tests/tools/standinprogram.h"
+#include "tests/tools/testfiles.h"
+#include "tests/tools/testprocess.h"
+#include "ui/contextmenu.h"
+#include "ui/trayicon.h"
+#include "ui/traymainwindow.h"
+#include "ui/widgets/cartridgebar.h"
+#include "ui/widgets/plstatusview.h"
+#include "usbsim.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const QString kUsbQueue = QStringLiteral("quillon");
+const QString kOfficeQueue = QStringLiteral("office");
+
+UsbSimPrinter quillon()
+{
+    UsbSimPrinter printer;
+    printer.vendorId = 0xf1e0;
+    printer.productId = 0x0100;
+    printer.manufacturer = "Tessival";
+    printer.product = "Quillon_C400_Series";
+    printer.deviceId = "MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;";
+    printer.document = readFile(QStringLiteral(PELLAR_SOURCE_DIR "/bin/sm.xml"));
+    printer.status = QByteArray::fromHex("0101000050505050");
+    return printer;
+}
+
+// The program as start-up assembles it.
+struct Pellar
+{
+    explicit Pellar(const QString &binDir)
+        : configurator(binDir, false, false)
+    {
+        const ContextMenu::FixedEntries entries = menu.addFixedEntries(QPixmap());
+        window.connectMenu(entries);
+        QObject::connect(&menu, &ContextMenu::checked, &window,
+                         &TrayMainWindow::selectPrinterFromMenu);
+        window.menuCreated();
+        QObject::connect(&window, &TrayMainWindow::stateChanged, &icon, &TrayIcon::setIcon);
+        QObject::connect(&window, &TrayMainWindow::toolTipChanged, &icon, &TrayIcon::setToolTip);
+        trayAvailable = icon.dock(5, 1000);
+    }
+
+    QStringList printerEntries() const
+    {
+        QStringList names;
+        for (QAction *action : menu.printerActions())
+            names << action->text() + (action->isChecked() ? "*" : "");
+        return names;
+    }
+    QString title() const
+    {
+        const auto *view = window.findChild<PLStatusView *>("statusView");
+        const auto *page = static_cast<PLStatusSimpleView *>(view->currentWidget());
+        return page->statusTitle();
+    }
+    QList<CartridgeBar *> bars() const { return window.findChildren<CartridgeBar *>(); }
+
+    Configurator configurator;
+    ContextMenu menu;
+    TrayMainWindow window{&configurator, &menu, Qt::Window};
+    TrayIcon icon{QPixmap(), QStringLiteral("Pellar"), &menu};
+};
+
+QImage imageOf(const QPixmap &pixmap)
+{
+    return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+class TestPanelAtWork : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+    void menuListsThePrintersAndARestartKeepsTheChoice();
+    void statusDrivesIconTextsBarsAndThePrepareBox();
+    void jobFromLpIsFollowedInThePrintingMode();
+    void buttonsStartTheSettingsToolAndTheBrowser();
+
+private:
+    std::unique_ptr<Pellar> start();
+    void printJob(int id)
+    {
+        m_printer.setJobs(UsbSimDevice::jobTable({{id, 1}}));
+        // The raw "printing" the printer reports while its engine runs.
+        m_printer.setStatus(QByteArray::fromHex("010104ff50505050"));
+    }
+    void finishJob(int id)
+    {
+        m_printer.setJobs(UsbSimDevice::jobTable({}));
+        m_printer.setStatus(QByteArray::fromHex("0101000050505050"));
+        QVERIFY(m_server.cancelJob(id));
+    }
+
+    StagedInstallation m_install;
+    PrivateCupsServer m_server;
+    UsbSim m_usb;
+    UsbSimDevice m_printer;
+};
+
+void TestPanelAtWork::initTestCase()
+{
+    QVERIFY(m_install.isValid() && m_usb.isValid());
+    QVERIFY(m_server.start());
+    qputenv("CUPS_SERVER", QFile::encodeName(m_server.socketPath()));
+    CUPS::setPpdDirectory(m_server.ppdDirectory());
+    const QString ppd
+            = QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/tessival_quillon_c400.ppd");
+    m_printer = m_usb.addPrinter(quillon());
+    QVERIFY(m_server.addQueue(kUsbQueue, "usb://Tessival/Quillon%20C400%20Series?serial=SIM0001",
+                              ppd));
+    // The same printer under a second queue whose backend finishes every job at once.
+    QVERIFY(m_server.addQueue(kOfficeQueue, "mfp:/dev/mfp5", ppd));
+    QVERIFY(QDir::setCurrent(m_install.binDir()));
+}
+
+void TestPanelAtWork::cleanup()
+{
+    QFile::remove(m_install.binDir() + "/.active_printer");
+    m_printer.setStatus(QByteArray::fromHex("0101000050505050"));
+    m_printer.setJobs(UsbSimDevice::jobTable({}));
+    m_printer.setMode(UsbSimDevice::Normal);
+}
+
+std::unique_ptr<Pellar> TestPanelAtWork::start()
+{
+    auto pellar = std::make_unique<Pellar>(m_install.binDir());
+    if (!trayAvailable)
+        return nullptr;
+    if (!QTest::qWaitFor([&] { return pellar->window.hasPrinterList(); }, 15000))
+        return nullptr;
+    return pellar;
+}
+
+void TestPanelAtWork::menuListsThePrintersAndARestartKeepsTheChoice()
+{
+    {
+        auto pellar = start();
+        QVERIFY(pellar);
+        // The list is in key order; with nothing remembered the first is chosen.
+        QCOMPARE(pellar->printerEntries().size(), 2);
+        QCOMPARE(pellar->printerEntries().filter(QRegularExpression("\\*$")).size(), 1);
+        QAction *office = nullptr;
+        for (QAction *action : pellar->menu.printerActions())
+            office = action->text() == kOfficeQueue ? action : office;
+        QVERIFY(office);
+        office->trigger();
+        QCOMPARE(pellar->configurator.activePrinterName(), kOfficeQueue);
+    }
+    auto pellar = start();
+    QVERIFY(pellar);
+    QVERIFY(pellar->printerEntries().contains(kOfficeQueue + "*"));
+    QCOMPARE(pellar->configurator.activePrinterName(), kOfficeQueue);
+}
+
+void TestPanelAtWork::statusDrivesIconTextsBarsAndThePrepareBox()
+{
+    auto pellar = start();
+    QVERIFY(pellar);
+    TrayMainWindow &window = pellar->window;
+    window.restoreWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
+    const QImage normal = imageOf(pellar->icon.icon());
+    QTRY_VERIFY(pellar->icon.isDocked());
+    QVERIFY(pellar->icon.toolTip().endsWith(": Ready"));
+
+    // Cyan low at 8 %, yellow not known.
+    m_printer.setStatus(QByteArray::fromHex("0203010450085aff"));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Cyan toner low"), 10000);
+    QVERIFY(imageOf(pellar->icon.icon()) != normal);
+    QVERIFY(pellar->icon.toolTip().endsWith(": Cyan toner low"));
+    const QList<CartridgeBar *> bars = pellar->bars();
+    QCOMPARE(bars.size(), 4);
+    QCOMPARE(bars.at(0)->level(), 0x50);
+    QCOMPARE(bars.at(1)->level(), 0x08);
+    QCOMPARE(bars.at(2)->level(), 0x5a);
+    QVERIFY(bars.at(0)->isVisible() && !bars.at(3)->isVisible());
+    saveScreenshot(window.grab().toImage(), "panel-at-work-toner-low");
+
+    // Prepared for cyan: the next cyan report is silenced, another colour is reported.
+    auto *prepared = window.findChild<QCheckBox *>("preparedCheck");
+    QVERIFY(prepared && prepared->isVisible());
+    prepared->click();
+    QVERIFY(!prepared->isVisible());
+    m_printer.setStatus(QByteArray::fromHex("0101000050085a50"));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
+    m_printer.setStatus(QByteArray::fromHex("0203010450075a50"));
+    QTest::qWait(2500);
+    QCOMPARE(pellar->title(), QString("Ready"));
+    m_printer.setStatus(QByteArray::fromHex("0203010250070650"));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Magenta toner low"), 10000);
+    QVERIFY(prepared->isVisible());
+    window.hideWindow();
+}
+
+void TestPanelAtWork::jobFromLpIsFollowedInThePrintingMode()
+{
+    auto pellar = start();
+    QVERIFY(pellar);
+    TrayMainWindow &window = pellar->window;
+    QVERIFY(window.isHidden());
+    const int job = m_server.submitJob(kUsbQueue, true);
+    QVERIFY(job > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(window.isVisible(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Please wait. Preparing print job"), 10000);
+    printJob(job);
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Printing in progress"), 10000);
+    saveScreenshot(window.grab().toImage(), "panel-at-work-printing");
+    finishJob(job);
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Printing completed"), 10000);
+    // The panel came up by itself: it goes again 3 s later.
+    QElapsedTimer shown;
+    shown.start();
+    QTRY_VERIFY_WITH_TIMEOUT(window.isHidden(), 10000);
+    qInfo("panel closed %lld ms after the job ended", shown.elapsed());
+
+    // Opened by the user, it stays.
+    window.restoreWindow();
+    const int second = m_server.submitJob(kUsbQueue, true);
+    printJob(second);
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Printing in progress"), 10000);
+    finishJob(second);
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Printing completed"), 10000);
+    QTest::qWait(4000);
+    QVERIFY(window.isVisible());
+    window.hideWindow();
+}
+
+void TestPanelAtWork::buttonsStartTheSettingsToolAndTheBrowser()
+{
+    const QString browser = m_install.root() + "/browser";
+    QVERIFY(writeStandInProgram(browser));
+    setBrowserSearchList({browser});
+    auto pellar = start();
+    QVERIFY(pellar);
+    TrayMainWindow &window = pellar->window;
+    window.restoreWindow();
+    m_printer.setStatus(QByteArray::fromHex("0203010450085a50"));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Cyan toner low"), 10000);
+
+    window.supplies_clicked();
+    QTRY_VERIFY_WITH_TIMEOUT(!recordedArguments(browser).isEmpty(), 10000);
+    QVERIFY(recordedArguments(browser).at(1).startsWith(
+            "https://supplies.tessival.example/order?items=QT-400C,"));
+    QFile::remove(browser + ".args");
+    window.troubleshooting_clicked();
+    QTRY_VERIFY_WITH_TIMEOUT(!recordedArguments(browser).isEmpty(), 10000);
+    QVERIFY(recordedArguments(browser).at(1).startsWith("file://" + m_install.root()
+                                                        + "/share/help/"));
+
+    const QString tool = QDir::cleanPath(m_install.root() + "/../TUNEX/bin/tunex");
+    QVERIFY(QDir().mkpath(QFileInfo(tool).path()) && writeStandInProgram(tool));
+    window.printerSettings_clicked();
+    QTRY_VERIFY_WITH_TIMEOUT(!recordedArguments(tool).isEmpty(), 10000);
+    QCOMPARE(recordedArguments(tool).mid(1, 2),
+             (QStringList{"//Tessival/Quillon%20C400%20Series?serial=SIM0001",
+                          "Quillon C400 Series"}));
+    window.hideWindow();
+}
+
+QTEST_MAIN(TestPanelAtWork)
+#include "tst_panelatwork.moc"
