@@ -21,6 +21,10 @@ namespace {
 
 const char kLocalStatusXml[] = "./sm.xml";
 const char kConfigFile[] = "./.config";
+// The queue the user followed last; the options file has a fixed layout and no room for it.
+const char kActivePrinterFile[] = "./.active_printer";
+// CUPS queue names are at most 127 bytes.
+const qint64 kMaxQueueNameBytes = 1024;
 const char kVersionFile[] = "./.version";
 const char kIconDir[] = "../share/icons/";
 const char kLogo[] = "../share/icons/logo.png";
@@ -159,6 +163,18 @@ void Configurator::setActivePrinter(quint32 id)
 {
     debugPrintf("Configurator::setActivePrinter([0x%lXh])", static_cast<unsigned long>(id));
     m_activePrinter = id;
+    const auto printer = printerDesc();
+    const QString name = printer ? printer->softName.value(0) : QString();
+    if (name.isEmpty() || name == m_rememberedPrinter)
+        return;
+    m_rememberedPrinter = name;
+    saveWholeFile(absPath(QLatin1String(kActivePrinterFile)), name.toUtf8(),
+                  "Configurator::setActivePrinter");
+}
+
+QString Configurator::rememberedPrinterName() const
+{
+    return m_rememberedPrinter;
 }
 
 std::unique_ptr<PrinterDesc> Configurator::printerDesc(quint32 id) const
@@ -318,6 +334,10 @@ void Configurator::saveTranslation()
 
 bool Configurator::loadConfig()
 {
+    QFile remembered(absPath(QLatin1String(kActivePrinterFile)));
+    if (remembered.open(QIODevice::ReadOnly))
+        m_rememberedPrinter = QString::fromUtf8(remembered.read(kMaxQueueNameBytes)).trimmed();
+
     const QString path = absPath(QLatin1String(kConfigFile));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -48,7 +48,10 @@ public:
 
     void setPrinters(const PrinterMap &printers);
     PrinterMap printers() const { return m_printers; }
+    // Stored whenever it changes, so that the next start follows the same queue.
     void setActivePrinter(quint32 id);
+    // The queue followed last, in this run or the one before.
+    QString rememberedPrinterName() const;
     quint32 activePrinter() const { return m_activePrinter; }
     // A copy for the caller, or null; id 0 means the active printer.
     std::unique_ptr<PrinterDesc> printerDesc(quint32 id = 0) const;
@@ -115,6 +118,7 @@ private:
 
     PrinterMap m_printers;
     quint32 m_activePrinter = kNoPrinter;
+    QString m_rememberedPrinter;
     StatusParser m_statusParser;
     QString m_applicationDirectory;
     bool m_saveStatusXml;

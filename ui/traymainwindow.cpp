@@ -170,9 +170,12 @@ void TrayMainWindow::printerListChanged()
 void TrayMainWindow::assignPrinters()
 {
     m_trayMenu->removePrinters();
-    const QString activeName = m_configurator->activePrinterName();
+    // At start nothing is active yet: the queue followed in the last run is chosen again.
+    QString activeName = m_configurator->activePrinterName();
     debugPrintf("TrayMainWindow::assignPrinters(): current active device=%s",
                 qPrintable(activeName));
+    if (activeName.isEmpty())
+        activeName = m_configurator->rememberedPrinterName();
     QStringList networkPaths;
     quint32 fallbackId = 0;
     QAction *fallback = nullptr;
@@ -192,7 +195,7 @@ void TrayMainWindow::assignPrinters()
         if (!found && name == activeName) {
             debugPrintf("<%s> is found", qPrintable(name));
             found = true;
-            selectPrinter(m_configurator->activePrinter(), FromPrinterList);
+            selectPrinter(printer.uniqueKey, FromPrinterList);
             entry->setChecked(true);
         }
     }

@@ -152,6 +152,11 @@ bool PrivateCupsServer::releaseJob(int id)
     return run("lp", {"-i", QString::number(id), "-H", "resume"}) == 0;
 }
 
+bool PrivateCupsServer::cancelJob(int id)
+{
+    return run("cancel", {QString::number(id)}) == 0;
+}
+
 bool PrivateCupsServer::purgeJobs()
 {
     return run("cancel", {"-a", "-x"}) == 0;

@@ -31,6 +31,8 @@ public:
     // Prints a small job; its id, or -1.
     int submitJob(const QString &queue, bool held = false);
     bool releaseJob(int id);
+    // Cancelled, the job moves to the completed list.
+    bool cancelJob(int id);
     // Cancels every job and forgets the job history.
     bool purgeJobs();
     // The number of jobs in the completed or in the unfinished list.
