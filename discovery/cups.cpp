@@ -184,7 +184,12 @@ void CUPS::setLibraryNames(const QStringList &names)
 QString CUPS::ppdDirectory()
 {
     QMutexLocker lock(&g_namesMutex);
-    return g_ppdDirectory.isEmpty() ? QStringLiteral("/etc/cups/ppd") : g_ppdDirectory;
+    if (!g_ppdDirectory.isEmpty())
+        return g_ppdDirectory;
+    // A server with a configuration of its own keeps its PPDs there, as libcups finds client.conf.
+    const QString serverRoot = qEnvironmentVariable("CUPS_SERVERROOT");
+    return serverRoot.isEmpty() ? QStringLiteral("/etc/cups/ppd")
+                                : serverRoot + QStringLiteral("/ppd");
 }
 
 void CUPS::setPpdDirectory(const QString &path)

@@ -42,6 +42,18 @@ QByteArray dumpOf(const PrinterDesc *printer)
 
 } // namespace
 
+// The worker is stopped, so the status is read once for the tool. A printer that does not
+// answer takes seconds: the read runs on a thread of its own, on a channel of its own, and the
+// window goes on when it is done.
+struct TrayMainWindow::SettingsRead
+{
+    std::unique_ptr<PlDevice> device;
+    Worker reader{nullptr};
+    StatusBlock status;
+    int retCode = 0;
+    std::unique_ptr<QThread> thread;
+};
+
 TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu,
                                Qt::WindowFlags flags)
     : RPCPanel(nullptr, nullptr, false, flags)
@@ -103,6 +115,8 @@ TrayMainWindow::~TrayMainWindow()
     m_device.reset();
     stopJobPolling();
     m_jobPollingThread.reset();
+    if (m_settingsRead)
+        m_settingsRead->thread->wait();
     m_pOptionDlg.reset();
 }
 
@@ -596,39 +610,63 @@ void TrayMainWindow::supplies_clicked()
 
 void TrayMainWindow::printerSettings_clicked()
 {
-    const auto busy = [this] {
-        QMessageBox::warning(this, tr("Warning"), tr("Printer is busy."));
-    };
-    quint8 state = 0;
-    if (!m_worker->isRunning()) {
-        initWorker();
-        int retCode = 0;
-        const StatusBlock status = m_worker->getStatus(&retCode);
-        if (retCode == -1) {
-            debugPrintf("TrayMainWindow::printerSettings_clicked(): Obtain status with wrong ret "
-                        "code (-1).");
-            return busy();
-        }
-        if (status.isEmpty()) {
-            debugPrintf("TrayMainWindow::printerSettings_clicked(): Obtain empty status.");
-            return busy();
-        }
-        debugPrintf("TrayMainWindow::printerSettings_clicked(): status = \n%s",
-                    qPrintable(status.toString()));
-        state = status[0];
-    } else {
+    if (m_worker->isRunning()) {
         debugPrintf("TrayMainWindow::printerSettings_clicked(): status = \n%s",
                     qPrintable(m_statusDesc.toString()));
-        state = m_statusDesc.statusBlock()[0];
+        startPrinterSettings(m_statusDesc.statusBlock()[0]);
+        return;
     }
+    if (m_settingsRead) {
+        debugPrintf("TrayMainWindow::printerSettings_clicked(): the status is being read");
+        return;
+    }
+    m_settingsRead = std::make_unique<SettingsRead>();
+    SettingsRead *read = m_settingsRead.get();
+    if (const auto printer = m_configurator->printerDesc())
+        read->device = printer->device();
+    read->reader.setDevice(read->device.get());
+    read->thread.reset(
+            QThread::create([read] { read->status = read->reader.getStatus(&read->retCode); }));
+    connect(read->thread.get(), &QThread::finished, this, &TrayMainWindow::settingsStatusRead,
+            Qt::QueuedConnection);
+    read->thread->start();
+}
+
+void TrayMainWindow::settingsStatusRead()
+{
+    if (!m_settingsRead)
+        return;
+    m_settingsRead->thread->wait();
+    const std::unique_ptr<SettingsRead> read = std::move(m_settingsRead);
+    if (read->retCode == -1) {
+        debugPrintf("TrayMainWindow::printerSettings_clicked(): Obtain status with wrong ret "
+                    "code (-1).");
+        return printerBusy();
+    }
+    if (read->status.isEmpty()) {
+        debugPrintf("TrayMainWindow::printerSettings_clicked(): Obtain empty status.");
+        return printerBusy();
+    }
+    debugPrintf("TrayMainWindow::printerSettings_clicked(): status = \n%s",
+                qPrintable(read->status.toString()));
+    startPrinterSettings(read->status[0]);
+}
+
+void TrayMainWindow::startPrinterSettings(quint8 state)
+{
     if (state & 0x08) {
         debugPrintf("TrayMainWindow::printerSettings_clicked(): Cannot start tunex. Device is "
                     "printing now.");
-        return busy();
+        return printerBusy();
     }
     const int result = m_configurator->runPrinterSettings(m_arguments.join(QLatin1Char(' ')));
     if (result == Configurator::kSettingsNoPrinter || result == Configurator::kSettingsNoDevice)
-        busy();
+        printerBusy();
+}
+
+void TrayMainWindow::printerBusy()
+{
+    QMessageBox::warning(this, tr("Warning"), tr("Printer is busy."));
 }
 
 void TrayMainWindow::closeEvent(QCloseEvent *event)

@@ -62,6 +62,9 @@ public Q_SLOTS:
     void printingModeEntered();
     void printingModeLeaved();
 
+private Q_SLOTS:
+    void settingsStatusRead();
+
 protected:
     void customEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -90,6 +93,8 @@ private:
     void showPrinterImage();
     void showTrayState(int type);
     void describeActivePrinter();
+    void startPrinterSettings(quint8 state);
+    void printerBusy();
 
     bool closingFlag = false;
     StatusDesc m_statusDesc;
@@ -118,4 +123,6 @@ private:
     quint64 m_finishedRuns = 0;
     bool m_restartWorker = false;
     int m_pollingInterval = 1;
+    struct SettingsRead;
+    std::unique_ptr<SettingsRead> m_settingsRead;
 };

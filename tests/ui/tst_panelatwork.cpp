@@ -96,6 +96,7 @@ private Q_SLOTS:
     void statusDrivesIconTextsBarsAndThePrepareBox();
     void jobFromLpIsFollowedInThePrintingMode();
     void buttonsStartTheSettingsToolAndTheBrowser();
+    void terminationDuringAPollEndsInOrder();
 
 private:
     std::unique_ptr<Pellar> start();
@@ -276,6 +277,38 @@ void TestPanelAtWork::buttonsStartTheSettingsToolAndTheBrowser()
              (QStringList{"//Tessival/Quillon%20C400%20Series?serial=SIM0001",
                           "Quillon C400 Series"}));
     window.hideWindow();
+}
+
+// The staged program, stopped by SIGTERM while it waits for a slow printer.
+void TestPanelAtWork::terminationDuringAPollEndsInOrder()
+{
+    // Cyan was prepared for in an earlier run and is still low.
+    const QString ignored = m_install.binDir() + "/.cfg_(Quillon_C400_Series)";
+    QVERIFY(writeFile(ignored, QByteArray::fromHex("00000004")));
+    m_printer.setStatus(QByteArray::fromHex("0203010450085a50"));
+    TestProcess pellar;
+    const QProcessEnvironment usb = m_usb.childEnvironment();
+    for (const QString &name : {QStringLiteral("LD_PRELOAD"), QStringLiteral("PELLAR_USBSIM_DIR")})
+        pellar.setEnvironmentValue(name, usb.value(name));
+    pellar.setEnvironmentValue("CUPS_SERVER", m_server.socketPath());
+    pellar.setEnvironmentValue("CUPS_SERVERROOT", QFileInfo(m_server.ppdDirectory()).path());
+    pellar.start(m_install.executable(), {"debug"});
+    QVERIFY2(pellar.waitForStderr(QRegularExpression("printerListChanged }"), 20000),
+             qPrintable(pellar.stdErr()));
+    m_printer.setMode(UsbSimDevice::Slow, 400);
+    TestProcess peer;
+    peer.start(PELLAR_TOOLS_DIR "/pellar_peer",
+               {"send", QFileInfo(m_install.binDir()).canonicalFilePath(), "show"});
+    QVERIFY(peer.waitForStdout(QRegularExpression("sent:1")));
+    QVERIFY2(pellar.waitForStderr(QRegularExpression("PlDeviceUsb::requestStatus"), 20000),
+             qPrintable(pellar.stdErr()));
+    pellar.terminate();
+    QVERIFY(pellar.waitForFinished(30000));
+    QCOMPARE(pellar.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(pellar.exitCode() == 0, qPrintable(pellar.stdErr().right(3000)));
+    QVERIFY2(pellar.stdErr().contains("saveIgnoredBits(): ignored bits = [0x00000004h]"),
+             qPrintable(pellar.stdErr().right(3000)));
+    QCOMPARE(readFile(ignored), QByteArray::fromHex("00000004"));
 }
 
 QTEST_MAIN(TestPanelAtWork)

@@ -3,6 +3,8 @@
 #include "app/appsettings.h"
 #include "app/configurator.h"
 #include "tests/app/configuratorfixture.h"
+#include "tests/tools/logcapture.h"
+#include "tests/tools/messageboxcatcher.h"
 #include "tests/tools/usbsim/usbsim.h"
 #include "ui/traymainwindow.h"
 
@@ -90,6 +92,23 @@ private Q_SLOTS:
         qInfo("window thread blocked: hide %lld ms, restore %lld ms", hideMs, restoreMs);
         panel.window.hideWindow();
         QTRY_VERIFY_WITH_TIMEOUT(!panel.window.isWorkerBusy(), 20000);
+    }
+
+    // With the worker stopped, "Printer Settings" reads the status once; the window goes on.
+    void settingsStatusIsReadBesideTheWindow()
+    {
+        UsbSim usb;
+        UsbSimDevice printer = usb.addPrinter({.status = kReady});
+        printer.setMode(UsbSimDevice::Slow, 300);
+        Panel panel;
+        LogCapture log;
+        MessageBoxCatcher boxes;
+        const QString read = QStringLiteral("TrayMainWindow::printerSettings_clicked(): status =");
+        panel.window.printerSettings_clicked();
+        QVERIFY(!log.contains(read));
+        QTRY_VERIFY_WITH_TIMEOUT(log.contains(read), 20000);
+        // The record has no device path: the user is told the printer is busy.
+        QTRY_COMPARE(boxes.boxes().size(), 1);
     }
 };
 
