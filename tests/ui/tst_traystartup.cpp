@@ -45,6 +45,30 @@ void TestTrayStartup::withoutTrayFiveAttemptsAndNoTray()
     QVERIFY2(pellar.waitForStderr(literal("main(): trayAvailable=false"), 20000),
              qPrintable(pellar.stdErr()));
     QCOMPARE(pellar.stdErr().count(kNoManager), 5);
+    // The panel stands in for the icon: an ordinary window whose right button opens the menu.
+    QVERIFY(pellar.waitForStderr(literal("TrayMainWindow::startWithoutTray: showNormal()")));
+    const auto xdotool = [&](const QStringList &arguments) {
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", QString::fromLatin1(session.display()));
+        tool.setProcessEnvironment(environment);
+        tool.start("xdotool", arguments);
+        tool.waitForFinished(10000);
+        return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+    };
+    QString window;
+    QTRY_VERIFY_WITH_TIMEOUT(
+            !(window = xdotool({"search", "--onlyvisible", "--name", "^Pellar$"})).isEmpty(),
+            10000);
+    const auto shown = [&] {
+        return xdotool({"search", "--onlyvisible", "--class", "pellar"}).split('\n').size();
+    };
+    const qsizetype before = shown();
+    xdotool({"mousemove", "--window", window, "40", "40", "click", "3"});
+    QTRY_VERIFY_WITH_TIMEOUT(shown() > before, 10000);
+    QProcess::execute("import",
+                      {"-display", QString::fromLatin1(session.display()), "-window", "root",
+                       PELLAR_SOURCE_DIR "/build/screenshots/no-tray-window.png"});
     pellar.terminate();
     QVERIFY(pellar.waitForFinished());
 }
