@@ -4,8 +4,8 @@
 #include "app/functions.h"
 #include "app/qtsingleapplication.h"
 #include "app/terminationwatcher.h"
+#include "app/widgethelpers.h"
 #include "ui/contextmenu.h"
-#include "ui/optiondialogex.h"
 #include "ui/trayicon.h"
 #include "ui/traymainwindow.h"
 

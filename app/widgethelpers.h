@@ -11,5 +11,8 @@ class QWidget;
 // Pixel size 10 for the widget and every widget below it.
 void applySmallFont(QWidget *widget);
 
+// Centres a top-level window on the screen it belongs to (under the mouse when there are several).
+void placeOnScreen(QWidget *window);
+
 // An image compiled into the program; a null image when there is none of that name.
 QImage embeddedImage(const QString &name);

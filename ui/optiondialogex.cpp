@@ -3,29 +3,9 @@
 #include "app/widgethelpers.h"
 
 #include <QCheckBox>
-#include <QCursor>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLayout>
-#include <QScreen>
 #include <QSpinBox>
-
-void placeOnScreen(QWidget *window)
-{
-    QScreen *screen = window->window()->screen();
-    if (screen && screen->virtualSiblings().size() > 1) {
-        if (QScreen *underMouse = QGuiApplication::screenAt(QCursor::pos()))
-            screen = underMouse;
-    }
-    if (!screen)
-        screen = window->screen();
-    if (!screen)
-        return;
-    const QRect area = screen->geometry();
-    const QSize frame = window->frameGeometry().size();
-    window->move(area.x() + (area.width() - frame.width()) / 2,
-                 area.y() + (area.height() - frame.height()) / 2);
-}
 
 OptionDialogEx::OptionDialogEx(QWidget *parent, const char *name, bool modal, Qt::WindowFlags flags)
     : OptionDialog(parent, name, modal, flags)

@@ -27,6 +27,3 @@ protected:
 private:
     bool m_accepted = false;
 };
-
-// Centres a top-level window on the screen it belongs to, as the panel is placed at start-up.
-void placeOnScreen(QWidget *window);
