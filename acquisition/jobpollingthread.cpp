@@ -53,9 +53,29 @@ void JobPollingThread::fireJobChangedEvent(bool completed, const QString &destin
 void JobPollingThread::run()
 {
     debugPrintf("JobPollingThread::run(): started");
+    std::unique_ptr<JobEventSource> source;
+    {
+        QMutexLocker lock(&m_mutex);
+        source = std::make_unique<JobEventSource>(m_cups.get(), m_preferredWay);
+    }
+    if (source->way() != m_way.exchange(source->way()))
+        debugPrintf("JobPollingThread::run(): following jobs through %s",
+                    JobEventSource::name(source->way()));
     while (!isInterruptionRequested()) {
-        poll();
+        bool changed = false;
+        {
+            QMutexLocker lock(&m_mutex);
+            changed = source->jobsMayHaveChanged();
+        }
+        if (changed)
+            poll();
+        else
+            ++m_completedPolls;
         QThread::msleep(kPollPauseMs);
+    }
+    {
+        QMutexLocker lock(&m_mutex);
+        source.reset();
     }
     debugPrintf("JobPollingThread::run(): finished");
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "acquisition/jobeventsource.h"
+
 #include <QEvent>
 #include <QMutex>
 #include <QSet>
@@ -30,9 +32,10 @@ public:
     const bool network;
 };
 
-// Watches the CUPS job lists of all queues every 100 ms and reports the first new job of each
-// list to the receiver. Started with QThread::start; stop() asks the thread to end through its
-// interruption flag, which every start clears before the thread runs.
+// Watches the CUPS job lists of all queues every 100 ms, when its event source says they may
+// have changed, and reports the first new job of each list to the receiver. Started with
+// QThread::start; stop() asks the thread to end through its interruption flag, which every start
+// clears before the thread runs.
 class JobPollingThread : public QThread
 {
     Q_OBJECT
@@ -51,6 +54,12 @@ public:
     // progress instead of for time.
     int completedPolls() const { return m_completedPolls.load(); }
 
+    // How the thread learns of new jobs; set before start. Automatic takes the cheapest way the
+    // server and the desktop offer.
+    void setWay(JobEventSource::Way way) { m_preferredWay = way; }
+    // The way the running thread took; Automatic before it has decided.
+    JobEventSource::Way way() const { return m_way.load(); }
+
 protected:
     void run() override;
 
@@ -67,4 +76,6 @@ private:
     QSet<qint32> m_previousCompleted;
     QStringList m_nwPrinterNames;
     std::atomic<int> m_completedPolls{0};
+    JobEventSource::Way m_preferredWay = JobEventSource::Automatic;
+    std::atomic<JobEventSource::Way> m_way{JobEventSource::Automatic};
 };

@@ -57,6 +57,17 @@ const int kOperationGetJobAttributes = 0x0009;
 const int kTagJob = 0x02;
 const int kTagInteger = 0x21;
 
+// Subscriptions and their events.
+const int kOperationCreatePrinterSubscriptions = 0x0016;
+const int kOperationRenewSubscription = 0x001a;
+const int kOperationCancelSubscription = 0x001b;
+const int kOperationGetNotifications = 0x001c;
+const int kTagSubscription = 0x06;
+const int kTagEventNotification = 0x07;
+// Events were delivered and the subscription has ended.
+const int kStatusEventsComplete = 0x0007;
+const char *const kJobEvents[] = {"job-created", "job-completed", "job-state-changed"};
+
 const int kIppPending = 3;
 const int kIppProcessing = 5;
 const int kWhichJobsActive = 0;
@@ -91,6 +102,7 @@ using IppAddIntegerFn = void *(*)(void *, int, int, const char *, int);
 using IppGetIntegerFn = int (*)(void *, int);
 using DoRequestFn = void *(*)(void *, void *, const char *);
 using UserFn = const char *(*)();
+using LastErrorStringFn = const char *(*)();
 
 QMutex g_namesMutex;
 QStringList g_libraryNames;
@@ -147,6 +159,7 @@ struct CUPS::EntryPoints
     IppGetIntegerFn ippGetInteger = nullptr;
     DoRequestFn cupsDoRequest = nullptr;
     UserFn cupsUser = nullptr;
+    LastErrorStringFn cupsLastErrorString = nullptr;
 };
 
 CUPS::CUPS()
@@ -397,17 +410,24 @@ bool CUPS::resolveRequestFunctions()
             && resolve(e.cupsDoRequest, "cupsDoRequest") && resolve(e.cupsUser, "cupsUser");
 }
 
-void *CUPS::doRequest(int operation, const std::function<void(void *)> &fill)
+void *CUPS::doRequest(int operation, const std::function<void(void *)> &fill, int *status)
 {
     EntryPoints &e = *m_entries;
     void *request = e.ippNewRequest(operation);
     if (!request)
         return nullptr;
-    fill(request);
+    // Operation attributes come first: a subscription's group must follow them.
     e.ippAddString(request, kTagOperation, kTagName, "requesting-user-name", nullptr, e.cupsUser());
+    fill(request);
     // A null connection is the thread's default one, kept open between requests.
     void *response = e.cupsDoRequest(nullptr, request, "/");
-    if (response && e.ippGetStatusCode(response) > kLastSuccessStatus) {
+    if (status)
+        *status = response ? e.ippGetStatusCode(response) : -1;
+    if ((!response || e.ippGetStatusCode(response) > kLastSuccessStatus)
+        && resolve(e.cupsLastErrorString, "cupsLastErrorString"))
+        debugPrintf("CUPS: request 0x%04x failed: %s", operation, e.cupsLastErrorString());
+    if (response && e.ippGetStatusCode(response) > kLastSuccessStatus
+        && !(status && *status == kStatusEventsComplete)) {
         e.ippDelete(response);
         return nullptr;
     }
@@ -468,4 +488,110 @@ QString CUPS::getJobDestination(qint32 id)
     }
     e.ippDelete(response);
     return destination;
+}
+
+int CUPS::subscribeToJobs(const QString &recipientUri, int leaseSeconds, int *status)
+{
+    QMutexLocker lock(&jobMutex());
+    if (!resolveRequestFunctions())
+        return -1;
+    EntryPoints &e = *m_entries;
+    const QByteArray recipient = recipientUri.toUtf8();
+    void *response = doRequest(
+            kOperationCreatePrinterSubscriptions,
+            [&](void *request) {
+                // The server's own address: the events of every queue.
+                e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr,
+                               "ipp://localhost/");
+                if (recipient.isEmpty())
+                    e.ippAddString(request, kTagSubscription, kTagKeyword, "notify-pull-method",
+                                   nullptr, "ippget");
+                else
+                    e.ippAddString(request, kTagSubscription, kTagUri, "notify-recipient-uri",
+                                   nullptr, recipient.constData());
+                e.ippAddStrings(request, kTagSubscription, kTagKeyword, "notify-events",
+                                int(std::size(kJobEvents)), nullptr, kJobEvents);
+                e.ippAddInteger(request, kTagSubscription, kTagInteger, "notify-lease-duration",
+                                leaseSeconds);
+            },
+            status);
+    if (!response)
+        return -1;
+    int id = -1;
+    for (void *attribute = e.ippFirstAttribute(response); attribute;
+         attribute = e.ippNextAttribute(response)) {
+        const char *name = e.ippGetName(attribute);
+        if (name && !strcmp(name, "notify-subscription-id")
+            && e.ippGetValueTag(attribute) == kTagInteger)
+            id = e.ippGetInteger(attribute, 0);
+    }
+    e.ippDelete(response);
+    return id;
+}
+
+bool CUPS::renewSubscription(int id, int leaseSeconds)
+{
+    QMutexLocker lock(&jobMutex());
+    if (!resolveRequestFunctions())
+        return false;
+    EntryPoints &e = *m_entries;
+    void *response = doRequest(kOperationRenewSubscription, [&](void *request) {
+        e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr, "ipp://localhost/");
+        e.ippAddInteger(request, kTagOperation, kTagInteger, "notify-subscription-id", id);
+        e.ippAddInteger(request, kTagSubscription, kTagInteger, "notify-lease-duration",
+                        leaseSeconds);
+    });
+    if (response)
+        e.ippDelete(response);
+    return response != nullptr;
+}
+
+void CUPS::cancelSubscription(int id)
+{
+    QMutexLocker lock(&jobMutex());
+    if (!resolveRequestFunctions())
+        return;
+    EntryPoints &e = *m_entries;
+    void *response = doRequest(kOperationCancelSubscription, [&](void *request) {
+        e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr, "ipp://localhost/");
+        e.ippAddInteger(request, kTagOperation, kTagInteger, "notify-subscription-id", id);
+    });
+    if (response)
+        e.ippDelete(response);
+}
+
+std::optional<int> CUPS::getNotifications(int id, int *nextSequence)
+{
+    QMutexLocker lock(&jobMutex());
+    if (!resolveRequestFunctions())
+        return std::nullopt;
+    EntryPoints &e = *m_entries;
+    int status = 0;
+    void *response = doRequest(
+            kOperationGetNotifications,
+            [&](void *request) {
+                e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr,
+                               "ipp://localhost/");
+                e.ippAddInteger(request, kTagOperation, kTagInteger, "notify-subscription-ids", id);
+                e.ippAddInteger(request, kTagOperation, kTagInteger, "notify-sequence-numbers",
+                                *nextSequence);
+            },
+            &status);
+    if (!response)
+        return std::nullopt;
+    int count = 0;
+    for (void *attribute = e.ippFirstAttribute(response); attribute;
+         attribute = e.ippNextAttribute(response)) {
+        const char *name = e.ippGetName(attribute);
+        if (e.ippGetGroupTag(attribute) == kTagEventNotification && name
+            && !strcmp(name, "notify-sequence-number")) {
+            ++count;
+            *nextSequence = qMax(*nextSequence, e.ippGetInteger(attribute, 0) + 1);
+        }
+    }
+    e.ippDelete(response);
+    // An ended subscription is as good as none: the caller subscribes again.
+    if (status == kStatusEventsComplete)
+        return std::nullopt;
+    return count;
 }

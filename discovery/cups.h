@@ -45,6 +45,16 @@ public:
     // The queue a job was sent to; empty when the server does not know the job.
     QString getJobDestination(qint32 id);
 
+    // A subscription to the job events of all queues: sent to the recipient ("dbus://") or,
+    // without one, kept by the server for getNotifications. Its id, or -1; the IPP status
+    // tells a refusal from a server that did not answer (-1).
+    int subscribeToJobs(const QString &recipientUri, int leaseSeconds, int *status = nullptr);
+    bool renewSubscription(int id, int leaseSeconds);
+    void cancelSubscription(int id);
+    // How many events arrived from nextSequence on, which moves past them; null when the
+    // server did not answer or no longer knows the subscription (after a restart).
+    std::optional<int> getNotifications(int id, int *nextSequence);
+
     // The summary read from the text of a PPD file.
     static PpdInfo ppdSummary(const QByteArray &ppdText);
     // The dictionary key of a queue with that device URI.
@@ -70,7 +80,7 @@ private:
     bool resolveJobFunctions();
     bool resolveRequestFunctions();
     // Sends an IPP request on the thread's default connection; the reply or null.
-    void *doRequest(int operation, const std::function<void(void *)> &fill);
+    void *doRequest(int operation, const std::function<void(void *)> &fill, int *status = nullptr);
     // Runs cupsGetJobs and hands each job (id, destination, IPP state) to the visitor.
     int forEachJob(const char *dest, bool myJobsOnly, bool completed,
                    const std::function<void(int, const char *, int)> &visit);

@@ -8,9 +8,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <sys/resource.h>
@@ -55,6 +57,16 @@ Cost measure(qint64 cupsdPid, int seconds, Body body)
 
 } // namespace
 
+struct LatencyReceiver : QObject
+{
+    int events = 0;
+    void customEvent(QEvent *event) override
+    {
+        if (event->type() == JobChangedEvent::kType)
+            ++events;
+    }
+};
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -92,17 +104,50 @@ int main(int argc, char **argv)
         thread->wait();
         delete thread;
     });
-    const Cost lean = measure(server.pid(), seconds, [](int s) {
-        QObject receiver;
-        JobPollingThread thread(&receiver);
-        thread.start();
-        QThread::sleep(s);
-        thread.stop();
-        thread.wait();
-    });
+    const auto following = [](JobEventSource::Way way) {
+        return [way](int s) {
+            QObject receiver;
+            JobPollingThread thread(&receiver);
+            thread.setWay(way);
+            thread.start();
+            QThread::sleep(s);
+            thread.stop();
+            thread.wait();
+        };
+    };
+    const Cost lists = measure(server.pid(), seconds, following(JobEventSource::Lists));
+    const Cost pull = measure(server.pid(), seconds, following(JobEventSource::Pull));
     printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
            "two full job lists every 100 ms:", naive.client, naive.server);
     printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
-           "job polling thread (ids only):", lean.client, lean.server);
+           "job polling thread, id lists:", lists.client, lists.server);
+    printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
+           "job polling thread, fetched notifications:", pull.client, pull.server);
+
+    // From lp's return to the job's event, held jobs so that each shows in the unfinished list.
+    for (JobEventSource::Way way : {JobEventSource::Lists, JobEventSource::Pull}) {
+        LatencyReceiver receiver;
+        JobPollingThread thread(&receiver);
+        thread.setWay(way);
+        thread.start();
+        QThread::msleep(500);
+        QList<qint64> latencies;
+        for (int i = 0; i < 10; ++i) {
+            receiver.events = 0;
+            QElapsedTimer sent;
+            sent.start();
+            server.submitJob(QStringLiteral("bench"), true);
+            const qint64 lpMs = sent.elapsed();
+            QDeadlineTimer wait(5000);
+            while (receiver.events == 0 && !wait.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            latencies.append(sent.elapsed() - lpMs);
+        }
+        thread.stop();
+        thread.wait();
+        std::sort(latencies.begin(), latencies.end());
+        printf("%-42s lp to event: median %lld ms, max %lld ms\n", JobEventSource::name(way),
+               latencies.at(latencies.size() / 2), latencies.last());
+    }
     return 0;
 }

@@ -51,6 +51,7 @@ class TestJobPollingThread : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase_data();
     void initTestCase();
     void init();
     void idListsMatchTheFullJobLists();
@@ -76,6 +77,14 @@ void TestJobPollingThread::initTestCase()
     QVERIFY(m_server.addQueue(m_printQueue, m_port.deviceUri()));
     // Jobs of a stopped queue stay pending.
     QVERIFY(m_server.setQueueEnabled(m_heldQueue, false));
+}
+
+// Every case runs once for each way of learning of new jobs.
+void TestJobPollingThread::initTestCase_data()
+{
+    QTest::addColumn<int>("way");
+    QTest::newRow("lists") << int(JobEventSource::Lists);
+    QTest::newRow("pull") << int(JobEventSource::Pull);
 }
 
 void TestJobPollingThread::init()
@@ -114,9 +123,12 @@ void TestJobPollingThread::firstNewJobOfEachListIsReportedOnce()
 {
     EventRecorder recorder(copyJobEvent);
     JobPollingThread thread(&recorder);
+    QFETCH_GLOBAL(int, way);
+    thread.setWay(JobEventSource::Way(way));
     thread.start();
     QVERIFY(twoMorePolls(recorder, thread));
     QCOMPARE(recorder.records().size(), 0);
+    QCOMPARE(int(thread.way()), way);
 
     QVERIFY(m_server.submitJob(m_heldQueue) > 0);
     QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 1; }));
@@ -136,6 +148,8 @@ void TestJobPollingThread::jobSeenUnfinishedThenCompletedGivesTwoEvents()
     QVERIFY(m_server.setQueueEnabled(m_printQueue, false));
     EventRecorder recorder(copyJobEvent);
     JobPollingThread thread(&recorder);
+    QFETCH_GLOBAL(int, way);
+    thread.setWay(JobEventSource::Way(way));
     thread.start();
     QVERIFY(m_server.submitJob(m_printQueue) > 0);
     QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 1; }));
@@ -157,6 +171,8 @@ void TestJobPollingThread::twoNewJobsInOnePollGiveOneEventAndListsSurviveRestart
 {
     EventRecorder recorder(copyJobEvent);
     JobPollingThread thread(&recorder);
+    QFETCH_GLOBAL(int, way);
+    thread.setWay(JobEventSource::Way(way));
     thread.start();
     QVERIFY(twoMorePolls(recorder, thread));
     thread.stop();
@@ -186,6 +202,8 @@ void TestJobPollingThread::serverRestartAnnouncesNoOldJobAndLoopStaysLive()
     QVERIFY(m_server.submitJob(m_heldQueue) > 0);
     EventRecorder recorder(copyJobEvent);
     JobPollingThread thread(&recorder);
+    QFETCH_GLOBAL(int, way);
+    thread.setWay(JobEventSource::Way(way));
     thread.start();
     QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 1; }));
 
@@ -215,6 +233,8 @@ void TestJobPollingThread::withoutLibraryNothingIsReportedAndStopIsPrompt()
     CUPS::setLibraryNames({QStringLiteral("libpellar-no-such-cups.so")});
     EventRecorder recorder(copyJobEvent);
     JobPollingThread thread(&recorder);
+    QFETCH_GLOBAL(int, way);
+    thread.setWay(JobEventSource::Way(way));
     thread.start();
     QVERIFY(twoMorePolls(recorder, thread));
     QCOMPARE(recorder.records().size(), 0);
