@@ -1,5 +1,6 @@
 #include "discovery/printerenumerator.h"
 
+#include "acquisition/pldevicenw.h"
 #include "acquisition/pldeviceusb.h"
 #include "app/functions.h"
 #include "app/helplookup.h"
@@ -240,6 +241,8 @@ void PrinterEnumerator::enumeratePrinters()
         printer.isLocal = queue.location != Device::Network;
         printer.softPath = queue.fullPath;
         printer.devPath = getDestinationPath(queue.fullPath);
+        if (!printer.isLocal)
+            PlDeviceNw::updatePrinterInfo(&printer);
         printer.softName.append(queue.name);
         if (association.usbPrinter) {
             printer.statusXml = association.usbPrinter->statusXml;

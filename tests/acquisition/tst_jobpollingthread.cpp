@@ -114,6 +114,8 @@ void TestJobPollingThread::firstNewJobOfEachListIsReportedOnce()
 {
     EventRecorder recorder(copyJobEvent);
     JobPollingThread thread(&recorder);
+    // A network queue's job is reported like any other.
+    thread.setNWPrinterNames({m_heldQueue});
     thread.start();
     QVERIFY(twoMorePolls(recorder, thread));
     QCOMPARE(recorder.records().size(), 0);
