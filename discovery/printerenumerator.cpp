@@ -102,6 +102,14 @@ void PrinterEnumerator::stop()
     debugPrintf("PrinterEnumerator::stop: }");
 }
 
+bool PrinterEnumerator::isStopping()
+{
+    QMutexLocker lock(&m_waitMutex);
+    if (m_stopped)
+        debugPrintf("PrinterEnumerator: stopping, the printer is not asked");
+    return m_stopped;
+}
+
 PrinterMap PrinterEnumerator::printers()
 {
     QMutexLocker lock(&m_listMutex);
@@ -241,7 +249,8 @@ void PrinterEnumerator::enumeratePrinters()
         printer.isLocal = queue.location != Device::Network;
         printer.softPath = queue.fullPath;
         printer.devPath = getDestinationPath(queue.fullPath);
-        if (!printer.isLocal)
+        // A printer that does not answer costs seconds: after stop() nobody waits for the list.
+        if (!printer.isLocal && !isStopping())
             PlDeviceNw::updatePrinterInfo(&printer);
         printer.softName.append(queue.name);
         if (association.usbPrinter) {

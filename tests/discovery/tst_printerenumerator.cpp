@@ -58,6 +58,7 @@ private Q_SLOTS:
     void sameModelTwiceDeviceIdAndPreviousListDecide();
     void networkQueueKeptOrLeftOutByCapabilities();
     void answeringNetworkPrinterIsDescribedAndPolled();
+    void stopLeavesTheRemainingNetworkPrintersUnasked();
     void unsupportedModelsAreLeftOut();
     void everyPassPublishesAndEmptyWithoutCups();
     void localStatusDescriptionOpensNoUsbDevice();
@@ -288,6 +289,28 @@ void TestPrinterEnumerator::answeringNetworkPrinterIsDescribedAndPolled()
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(block.data()), StatusBlock::kSize),
                  QByteArray::fromHex("01010000646464640405"));
     }
+}
+
+void TestPrinterEnumerator::stopLeavesTheRemainingNetworkPrintersUnasked()
+{
+    SimulatedNetworkPrinter printer;
+    QVERIFY(printer.isValid());
+    printer.setMode(SimulatedNetworkPrinter::AgentStopped);
+    for (const QString &queue :
+         {QStringLiteral("pellar_silent1"), QStringLiteral("pellar_silent2")}) {
+        QVERIFY(m_server.addQueue(queue, printer.uri(), projectPpd()));
+        m_queues << queue;
+    }
+    LogCapture log;
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true, m_install->binDir());
+    enumerator.start();
+    const QString asked = "PlDeviceNw::updatePrinterInfo() for " + printer.devPath();
+    QVERIFY(recorder.waitFor([&] { return log.containsMessage(asked); }));
+    enumerator.stop();
+    QVERIFY(enumerator.wait(15000));
+    QCOMPARE(log.countMessage(asked), 1);
+    QVERIFY(log.containsMessage("PrinterEnumerator: stopping, the printer is not asked"));
 }
 
 void TestPrinterEnumerator::unsupportedModelsAreLeftOut()
