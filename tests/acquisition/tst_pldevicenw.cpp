@@ -48,6 +48,8 @@ private Q_SLOTS:
     void printer();
     void deviceIdDecidesTheDocument_data();
     void deviceIdDecidesTheDocument();
+    void brokenDocumentIsNotTaken_data();
+    void brokenDocumentIsNotTaken();
     void stoppedAgentRetriesAndGivesNothing();
 
 private:
@@ -215,6 +217,26 @@ void TestPlDeviceNw::deviceIdDecidesTheDocument()
     QVERIFY(!record.hasTunex);
     QVERIFY(!record.extJobTable);
     QCOMPARE(printer.http().requests(), requests);
+}
+
+void TestPlDeviceNw::brokenDocumentIsNotTaken_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("100 MiB") << int(SimulatedNetworkPrinter::HugeBody);
+    QTest::newRow("closed early") << int(SimulatedNetworkPrinter::CloseEarly);
+    QTest::newRow("invalid status line") << int(SimulatedNetworkPrinter::InvalidStatusLine);
+}
+
+void TestPlDeviceNw::brokenDocumentIsNotTaken()
+{
+    QFETCH(int, mode);
+    SimulatedNetworkPrinter &printer = *m_printer4;
+    printer.setMode(SimulatedNetworkPrinter::Mode(mode));
+    PrinterDesc record = quillonRecord(printer.devPath());
+    PlDeviceNw::updatePrinterInfo(&record);
+    printer.setMode(SimulatedNetworkPrinter::Normal);
+    QVERIFY(record.statusXml.isEmpty());
+    QVERIFY(!record.hasTunex);
 }
 
 void TestPlDeviceNw::stoppedAgentRetriesAndGivesNothing()
