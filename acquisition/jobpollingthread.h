@@ -74,6 +74,7 @@ private:
     std::unique_ptr<CUPS> m_cups;
     QSet<qint32> m_previousActive;
     QSet<qint32> m_previousCompleted;
+    // Kept for the window; a job is reported alike whatever its queue.
     QStringList m_nwPrinterNames;
     std::atomic<int> m_completedPolls{0};
     JobEventSource::Way m_preferredWay = JobEventSource::Automatic;

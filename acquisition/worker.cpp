@@ -1,7 +1,7 @@
 #include "acquisition/worker.h"
 
 #include "acquisition/job.h"
-#include "acquisition/pldevice.h"
+#include "acquisition/pldevicenw.h"
 #include "acquisition/workerevents.h"
 #include "app/functions.h"
 
@@ -27,12 +27,6 @@ std::uint8_t jobBit(int status)
     default:
         return 0;
     }
-}
-
-// Which job senders are this machine. Network addresses join with the network channel.
-bool isThisHost(const QString &user)
-{
-    return user == QLatin1String("localhost");
 }
 
 } // namespace
@@ -130,8 +124,11 @@ StatusBlock Worker::getStatus(int *retCode)
     std::uint8_t hostJobs = 0;
     std::uint8_t allJobs = 0;
     for (const Job &job : jobs) {
-        const bool thisHost = isThisHost(job.user);
-        debugPrintf("NWJob: %s isHostAddress()=%d", qPrintable(job.toString()), thisHost ? 1 : 0);
+        const bool hostAddress = PlDeviceNw::isHostAddress(job.user);
+        debugPrintf("NWJob: %s isHostAddress()=%d", qPrintable(job.toString()),
+                    hostAddress ? 1 : 0);
+        // A USB printer's jobs are all this machine's; a network printer names the sender.
+        const bool thisHost = hostAddress || job.user == QLatin1String("localhost");
         const std::uint8_t bit = jobBit(job.status);
         allJobs |= bit;
         if (thisHost)

@@ -1,5 +1,6 @@
 #include "discovery/printerdesc.h"
 
+#include "acquisition/pldevicenw.h"
 #include "acquisition/pldeviceusb.h"
 #include "app/functions.h"
 
@@ -39,5 +40,5 @@ std::unique_ptr<PlDevice> PrinterDesc::device() const
     debugPrintf("PrinterDesc::device: device hasn't been initialized yet");
     if (isLocal)
         return std::make_unique<PlDeviceUsb>(productId, vendorId);
-    return nullptr;
+    return std::make_unique<PlDeviceNw>(devPath);
 }

@@ -27,8 +27,8 @@ public:
 
     QString toString() const;
 
-    // A new status channel for this printer, owned by the caller: USB for a local printer.
-    // Network printers have none yet.
+    // A new status channel for this printer, owned by the caller: USB for a local printer,
+    // the network channel to devPath otherwise.
     std::unique_ptr<PlDevice> device() const;
 
     QByteArray manufacturer;

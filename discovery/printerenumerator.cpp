@@ -1,5 +1,6 @@
 #include "discovery/printerenumerator.h"
 
+#include "acquisition/pldevicenw.h"
 #include "acquisition/pldeviceusb.h"
 #include "app/functions.h"
 #include "app/helplookup.h"
@@ -99,6 +100,14 @@ void PrinterEnumerator::stop()
         m_wakeUp.wakeOne();
     }
     debugPrintf("PrinterEnumerator::stop: }");
+}
+
+bool PrinterEnumerator::isStopping()
+{
+    QMutexLocker lock(&m_waitMutex);
+    if (m_stopped)
+        debugPrintf("PrinterEnumerator: stopping, the printer is not asked");
+    return m_stopped;
 }
 
 PrinterMap PrinterEnumerator::printers()
@@ -240,6 +249,9 @@ void PrinterEnumerator::enumeratePrinters()
         printer.isLocal = queue.location != Device::Network;
         printer.softPath = queue.fullPath;
         printer.devPath = getDestinationPath(queue.fullPath);
+        // A printer that does not answer costs seconds: after stop() nobody waits for the list.
+        if (!printer.isLocal && !isStopping())
+            PlDeviceNw::updatePrinterInfo(&printer);
         printer.softName.append(queue.name);
         if (association.usbPrinter) {
             printer.statusXml = association.usbPrinter->statusXml;

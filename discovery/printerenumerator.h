@@ -48,6 +48,7 @@ private:
     };
 
     bool readCapabilities(PrinterDesc &printer);
+    bool isStopping();
     bool isNetworkCapable(const QString &model) const;
     Association associate(const Device &queue, const UsbMap &usbPrinters,
                           const PrinterMap &previous) const;

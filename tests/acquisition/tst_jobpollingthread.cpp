@@ -125,6 +125,8 @@ void TestJobPollingThread::firstNewJobOfEachListIsReportedOnce()
     JobPollingThread thread(&recorder);
     QFETCH_GLOBAL(int, way);
     thread.setWay(JobEventSource::Way(way));
+    // A network queue's job is reported like any other.
+    thread.setNWPrinterNames({m_heldQueue});
     thread.start();
     QVERIFY(twoMorePolls(recorder, thread));
     QCOMPARE(recorder.records().size(), 0);

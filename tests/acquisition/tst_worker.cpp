@@ -1,9 +1,10 @@
-// The status worker against a simulated USB printer, and against a scripted channel where a
-// USB printer cannot say it (jobs of other hosts).
+// The status worker against simulated USB and network printers, and against a scripted channel.
 #include "acquisition/job.h"
+#include "acquisition/pldevicenw.h"
 #include "acquisition/pldeviceusb.h"
 #include "acquisition/worker.h"
 #include "acquisition/workerevents.h"
+#include "simulatednetworkprinter.h"
 #include "tests/tools/eventrecorder.h"
 #include "tests/tools/logcapture.h"
 #include "usbsim.h"
@@ -96,6 +97,7 @@ private Q_SLOTS:
     void identicalPollsGiveOneEventAndOtherHostsAloneNoChange();
     void resumeAndNewDeviceForceTheNextReport();
     void jobBitsFoldIntoBytesEightAndNine();
+    void networkJobsOfThisMachineByItsAddresses();
     void noDeviceGivesOneZeroBlock();
     void stopDuringLongIntervalEndsWithinAboutASecond();
     void stopRightAfterStartEndsTheThread();
@@ -181,6 +183,28 @@ void TestWorker::jobBitsFoldIntoBytesEightAndNine()
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(block.data()), 8), kReady);
     QCOMPARE(int(block[8]), 7);
     QCOMPARE(int(block[9]), 7);
+    worker.setDevice(nullptr);
+}
+
+void TestWorker::networkJobsOfThisMachineByItsAddresses()
+{
+    SimulatedNetworkPrinter printer;
+    QVERIFY(printer.isValid());
+    printer.setStatus(kReady);
+    // Printing from this machine over IPv4, preparing from it over IPv6, pending elsewhere.
+    printer.setJobs({{"127.0.0.1", 1, Job::Printing}, {"10.1.2.3", 2, Job::Pending}});
+    printer.setJobs6({{"::1", 3, Job::Preparing}, {"fd00::99", 4, Job::Printing}});
+    PlDeviceNw channel(printer.devPath());
+    EventRecorder recorder(copyEvent);
+    Worker worker(&recorder);
+    worker.setDevice(&channel);
+    LogCapture log;
+    int retCode = -1;
+    const StatusBlock block = worker.getStatus(&retCode);
+    QCOMPARE(retCode, 0);
+    QCOMPARE(int(block[8]), 6);
+    QCOMPARE(int(block[9]), 7);
+    QCOMPARE(log.count("isHostAddress()=1"), 2);
     worker.setDevice(nullptr);
 }
 

@@ -1,7 +1,11 @@
-// The printer enumerator against a CUPS server of the test's own and simulated USB printers,
-// from a staged installation (help folders and capabilities decide which models count).
+// The printer enumerator against a CUPS server of the test's own and simulated USB and network
+// printers, from a staged installation (help folders and capabilities decide which models count).
+#include "acquisition/pldevice.h"
+#include "acquisition/worker.h"
+#include "acquisition/workerevents.h"
 #include "discovery/cups.h"
 #include "discovery/printerenumerator.h"
+#include "simulatednetworkprinter.h"
 #include "tests/tools/eventrecorder.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/privatecupsserver.h"
@@ -53,6 +57,8 @@ private Q_SLOTS:
     void usbQueueJoinsItsPrinterByModel();
     void sameModelTwiceDeviceIdAndPreviousListDecide();
     void networkQueueKeptOrLeftOutByCapabilities();
+    void answeringNetworkPrinterIsDescribedAndPolled();
+    void stopLeavesTheRemainingNetworkPrintersUnasked();
     void unsupportedModelsAreLeftOut();
     void everyPassPublishesAndEmptyWithoutCups();
     void localStatusDescriptionOpensNoUsbDevice();
@@ -238,6 +244,73 @@ void TestPrinterEnumerator::networkQueueKeptOrLeftOutByCapabilities()
         QVERIFY(!enumerator.printers().contains(qint32(PrinterDesc::uniqueKeyForQueue(queue))));
     }
     QVERIFY(writeFile(capabilities, saved));
+}
+
+void TestPrinterEnumerator::answeringNetworkPrinterIsDescribedAndPolled()
+{
+    SimulatedNetworkPrinter printer;
+    QVERIFY(printer.isValid());
+    printer.setDeviceId("MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;");
+    printer.setDocument(readFile(QStringLiteral(PELLAR_SOURCE_DIR "/bin/sm.xml")));
+    printer.setStatus(QByteArray::fromHex("0101000064646464"));
+    // This machine's printing job, another host's pending one.
+    printer.setJobs({{"127.0.0.1", 21, Job::Printing}, {"10.1.2.3", 22, Job::Pending}});
+    const QString queue = QStringLiteral("pellar_netsim");
+    QVERIFY(m_server.addQueue(queue, printer.uri(), projectPpd()));
+    m_queues << queue;
+
+    EventRecorder recorder([](const QEvent *event) -> QEvent * {
+        if (event->type() == PrinterStatusChangedEvent::kType)
+            return new PrinterStatusChangedEvent(
+                    static_cast<const PrinterStatusChangedEvent *>(event)->status());
+        return new QEvent(event->type());
+    });
+    PrinterEnumerator enumerator(&recorder, true, m_install->binDir());
+    enumerator.enumeratePrinters();
+    const PrinterDesc desc = published(enumerator, queue);
+    QVERIFY(!desc.isLocal);
+    QCOMPARE(desc.devPath, printer.devPath());
+    QVERIFY(desc.statusXml.contains("StatusMonitorInfo"));
+    QVERIFY(desc.hasTunex);
+    QVERIFY(!desc.extJobTable);
+
+    const std::unique_ptr<PlDevice> channel = desc.device();
+    Worker worker(&recorder);
+    worker.setDevice(channel.get());
+    worker.checkStatus();
+    worker.setDevice(nullptr);
+    QVERIFY(recorder.waitFor(
+            [&] { return recorder.count(PrinterStatusChangedEvent::kType) == 1; }));
+    for (const auto &record : recorder.records()) {
+        if (record.type != PrinterStatusChangedEvent::kType)
+            continue;
+        const StatusBlock block
+                = static_cast<PrinterStatusChangedEvent *>(record.copy.get())->status();
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(block.data()), StatusBlock::kSize),
+                 QByteArray::fromHex("01010000646464640405"));
+    }
+}
+
+void TestPrinterEnumerator::stopLeavesTheRemainingNetworkPrintersUnasked()
+{
+    SimulatedNetworkPrinter printer;
+    QVERIFY(printer.isValid());
+    printer.setMode(SimulatedNetworkPrinter::AgentStopped);
+    for (const QString &queue :
+         {QStringLiteral("pellar_silent1"), QStringLiteral("pellar_silent2")}) {
+        QVERIFY(m_server.addQueue(queue, printer.uri(), projectPpd()));
+        m_queues << queue;
+    }
+    LogCapture log;
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true, m_install->binDir());
+    enumerator.start();
+    const QString asked = "PlDeviceNw::updatePrinterInfo() for " + printer.devPath();
+    QVERIFY(recorder.waitFor([&] { return log.containsMessage(asked); }));
+    enumerator.stop();
+    QVERIFY(enumerator.wait(15000));
+    QCOMPARE(log.countMessage(asked), 1);
+    QVERIFY(log.containsMessage("PrinterEnumerator: stopping, the printer is not asked"));
 }
 
 void TestPrinterEnumerator::unsupportedModelsAreLeftOut()

@@ -18,7 +18,7 @@ private Q_SLOTS:
     void identitiesAndChecksum();
     void sameChecksumMeansOneEntry();
     void dumps();
-    void localPrinterGetsAUsbChannel();
+    void eachPrinterGetsItsChannel();
 };
 
 void TestPrinterRecords::locationFromDeviceUri_data()
@@ -160,7 +160,7 @@ void TestPrinterRecords::dumps()
                                                    "\n\tinterfaces:\n\t\tCls=07\n\t\tCls=ff")));
 }
 
-void TestPrinterRecords::localPrinterGetsAUsbChannel()
+void TestPrinterRecords::eachPrinterGetsItsChannel()
 {
     PrinterDesc usb("Tessival", "Quillon C400 Series", "", 0x0100, 0xf1e0, 0);
     const std::unique_ptr<PlDevice> channel = usb.device();
@@ -169,9 +169,11 @@ void TestPrinterRecords::localPrinterGetsAUsbChannel()
     QCOMPARE(channel->toString(), QStringLiteral("pid=0x0100 vid=0xf1e0"));
     QVERIFY(usb.device().get() != channel.get());
 
-    // Network printers get their channel with the network status code.
-    usb.isLocal = false;
-    QVERIFY(!usb.device());
+    PrinterDesc network = usb;
+    network.isLocal = false;
+    network.devPath = QStringLiteral("[fe80::1]");
+    QVERIFY(!network.device()->isLocal());
+    QCOMPARE(network.device()->toString(), QStringLiteral("ip=<[fe80::1]>"));
 }
 
 QTEST_GUILESS_MAIN(TestPrinterRecords)
