@@ -11,6 +11,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -107,6 +108,19 @@ QByteArray PellarRig::status(quint8 kind, quint32 id, const QByteArray &levels)
     return block + levels.left(4);
 }
 
+// What the rig started, for a signal that ends the driver before its destructors run.
+std::atomic<pid_t> g_pellarPid{0};
+std::atomic<pid_t> g_cupsdPid{0};
+
+void stopChildrenAndExit(int signal)
+{
+    for (const std::atomic<pid_t> *pid : {&g_pellarPid, &g_cupsdPid}) {
+        if (const pid_t child = pid->load())
+            ::kill(child, SIGTERM);
+    }
+    _exit(128 + signal);
+}
+
 // Windows come and go while they are looked at; a request on one that is gone just fails.
 int ignoreError(Display *, XErrorEvent *)
 {
@@ -117,12 +131,15 @@ PellarRig::PellarRig()
     : m_display(XOpenDisplay(nullptr))
 {
     XSetErrorHandler(ignoreError);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+        std::signal(signal, stopChildrenAndExit);
 }
 
 PellarRig::~PellarRig()
 {
     stopPellar();
     m_cups.stop();
+    g_cupsdPid = 0;
     if (m_display)
         XCloseDisplay(dpy(m_display));
 }
@@ -151,6 +168,7 @@ bool PellarRig::prepare()
         fprintf(stderr, "cannot start a private cupsd with a queue\n");
         return false;
     }
+    g_cupsdPid = pid_t(m_cups.pid());
     // Pellar reads a queue's PPD file where the machine's cupsd keeps it; the shim shows it ours.
     const QString ppdMirror = m_usb.directory() + QStringLiteral("/etc/cups/ppd");
     return QDir().mkpath(ppdMirror) && QFile::copy(ppd, ppdMirror + "/" + kQueue + ".ppd");
@@ -171,20 +189,21 @@ bool PellarRig::startPellar(const QString &executable, const QStringList &words,
         fprintf(stderr, "cannot start %s\n", qPrintable(executable));
         return false;
     }
+    g_pellarPid = pid_t(m_pellar.processId());
     return true;
 }
 
 int PellarRig::stopPellar()
 {
-    if (m_pellar.state() == QProcess::NotRunning)
-        return m_pellar.exitStatus() == QProcess::NormalExit ? m_pellar.exitCode() : -1;
-    ::kill(pid_t(m_pellar.processId()), SIGTERM);
-    if (!m_pellar.waitForFinished(10000)) {
-        fprintf(stderr, "Pellar did not end on SIGTERM within 10 s\n");
-        m_pellar.kill();
-        m_pellar.waitForFinished(5000);
-        return -1;
+    if (m_pellar.state() != QProcess::NotRunning) {
+        ::kill(pid_t(m_pellar.processId()), SIGTERM);
+        if (!m_pellar.waitForFinished(10000)) {
+            fprintf(stderr, "Pellar did not end on SIGTERM within 10 s\n");
+            m_pellar.kill();
+            m_pellar.waitForFinished(5000);
+        }
     }
+    g_pellarPid = 0;
     return m_pellar.exitStatus() == QProcess::NormalExit ? m_pellar.exitCode() : -1;
 }
 
