@@ -1,9 +1,9 @@
 // Prints how quickly the staged Pellar shows a printer's status, seen from outside through X the
 // way a user sees it: from start to the docked icon and to the first status in the tray, from a
-// status change at the simulated USB printer to the tray icon's new image at 1 s polling, and
-// Pellar's memory and CPU share (and cupsd's) over steady polling with the panel open and the
-// job polling on. Usage: bench_latency [changes (30)] [steady seconds (60)]
-// It needs $DISPLAY with a tray host (source tools/common.sh; xsession_start).
+// status change at the simulated USB printer to the tray icon's new image at 1 s polling, icon
+// changes without a status change, and Pellar's memory and CPU share (and cupsd's) over steady
+// polling with the panel open and the job polling on. Usage: bench_latency [changes (30)] [steady
+// seconds (60)] It needs $DISPLAY with a tray host (source tools/common.sh; xsession_start).
 #include "pellarrig.h"
 #include "tests/tools/testprocess.h"
 
@@ -141,7 +141,21 @@ int main(int argc, char **argv)
 
     // Steady polling of a ready printer with the panel open.
     rig.printer().setStatus(PellarRig::status(0x01, 0x010000, kLevels));
-    steadyIcon(rig, icon, 2000);
+    const QImage readyIcon = steadyIcon(rig, icon, 2000);
+    // The printer list comes again every 10 s: the icon should not change with it.
+    int flickers = 0;
+    qint64 flickerMs = 0;
+    QElapsedTimer watched;
+    watched.start();
+    while (watched.elapsed() < 25000) {
+        if (const QImage other = rig.grabWindow(icon); other != readyIcon) {
+            ++flickers;
+            flickerMs = std::max(flickerMs, waitForIconChange(rig, icon, other, clock));
+        }
+        QThread::usleep(2000);
+    }
+    printf("icon changes without a status change in 25 s: %d (the longest lasted %lld ms)\n",
+           flickers, flickerMs);
     const bool panelOpen = rig.panel() != 0;
     const double pellar0 = cpuSecondsOf(rig.pellarPid());
     const double cupsd0 = cpuSecondsOf(rig.cupsdPid());
