@@ -1,0 +1,109 @@
+// Shows Pellar at work on a simulated Quillon C410: ready, printing a job sent with lp, toner low
+// for cyan, a paper jam, ready again. At each step it leaves pictures of the tray and of the open
+// panel in the output directory, and Pellar's log beside them.
+// Usage: pellar_demo PELLAR_EXECUTABLE OUTPUT_DIRECTORY (on $DISPLAY, which needs a tray host)
+#include "pellarrig.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
+
+#include <cstdio>
+
+namespace {
+
+const QByteArray kLevels
+        = QByteArray::fromHex("503c4632"); // black 80 %, cyan 60, magenta 70, yellow 50
+const QByteArray kCyanLow = QByteArray::fromHex("50084632"); // cyan down to 8 %
+const quint8 kJobPrinting = 1;
+
+class Demo
+{
+public:
+    explicit Demo(const QString &output)
+        : m_output(output)
+    { }
+
+    int run(const QString &pellar)
+    {
+        if (!m_rig.prepare()
+            || !m_rig.startPellar(pellar, {QStringLiteral("debug")}, m_output + "/pellar.log"))
+            return 1;
+        if (!m_rig.waitForTrayIcon()
+            || wait("assignPrinters\\(\\): new active device " + PellarRig::kQueue).isEmpty())
+            return fail("Pellar did not dock into the tray with the printer in its menu");
+        // The panel opens as a user opens it.
+        if (!m_rig.clickTrayIcon() || !m_rig.waitForPanel())
+            return fail("a click on the tray icon did not open the panel");
+        step(1, "ready", PellarRig::status(0x01, 0x010000, kLevels));
+
+        const int job = m_rig.cups().submitJob(PellarRig::kQueue);
+        printf("sent job %d to %s with lp\n", job, qPrintable(PellarRig::kQueue));
+        m_rig.printer().setJobs(UsbSimDevice::jobTable({{job, kJobPrinting}}));
+        step(2, "printing", PellarRig::status(0x09, 0x010300, kLevels));
+        m_rig.printer().setJobs(UsbSimDevice::jobTable({}));
+        step(3, "printed", PellarRig::status(0x01, 0x010000, kLevels));
+        wait("printingModeLeaved\\(\\): \\}");
+
+        step(4, "toner-low", PellarRig::status(0x02, 0x030104, kCyanLow));
+        step(5, "paper-jam", PellarRig::status(0x04, 0x050202, kCyanLow));
+        step(6, "ready-again", PellarRig::status(0x01, 0x010000, kCyanLow));
+
+        const int exitCode = m_rig.stopPellar();
+        printf("Pellar ended with status %d\n", exitCode);
+        return m_failures || exitCode != 0 ? 1 : 0;
+    }
+
+private:
+    // The printer reports the status; once Pellar has applied it, the pictures are taken.
+    void step(int number, const QString &name, const QByteArray &status)
+    {
+        m_rig.printer().setStatus(status);
+        const QStringList shown = wait("<" + status.toHex()
+                                       + "\\w*>[\\s\\S]*?"
+                                         "printerStatusChangedEvent\\(\\): status <([^>]*)> is");
+        if (shown.isEmpty() || !m_rig.panel()) {
+            fail(QStringLiteral("step %1 (%2): not shown").arg(number).arg(name));
+            return;
+        }
+        if (!m_rig.hoverTrayIcon())
+            printf("(no tooltip showed on the tray icon)\n");
+        const QString prefix = QStringLiteral("%1/%2-%3-").arg(m_output).arg(number).arg(name);
+        const bool saved
+                = PellarRig::settled([&] { return m_rig.grabTray(); }).save(prefix + "tray.png")
+                && PellarRig::settled([&] { return m_rig.grabPanel(); }).save(prefix + "panel.png");
+        if (!saved)
+            fail("cannot save the pictures " + prefix + "*.png");
+        printf("%d %-12s printer status %s, Pellar shows \"%s\"\n", number, qPrintable(name),
+               status.toHex().constData(), qPrintable(shown.at(1)));
+    }
+
+    QStringList wait(const QString &pattern) { return m_rig.waitForLog(pattern, &m_logOffset); }
+
+    int fail(const QString &message)
+    {
+        fprintf(stderr, "demo: %s\n", qPrintable(message));
+        ++m_failures;
+        return 1;
+    }
+
+    PellarRig m_rig;
+    QString m_output;
+    qint64 m_logOffset = 0;
+    int m_failures = 0;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 3) {
+        fprintf(stderr, "usage: pellar_demo PELLAR_EXECUTABLE OUTPUT_DIRECTORY\n");
+        return 2;
+    }
+    const QString output = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+    QDir().mkpath(output);
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    return Demo(output).run(QString::fromLocal8Bit(argv[1]));
+}

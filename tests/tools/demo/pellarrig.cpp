@@ -1,0 +1,403 @@
+#include "pellarrig.h"
+
+#include "tests/tools/testfiles.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+Display *dpy(void *display)
+{
+    return static_cast<Display *>(display);
+}
+
+// A viewable window of Pellar's other than the docked icon: the panel (its caption is "Pellar"
+// or names the queue), a message box, or a tooltip (no window manager decides where it goes).
+bool isPellarWindow(Display *display, Window window, PellarRig::Shown kind)
+{
+    XClassHint hint;
+    if (!XGetClassHint(display, window, &hint))
+        return false;
+    const QByteArray name = QByteArray(hint.res_name).toLower();
+    const QByteArray className = QByteArray(hint.res_class).toLower();
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    XWindowAttributes attributes;
+    if (name != "pellar" || className != "pellar"
+        || !XGetWindowAttributes(display, window, &attributes)
+        || attributes.map_state != IsViewable)
+        return false;
+    if (attributes.override_redirect)
+        return kind == PellarRig::Shown::ToolTip;
+    char *title = nullptr;
+    XFetchName(display, window, &title);
+    const QString caption = QString::fromLatin1(title);
+    if (title)
+        XFree(title);
+    const bool panel
+            = caption == QLatin1String("Pellar") || caption.startsWith(PellarRig::kQueue + " (");
+    return kind == (panel ? PellarRig::Shown::Panel : PellarRig::Shown::MessageBox);
+}
+
+// Every window below the root, breadth first, until the predicate holds for one (0: none).
+Window findWindow(Display *display, const std::function<bool(Window)> &predicate)
+{
+    QList<Window> pending{DefaultRootWindow(display)};
+    while (!pending.isEmpty()) {
+        const Window window = pending.takeFirst();
+        if (predicate(window))
+            return window;
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, window, &root, &parent, &children, &count))
+            continue;
+        for (unsigned int i = 0; i < count; ++i)
+            pending.append(children[i]);
+        if (children)
+            XFree(children);
+    }
+    return 0;
+}
+
+// Input as a user makes it, through the XTEST extension; false when it failed or took over 5 s.
+bool xdotool(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return false;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// xdotool's --sync waits for a motion, and there is none to a place the pointer is at already.
+bool movePointer(Display *display, const QPoint &point)
+{
+    Window root = 0, child = 0;
+    int x = 0, y = 0, windowX = 0, windowY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY,
+                  &mask);
+    return QPoint(x, y) == point
+            || xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"),
+                        QString::number(point.x()), QString::number(point.y())});
+}
+
+} // namespace
+
+const QString PellarRig::kQueue = QStringLiteral("Quillon_C410");
+
+QByteArray PellarRig::status(quint8 kind, quint32 id, const QByteArray &levels)
+{
+    QByteArray block;
+    block.append(char(kind)).append(char(id >> 16)).append(char(id >> 8)).append(char(id));
+    return block + levels.left(4);
+}
+
+// What the rig started, for a signal that ends the driver before its destructors run.
+std::atomic<pid_t> g_pellarPid{0};
+std::atomic<pid_t> g_cupsdPid{0};
+
+void stopChildrenAndExit(int signal)
+{
+    for (const std::atomic<pid_t> *pid : {&g_pellarPid, &g_cupsdPid}) {
+        if (const pid_t child = pid->load())
+            ::kill(child, SIGTERM);
+    }
+    _exit(128 + signal);
+}
+
+// Windows come and go while they are looked at; a request on one that is gone just fails.
+int ignoreError(Display *, XErrorEvent *)
+{
+    return 0;
+}
+
+PellarRig::PellarRig()
+    : m_display(XOpenDisplay(nullptr))
+{
+    XSetErrorHandler(ignoreError);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+        std::signal(signal, stopChildrenAndExit);
+}
+
+PellarRig::~PellarRig()
+{
+    stopPellar();
+    m_cups.stop();
+    g_cupsdPid = 0;
+    if (m_display)
+        XCloseDisplay(dpy(m_display));
+}
+
+bool PellarRig::prepare()
+{
+    if (!m_display || !m_usb.isValid()) {
+        fprintf(stderr, "no X display or no simulation directory\n");
+        return false;
+    }
+    UsbSimPrinter quillon;
+    quillon.vendorId = 0xf1e0;
+    quillon.productId = 0x0100;
+    quillon.manufacturer = "Tessival";
+    quillon.product = "Quillon_C400_Series";
+    quillon.deviceId = "MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;";
+    quillon.status = status(0x01, 0x010000, QByteArray::fromHex("503c4632"));
+    quillon.document = readFile(QStringLiteral(PELLAR_STAGE_DIR "/bin/sm.xml"));
+    m_printer = m_usb.addPrinter(quillon);
+
+    // The multifunction driver's port 4 is the printer node /dev/usb/lp0; the private server's
+    // "mfp" backend takes the jobs, so an `lp` job completes as on a real printer.
+    const QString ppd
+            = QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/tessival_quillon_c400.ppd");
+    if (!m_cups.start() || !m_cups.addQueue(kQueue, QStringLiteral("mfp:/dev/mfp4"), ppd)) {
+        fprintf(stderr, "cannot start a private cupsd with a queue\n");
+        return false;
+    }
+    g_cupsdPid = pid_t(m_cups.pid());
+    // Pellar reads a queue's PPD file where the machine's cupsd keeps it; the shim shows it ours.
+    const QString ppdMirror = m_usb.directory() + QStringLiteral("/etc/cups/ppd");
+    return QDir().mkpath(ppdMirror) && QFile::copy(ppd, ppdMirror + "/" + kQueue + ".ppd");
+}
+
+bool PellarRig::startPellar(const QString &executable, const QStringList &words,
+                            const QString &logFile)
+{
+    QProcessEnvironment environment = m_usb.childEnvironment();
+    environment.insert(QStringLiteral("CUPS_SERVER"), m_cups.socketPath());
+    m_pellar.setProcessEnvironment(environment);
+    m_pellar.setStandardInputFile(QProcess::nullDevice());
+    m_pellar.setStandardOutputFile(QProcess::nullDevice());
+    m_logFile = logFile;
+    m_pellar.setStandardErrorFile(logFile.isEmpty() ? QProcess::nullDevice() : logFile);
+    m_pellar.start(executable, words);
+    if (!m_pellar.waitForStarted(10000)) {
+        fprintf(stderr, "cannot start %s\n", qPrintable(executable));
+        return false;
+    }
+    g_pellarPid = pid_t(m_pellar.processId());
+    return true;
+}
+
+int PellarRig::stopPellar()
+{
+    if (m_pellar.state() != QProcess::NotRunning) {
+        ::kill(pid_t(m_pellar.processId()), SIGTERM);
+        if (!m_pellar.waitForFinished(10000)) {
+            fprintf(stderr, "Pellar did not end on SIGTERM within 10 s\n");
+            m_pellar.kill();
+            m_pellar.waitForFinished(5000);
+        }
+    }
+    g_pellarPid = 0;
+    return m_pellar.exitStatus() == QProcess::NormalExit ? m_pellar.exitCode() : -1;
+}
+
+qint64 PellarRig::logSize() const
+{
+    return QFileInfo(m_logFile).size();
+}
+
+QStringList PellarRig::waitForLog(const QString &pattern, qint64 *offset, int timeoutMs)
+{
+    const QRegularExpression expression(pattern);
+    QDeadlineTimer deadline(timeoutMs);
+    do {
+        QFile log(m_logFile);
+        if (log.open(QIODevice::ReadOnly) && log.seek(*offset)) {
+            // Whole lines only: the last one may still be written.
+            const QByteArray text = log.readAll();
+            const qsizetype end = text.lastIndexOf('\n') + 1;
+            const QString lines = QString::fromLocal8Bit(text.left(end));
+            const QRegularExpressionMatch match = expression.match(lines);
+            if (match.hasMatch()) {
+                const qsizetype lineEnd = lines.indexOf(QLatin1Char('\n'), match.capturedEnd());
+                *offset += lines.left(lineEnd + 1).toLocal8Bit().size();
+                return match.capturedTexts();
+            }
+        }
+        QThread::msleep(50);
+    } while (!deadline.hasExpired() && isPellarRunning());
+    return {};
+}
+
+unsigned long PellarRig::trayIcon() const
+{
+    return m_x11.dockedWindow("psidock");
+}
+
+unsigned long PellarRig::window(Shown kind) const
+{
+    Display *display = dpy(m_display);
+    return findWindow(display,
+                      [&](Window window) { return isPellarWindow(display, window, kind); });
+}
+
+bool PellarRig::dismissMessageBox()
+{
+    const unsigned long box = window(Shown::MessageBox);
+    if (!box
+        || !xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(box),
+                     QStringLiteral("key"), QStringLiteral("Return")}))
+        return false;
+    // The default button takes its click a moment later; until then input elsewhere is blocked.
+    QDeadlineTimer deadline(5000);
+    while (window(Shown::MessageBox) && !deadline.hasExpired())
+        QThread::msleep(5);
+    return true;
+}
+
+bool PellarRig::waitWhileRunning(const std::function<bool()> &done, int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired() || !isPellarRunning())
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+bool PellarRig::waitForTrayIcon(int timeoutMs)
+{
+    return waitWhileRunning([&] { return trayIcon() != 0; }, timeoutMs);
+}
+
+bool PellarRig::waitForPanel(int timeoutMs)
+{
+    return waitWhileRunning([&] { return panel() != 0; }, timeoutMs);
+}
+
+bool PellarRig::clickTrayIcon()
+{
+    return movePointer(dpy(m_display), rootRect(trayIcon()).center())
+            && xdotool({QStringLiteral("click"), QStringLiteral("1")});
+}
+
+bool PellarRig::hoverTrayIcon()
+{
+    // Away first: a tooltip comes with a pointer that arrives and moves on the icon.
+    XWindowAttributes screen;
+    XGetWindowAttributes(dpy(m_display), DefaultRootWindow(dpy(m_display)), &screen);
+    const QPoint centre = rootRect(trayIcon()).center();
+    if (!movePointer(dpy(m_display), QPoint(screen.width - 2, screen.height - 2)))
+        return false;
+    QDeadlineTimer deadline(3000);
+    while (window(Shown::ToolTip) && !deadline.hasExpired())
+        QThread::msleep(20);
+    if (!movePointer(dpy(m_display), centre) || !movePointer(dpy(m_display), centre + QPoint(1, 1)))
+        return false;
+    deadline.setRemainingTime(3000);
+    while (!window(Shown::ToolTip)) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+QRect PellarRig::rootRect(unsigned long window) const
+{
+    XWindowAttributes attributes;
+    if (!window || !XGetWindowAttributes(dpy(m_display), window, &attributes))
+        return QRect();
+    return QRect(m_x11.rootPosition(window), QSize(attributes.width, attributes.height));
+}
+
+QImage PellarRig::grabRoot(const QRect &rect) const
+{
+    Display *display = dpy(m_display);
+    const Window root = DefaultRootWindow(display);
+    XWindowAttributes screen;
+    XGetWindowAttributes(display, root, &screen);
+    const QRect area = rect & QRect(0, 0, screen.width, screen.height);
+    if (area.isEmpty())
+        return QImage();
+    XImage *image = XGetImage(display, root, area.x(), area.y(), unsigned(area.width()),
+                              unsigned(area.height()), AllPlanes, ZPixmap);
+    if (!image)
+        return QImage();
+    QImage result(area.size(), QImage::Format_RGB32);
+    for (int y = 0; y < area.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
+        for (int x = 0; x < area.width(); ++x)
+            line[x] = QRgb(XGetPixel(image, x, y)) | 0xff000000u;
+    }
+    XDestroyImage(image);
+    return result;
+}
+
+QImage PellarRig::grabWindow(unsigned long window) const
+{
+    return grabRoot(rootRect(window));
+}
+
+QImage PellarRig::grabTray() const
+{
+    // The tray host (the icon's top-level ancestor) and the tooltip, if one is shown.
+    Display *display = dpy(m_display);
+    Window host = trayIcon();
+    for (;;) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!host || !XQueryTree(display, host, &root, &parent, &children, &count))
+            return QImage();
+        if (children)
+            XFree(children);
+        if (parent == root)
+            break;
+        host = parent;
+    }
+    const QRect area = rootRect(host) | rootRect(window(Shown::ToolTip));
+    return grabRoot(area.adjusted(-4, -4, 4, 4));
+}
+
+QImage PellarRig::grabPanel() const
+{
+    return grabWindow(panel());
+}
+
+QImage PellarRig::settled(const std::function<QImage()> &grab)
+{
+    QImage last = grab();
+    for (int i = 0; i < 30; ++i) {
+        QThread::msleep(150);
+        const QImage next = grab();
+        if (next == last)
+            return next;
+        last = next;
+    }
+    return last;
+}
+
+double cpuSecondsOf(qint64 pid)
+{
+    const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+    // utime and stime are fields 14 and 15, counted after the command in parentheses.
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    return (fields.at(11).toDouble() + fields.at(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
+}
+
+qint64 residentKiBOf(qint64 pid)
+{
+    const QByteArray status = readFile(QStringLiteral("/proc/%1/status").arg(pid));
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("VmRSS:\\s+(\\d+) kB"))
+                                                  .match(QString::fromLatin1(status));
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "tests/tools/privatecupsserver.h"
+#include "tests/tools/x11fixture.h"
+#include "usbsim.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QStringList>
+
+#include <functional>
+
+// The staged Pellar at work on a machine of its own making: a private cupsd with a queue for the
+// fictional Quillon C410, the simulated USB printer behind that queue, and Pellar started on the
+// display of $DISPLAY with the USB shim preloaded (never linked into the product). Seen and
+// driven from outside, the way a user sees and drives it.
+class PellarRig
+{
+public:
+    static const QString kQueue;
+    // A status as the printer reports it: kind and printing bits, status id, then the toner
+    // levels of black, cyan, magenta and yellow in percent.
+    static QByteArray status(quint8 kind, quint32 id, const QByteArray &levels);
+
+    PellarRig();
+    ~PellarRig();
+    PellarRig(const PellarRig &) = delete;
+    PellarRig &operator=(const PellarRig &) = delete;
+
+    // Starts cupsd with the queue and plugs the printer in; false with a message on stderr.
+    bool prepare();
+    // Starts Pellar with these words; its standard error goes to logFile (empty: discarded).
+    bool startPellar(const QString &executable, const QStringList &words, const QString &logFile);
+    // Ends Pellar with SIGTERM (SIGKILL after 10 s); its exit code, or -1.
+    int stopPellar();
+    qint64 pellarPid() const { return m_pellar.processId(); }
+    qint64 cupsdPid() const { return m_cups.pid(); }
+    bool isPellarRunning() const { return m_pellar.state() != QProcess::NotRunning; }
+
+    UsbSimDevice &printer() { return m_printer; }
+    PrivateCupsServer &cups() { return m_cups; }
+
+    // Waits for a line of Pellar's log that matches, after the given offset in the log; its
+    // captures (empty list after the time-out). The offset moves past the line.
+    QStringList waitForLog(const QString &pattern, qint64 *offset, int timeoutMs = 15000);
+    qint64 logSize() const;
+
+    // The docked tray icon (0 when not docked), and Pellar's other windows (0 when not shown):
+    // the panel, a message box standing over it, a tooltip.
+    enum class Shown { Panel, MessageBox, ToolTip };
+    unsigned long trayIcon() const;
+    unsigned long window(Shown kind) const;
+    unsigned long panel() const { return window(Shown::Panel); }
+    // Answers a message box with Return, as a user would.
+    bool dismissMessageBox();
+    bool waitForTrayIcon(int timeoutMs = 20000);
+    bool waitForPanel(int timeoutMs = 10000);
+    // A left click in the middle of the docked icon, as a user makes it.
+    bool clickTrayIcon();
+    // The pointer comes to rest on the icon; true once its tooltip shows.
+    bool hoverTrayIcon();
+
+    // What the screen shows in a window's area (tray: the tray host and the tooltip).
+    QImage grabWindow(unsigned long window) const;
+    QImage grabTray() const;
+    QImage grabPanel() const;
+    // A grab taken again until two in a row agree, so that it does not catch a half-painted
+    // window.
+    static QImage settled(const std::function<QImage()> &grab);
+
+private:
+    // Waits for `done` while Pellar runs; false after the time-out or when it ended.
+    bool waitWhileRunning(const std::function<bool()> &done, int timeoutMs) const;
+    QRect rootRect(unsigned long window) const;
+    QImage grabRoot(const QRect &rect) const;
+
+    void *m_display = nullptr;
+    UsbSim m_usb;
+    UsbSimDevice m_printer;
+    PrivateCupsServer m_cups;
+    X11Fixture m_x11;
+    QProcess m_pellar;
+    QString m_logFile;
+};
+
+// CPU seconds a process has used so far (user and system), from /proc; -1 when it is gone.
+double cpuSecondsOf(qint64 pid);
+// Its resident memory in KiB, from /proc; -1 when it is gone.
+qint64 residentKiBOf(qint64 pid);
