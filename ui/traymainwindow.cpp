@@ -318,6 +318,13 @@ bool TrayMainWindow::initWorker()
         return false;
     debugPrintf("initWorker: pd: %s", dumpOf(printer.get()).constData());
     m_pendingDevice = printer->device();
+    // Every printer list passes the same printer again: a running worker that already polls
+    // it goes on, where a restart would flash the tray icon and report its status anew.
+    if (m_worker->isRunning() && !m_worker->isInterruptionRequested() && m_device && m_pendingDevice
+        && m_device->toString() == m_pendingDevice->toString()) {
+        m_pendingDevice.reset();
+        return true;
+    }
     if (m_worker->isRunning()) {
         m_restartWorker = true;
         m_worker->requestInterruption();

@@ -94,6 +94,23 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!panel.window.isWorkerBusy(), 20000);
     }
 
+    // Each printer list passes the followed printer again; its worker goes on polling.
+    void printerListPassLeavesARunningWorkerAlone()
+    {
+        UsbSim usb;
+        usb.addPrinter({.status = kReady});
+        Panel panel;
+        LogCapture log;
+        QSignalSpy images(&panel.window, &TrayMainWindow::stateChanged);
+        panel.window.restoreWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(images.count(), 1, 8000);
+        panel.window.selectPrinter(PrinterDesc::uniqueKeyForQueue("laser"), 2);
+        QTest::qWait(2500);
+        QCOMPARE(log.count("Worker::run: started"), 1);
+        QCOMPARE(images.count(), 1);
+        panel.window.hideWindow();
+    }
+
     // With the worker stopped, "Printer Settings" reads the status once; the window goes on.
     void settingsStatusIsReadBesideTheWindow()
     {

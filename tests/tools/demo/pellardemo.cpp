@@ -40,7 +40,7 @@ public:
         const int job = m_rig.cups().submitJob(PellarRig::kQueue);
         printf("sent job %d to %s with lp\n", job, qPrintable(PellarRig::kQueue));
         m_rig.printer().setJobs(UsbSimDevice::jobTable({{job, kJobPrinting}}));
-        step(2, "printing", PellarRig::status(0x09, 0x010300, kLevels));
+        step(2, "printing", PellarRig::status(0x09, 0x0104FF, kLevels));
         m_rig.printer().setJobs(UsbSimDevice::jobTable({}));
         step(3, "printed", PellarRig::status(0x01, 0x010000, kLevels));
         wait("printingModeLeaved\\(\\): \\}");

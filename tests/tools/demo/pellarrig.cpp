@@ -3,7 +3,6 @@
 #include "tests/tools/testfiles.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -169,9 +168,7 @@ bool PellarRig::prepare()
         return false;
     }
     g_cupsdPid = pid_t(m_cups.pid());
-    // Pellar reads a queue's PPD file where the machine's cupsd keeps it; the shim shows it ours.
-    const QString ppdMirror = m_usb.directory() + QStringLiteral("/etc/cups/ppd");
-    return QDir().mkpath(ppdMirror) && QFile::copy(ppd, ppdMirror + "/" + kQueue + ".ppd");
+    return true;
 }
 
 bool PellarRig::startPellar(const QString &executable, const QStringList &words,
@@ -179,6 +176,8 @@ bool PellarRig::startPellar(const QString &executable, const QStringList &words,
 {
     QProcessEnvironment environment = m_usb.childEnvironment();
     environment.insert(QStringLiteral("CUPS_SERVER"), m_cups.socketPath());
+    // The queues' PPD files are in the private server's configuration folder.
+    environment.insert(QStringLiteral("CUPS_SERVERROOT"), QFileInfo(m_cups.ppdDirectory()).path());
     m_pellar.setProcessEnvironment(environment);
     m_pellar.setStandardInputFile(QProcess::nullDevice());
     m_pellar.setStandardOutputFile(QProcess::nullDevice());

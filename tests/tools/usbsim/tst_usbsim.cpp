@@ -59,15 +59,6 @@ void TestUsbSim::systemPathsLeadIntoTheSimulation()
     QVERIFY(!QFileInfo::exists(printer.path()));
     QVERIFY(!QFileInfo::exists(QStringLiteral("/dev/usb/lp0")));
     QCOMPARE(printer.requests(QStringLiteral("open")).size(), 1);
-
-    // The machine's PPD files stay in sight until the simulation brings its own.
-    const QString ppd = QStringLiteral("/etc/cups/ppd/pellar_sim.ppd");
-    QVERIFY(!QFileInfo::exists(ppd));
-    QVERIFY(QDir().mkpath(sim.directory() + "/etc/cups/ppd"));
-    QFile own(sim.directory() + ppd);
-    QVERIFY(own.open(QIODevice::WriteOnly) && own.write("*PPD-Adobe") > 0);
-    own.close();
-    QCOMPARE(readProductFile("/etc/cups/ppd/pellar_sim.ppd"), QByteArray("*PPD-Adobe"));
 }
 
 void TestUsbSim::printerNodesTakeTheLowestFreeNumber()

@@ -21,11 +21,10 @@
 //
 // The shim (usbsimshim.cpp) redirects "/proc/bus/usb", "/dev/usb" (and so "/dev/usb/lpN" and
 // "/dev/usblpN"), "/dev/bus/usb", "/sys/bus/usb" and "/sys/class/usb_device" to the same paths
-// under directory() (and "/etc/cups/ppd" when directory() has that folder), and answers the usbfs
-// and printer-class requests on the simulated devices. In-process it must be linked into the test
-// binary: link the CMake target `pellar_usbsim` (pellar_add_test(... LIBS pellar_usbsim)). For a
-// child process, start it with childEnvironment(). The layout of the state files is in
-// usbsimstate.h.
+// under directory(), and answers the usbfs and printer-class requests on the simulated devices.
+// In-process it must be linked into the test binary: link the CMake target `pellar_usbsim`
+// (pellar_add_test(... LIBS pellar_usbsim)). For a child process, start it with
+// childEnvironment(). The layout of the state files is in usbsimstate.h.
 //
 // Each bus has a root hub as device 1; printers get the next free device number and the lowest
 // free "/dev/usb/lpN". Every change replaces a state file by rename, so code running in another

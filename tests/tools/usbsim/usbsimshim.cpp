@@ -50,9 +50,6 @@ constexpr int kMaxUrbs = 64;
 // directory instead ("/dev/usb/lp0" becomes DIR "/dev/usb/lp0").
 const char *const kRedirected[]
         = {"/proc/bus/usb", "/dev/usb", "/dev/bus/usb", "/sys/bus/usb", "/sys/class/usb_device"};
-// Redirected only when the simulation directory holds it: the PPD files of a private CUPS
-// server, for a child process that looks for them where the machine keeps them.
-const char kPpdDirectory[] = "/etc/cups/ppd";
 
 char g_dir[kPathSize];
 std::atomic<bool> g_active{false};
@@ -112,19 +109,11 @@ const char *redirect(const char *path, char *buffer, size_t size)
 {
     if (!path || path[0] != '/' || !g_active.load(std::memory_order_acquire))
         return path;
-    const auto mirrored = [&] {
-        const int written = snprintf(buffer, size, "%s%s", g_dir, path);
-        return written > 0 && size_t(written) < size ? buffer : path;
-    };
     for (const char *prefix : kRedirected) {
-        if (strncmp(path, prefix, strlen(prefix)) == 0)
-            return mirrored();
-    }
-    if (strncmp(path, kPpdDirectory, sizeof kPpdDirectory - 1) == 0) {
-        char ownPpd[kPathSize + sizeof kPpdDirectory];
-        snprintf(ownPpd, sizeof ownPpd, "%s%s", g_dir, kPpdDirectory);
-        if (own(SYS_faccessat, AT_FDCWD, ownPpd, F_OK) == 0)
-            return mirrored();
+        if (strncmp(path, prefix, strlen(prefix)) == 0) {
+            const int written = snprintf(buffer, size, "%s%s", g_dir, path);
+            return written > 0 && size_t(written) < size ? buffer : path;
+        }
     }
     return path;
 }
