@@ -85,7 +85,7 @@ RPCPanel::RPCPanel(QWidget *parent, const char *name, bool modal, Qt::WindowFlag
     supplies = pictureButton("supplies", tr("Buy Now"), "Supplies.png", frame3);
     troubleshooting = pictureButton("troubleshooting", tr("Troubleshooting\nGuide"),
                                     "Troubleshooting.png", frame3);
-    printerSettings = pictureButton("printerSettings", tr("Printer Settings"),
+    printerSettings = pictureButton("printerSettings", tr("Printer\nSettings"),
                                     "PrinterSettings.png", frame3);
     Layout14->addWidget(supplies);
     Layout14->addWidget(troubleshooting);

@@ -170,8 +170,10 @@ Guide</source>
         <translation>Fehlerbehebung</translation>
     </message>
     <message>
-        <source>Printer Settings</source>
-        <translation>Einstellungen</translation>
+        <source>Printer
+Settings</source>
+        <translation>Drucker-
+einstellungen</translation>
     </message>
     <message>
         <source>Use right button click to get access to panel menu</source>
