@@ -1,5 +1,7 @@
 // Start-up's docking through a real tray host on a display of the test's own: the five attempts
-// without a tray, a tray that appears late, and a tray host that is restarted.
+// without a tray, a tray that appears late, a tray host that is restarted, and the tree that
+// cmake --install lays out.
+#include "tests/tools/testlocale.h"
 #include "tests/tools/testprocess.h"
 #include "tests/tools/x11fixture.h"
 
@@ -24,6 +26,7 @@ private Q_SLOTS:
     void withoutTrayFiveAttemptsAndNoTray();
     void trayAppearingByTheThirdAttemptIsUsed();
     void restartedTrayHostGetsTheIconBack();
+    void installedTreeRuns();
 
 private:
     void startPellar(TestProcess &pellar, const PrivateXSession &session);
@@ -105,6 +108,52 @@ void TestTrayStartup::restartedTrayHostGetsTheIconBack()
     QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 10000);
     QVERIFY(pellar.waitForStderr(
             QRegularExpression(QStringLiteral("(?s)result: true.*result: true"))));
+    pellar.terminate();
+    QVERIFY(pellar.waitForFinished());
+}
+
+void TestTrayStartup::installedTreeRuns()
+{
+    QTemporaryDir destdir;
+    QProcess install;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DESTDIR", destdir.path());
+    install.setProcessEnvironment(environment);
+    install.start(PELLAR_CMAKE_COMMAND, {"--install", PELLAR_BINARY_DIR, "--prefix", "/usr"});
+    QVERIFY(install.waitForFinished(60000));
+    QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
+
+    const QString root = destdir.path() + "/usr";
+    const QStringList entries{root + "/share/applications/pellar.desktop",
+                              destdir.path() + "/etc/xdg/autostart/pellar.desktop"};
+    QProcess validate;
+    validate.start("desktop-file-validate", entries);
+    QVERIFY(validate.waitForFinished(10000));
+    QVERIFY2(validate.exitCode() == 0 && validate.readAll().isEmpty(),
+             validate.readAllStandardError().constData());
+    QFile entry(entries.first());
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    QVERIFY(entry.readAll().contains("\nExec=/usr/lib/pellar/bin/pellar\n"));
+    for (int size : {16, 22, 32, 48})
+        QCOMPARE(QImage(root + QString("/share/icons/hicolor/%1x%1/apps/pellar.png").arg(size))
+                         .size(),
+                 QSize(size, size));
+    QVERIFY(QFile::exists(root + "/share/icons/hicolor/scalable/apps/pellar.svg"));
+
+    // Started by its full path, as the entries do, it finds its data: the version beside it and
+    // the German catalogue under share/.
+    PrivateXSession session;
+    QVERIFY(session.isRunning() && session.startTrayHost());
+    TestLocale german("de_DE.UTF-8");
+    QVERIFY(german.isValid());
+    TestProcess pellar;
+    pellar.setEnvironmentValue("DISPLAY", QString::fromLatin1(session.display()));
+    pellar.start(root + "/lib/pellar/bin/pellar", {"debug"});
+    QVERIFY2(pellar.waitForStderr(literal("main(): event loop {"), 20000),
+             qPrintable(pellar.stdErr()));
+    QVERIFY(pellar.stdErr().contains("main(): trayAvailable=true"));
+    QVERIFY(pellar.stdErr().contains(": \t" PELLAR_VERSION));
+    QVERIFY2(!pellar.stdErr().contains("no user-interface catalogue"), qPrintable(pellar.stdErr()));
     pellar.terminate();
     QVERIFY(pellar.waitForFinished());
 }
