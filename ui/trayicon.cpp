@@ -140,6 +140,19 @@ QImage parentBackground(Display *display, Window window)
     return image;
 }
 
+// The host draws the menu from D-Bus, where a widget row has no text: the header becomes a
+// disabled first entry. The menu is not shown as a widget while it is exported.
+void exportHeader(QMenu *menu)
+{
+    auto *action = qobject_cast<QWidgetAction *>(menu ? menu->actions().value(0) : nullptr);
+    auto *header = action ? qobject_cast<MenuHeader *>(action->defaultWidget()) : nullptr;
+    if (!header)
+        return;
+    action->setText(header->textLabel->text());
+    action->setIcon(header->pixmapLabel->pixmap());
+    action->setEnabled(false);
+}
+
 // Drawn when the tray image could not be loaded, so that the icon can still be found.
 QPixmap fallbackIcon()
 {
@@ -372,23 +385,6 @@ TrayIcon::~TrayIcon()
     hide();
 }
 
-namespace {
-
-// The host draws the menu from D-Bus, where a widget row has no text: the header becomes a
-// disabled first entry. The menu is not shown as a widget while it is exported.
-void exportHeader(QMenu *menu)
-{
-    auto *action = qobject_cast<QWidgetAction *>(menu ? menu->actions().value(0) : nullptr);
-    auto *header = action ? qobject_cast<MenuHeader *>(action->defaultWidget()) : nullptr;
-    if (!header)
-        return;
-    action->setText(header->textLabel->text());
-    action->setIcon(header->pixmapLabel->pixmap());
-    action->setEnabled(false);
-}
-
-} // namespace
-
 bool TrayIcon::showStatusNotifier()
 {
     if (m_statusNotifier)
@@ -403,7 +399,7 @@ bool TrayIcon::showStatusNotifier()
         m_statusNotifierRefused = true;
         return false;
     }
-    m_statusNotifier->setToolTip(m_toolTip);
+    applyToolTip();
     exportHeader(m_popupMenu);
     m_statusNotifier->setContextMenu(m_popupMenu);
     // Queued: the host waits for the answer to its call while the panel comes up.
