@@ -76,15 +76,17 @@ SniWatcher::~SniWatcher()
     stop();
 }
 
-bool SniWatcher::start(const PrivateSessionBus &bus)
+bool SniWatcher::start(const PrivateSessionBus &bus, bool hanging)
 {
     m_output.clear();
     m_seen = 0;
     m_process.setProcessEnvironment(bus.environment());
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // Debian's interpreter: the gi bindings are its package.
-    m_process.start(QStringLiteral("/usr/bin/python3"),
-                    {QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/sniwatcher.py")});
+    QStringList arguments{QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/sniwatcher.py")};
+    if (hanging)
+        arguments << QStringLiteral("--hang");
+    m_process.start(QStringLiteral("/usr/bin/python3"), arguments);
     return waitForLine(QRegularExpression(QStringLiteral("^ready$"))).hasMatch();
 }
 

@@ -33,8 +33,9 @@ class SniWatcher
 {
 public:
     ~SniWatcher();
-    // Starts it on the bus and waits until it owns the watcher's name.
-    bool start(const PrivateSessionBus &bus);
+    // Starts it on the bus and waits until it owns the watcher's name; a hanging one never
+    // answers a call.
+    bool start(const PrivateSessionBus &bus, bool hanging = false);
     void stop();
 
     // The first line from now on, or from the start with `fromStart`, that matches.

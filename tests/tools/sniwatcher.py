@@ -2,7 +2,7 @@
 # A StatusNotifierWatcher with a registered host on the session bus, for tests. It logs each item
 # that registers and each signal the item sends, and probes the item on commands from standard
 # input: "probe" (its properties), "menu" (its exported menu), "activate", "click LABEL".
-# Every answer is one line on standard output.
+# Every answer is one line on standard output. With --hang it owns the name and answers nothing.
 import json
 import sys
 import time
@@ -56,6 +56,8 @@ def on_call(conn, sender, path, interface, method, params, invocation):
 
 
 def on_get(conn, sender, path, interface, name):
+    if "--hang" in sys.argv:
+        time.sleep(3600)
     if name == "RegisteredStatusNotifierItems":
         return GLib.Variant("as", items)
     if name == "IsStatusNotifierHostRegistered":

@@ -4,9 +4,11 @@
 #include "tests/tools/snifixture.h"
 #include "tests/tools/x11fixture.h"
 #include "ui/contextmenu.h"
+#include "ui/statusnotifierhost.h"
 #include "ui/trayicon.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -29,11 +31,23 @@ public:
     { }
 
 private Q_SLOTS:
+    void hangingWatcherIsNotWaitedFor();
     void itemFollowsStateTooltipAndClicks();
 
 private:
     const PrivateSessionBus &m_bus;
 };
+
+void TestSni::hangingWatcherIsNotWaitedFor()
+{
+    // Qt's own check would hold the window for the bus's 25 s time-out.
+    SniWatcher watcher;
+    QVERIFY(watcher.start(m_bus, true));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!StatusNotifierHost::isAvailable(300));
+    QVERIFY(timer.elapsed() < 5000);
+}
 
 void TestSni::itemFollowsStateTooltipAndClicks()
 {

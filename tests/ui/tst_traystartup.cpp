@@ -224,6 +224,7 @@ void TestTrayStartup::statusNotifierHostShowsTheIcon()
     QCOMPARE(pellar.stdErr().count(kNoManager), 1);
 
     const QJsonObject item = watcher.request("probe", "probe").object();
+    QCOMPARE(watcher.output().count("registered "), 1);
     QCOMPARE(item["ToolTip"].toString(), "Pellar");
     const QImage icon = SniWatcher::itemIcon(item);
     QCOMPARE(icon,
