@@ -433,10 +433,15 @@ bool TrayIcon::showStatusNotifier()
 
 void TrayIcon::statusNotifierHostAppeared()
 {
-    if (!m_waitingForTray || !showStatusNotifier())
-        return;
+    if (m_waitingForTray && showStatusNotifier())
+        endWaiting();
+}
+
+void TrayIcon::endWaiting()
+{
     m_waitingForTray = false;
-    m_hostWatcher.reset();
+    // Later: this may run inside the watcher's own signal.
+    m_hostWatcher.release()->deleteLater();
     Q_EMIT trayAppeared();
 }
 
@@ -513,13 +518,10 @@ void TrayIcon::newTrayOwner()
 {
     if (m_waitingForTray) {
         show();
-        if (!isDocked()) {
+        if (isDocked())
+            endWaiting();
+        else
             hide();
-            return;
-        }
-        m_waitingForTray = false;
-        m_hostWatcher.reset();
-        Q_EMIT trayAppeared();
         return;
     }
     // Only an icon that is meant to be in the tray goes back into it.

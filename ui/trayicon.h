@@ -73,6 +73,7 @@ private:
     void applyToolTip();
     bool showStatusNotifier();
     void statusNotifierHostAppeared();
+    void endWaiting();
 
     QMenu *m_popupMenu = nullptr;
     QPixmap m_icon;
