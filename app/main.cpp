@@ -199,8 +199,15 @@ int main(int argc, char **argv)
 
     trayAvailable = trayIcon->dock(kDockAttempts, kDockIntervalMs);
     debugPrintf("main(): trayAvailable=%s", trayAvailable ? "true" : "false");
-    if (!trayAvailable)
+    if (!trayAvailable) {
         window->startWithoutTray();
+        QObject::connect(trayIcon.get(), &TrayIcon::trayAppeared, window.get(),
+                         [shownWindow = window.get()] {
+                             trayAvailable = true;
+                             debugPrintf("main(): a tray appeared; trayAvailable=true");
+                             shownWindow->moveIntoTray();
+                         });
+    }
 
     QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(),
                      &QCoreApplication::quit);

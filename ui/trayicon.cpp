@@ -1,15 +1,21 @@
 #include "ui/trayicon.h"
 
 #include "app/functions.h"
+#include "ui/menuheader.h"
+#include "ui/statusnotifierhost.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSystemTrayIcon>
 #include <QThread>
 #include <QWidget>
+#include <QWidgetAction>
 
 #include <functional>
 #include <xcb/xcb.h>
@@ -22,6 +28,7 @@
 namespace {
 
 const int kFreeDesktopEdge = 22;
+const int kHostQueryTimeoutMs = 1000;
 const long kSystemTrayRequestDock = 0;
 
 Display *x11Display()
@@ -131,6 +138,19 @@ QImage parentBackground(Display *display, Window window)
     }
     XDestroyImage(ximage);
     return image;
+}
+
+// The host draws the menu from D-Bus, where a widget row has no text: the header becomes a
+// disabled first entry. The menu is not shown as a widget while it is exported.
+void exportHeader(QMenu *menu)
+{
+    auto *action = qobject_cast<QWidgetAction *>(menu ? menu->actions().value(0) : nullptr);
+    auto *header = action ? qobject_cast<MenuHeader *>(action->defaultWidget()) : nullptr;
+    if (!header)
+        return;
+    action->setText(header->textLabel->text());
+    action->setIcon(header->pixmapLabel->pixmap());
+    action->setEnabled(false);
 }
 
 // Drawn when the tray image could not be loaded, so that the icon can still be found.
@@ -365,6 +385,66 @@ TrayIcon::~TrayIcon()
     hide();
 }
 
+bool TrayIcon::showStatusNotifier()
+{
+    if (m_statusNotifier)
+        return true;
+    if (m_statusNotifierRefused || !StatusNotifierHost::isAvailable(kHostQueryTimeoutMs))
+        return false;
+    // Only now, with no XEmbed tray there: Qt's own icon would dock into one that came later.
+    m_statusNotifier = std::make_unique<QSystemTrayIcon>(QIcon(m_icon));
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        debugPrintf("TrayIcon::showStatusNotifier(): Qt finds no host");
+        m_statusNotifier.reset();
+        m_statusNotifierRefused = true;
+        return false;
+    }
+    applyToolTip();
+    exportHeader(m_popupMenu);
+    m_statusNotifier->setContextMenu(m_popupMenu);
+    // Queued: the host waits for the answer to its call while the panel comes up.
+    connect(
+            m_statusNotifier.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                switch (reason) {
+                case QSystemTrayIcon::Trigger:
+                    Q_EMIT clicked(QCursor::pos(), int(Qt::LeftButton));
+                    break;
+                case QSystemTrayIcon::MiddleClick:
+                    Q_EMIT clicked(QCursor::pos(), int(Qt::MiddleButton));
+                    break;
+                case QSystemTrayIcon::DoubleClick:
+                    Q_EMIT doubleClicked(QCursor::pos());
+                    break;
+                case QSystemTrayIcon::Context:
+                    if (m_popupMenu)
+                        Q_EMIT menuActivated();
+                    break;
+                default:
+                    break;
+                }
+            },
+            Qt::QueuedConnection);
+    m_statusNotifier->show();
+    m_docked = true;
+    debugPrintf("TrayIcon::showStatusNotifier(): shown");
+    return true;
+}
+
+void TrayIcon::statusNotifierHostAppeared()
+{
+    if (m_waitingForTray && showStatusNotifier())
+        endWaiting();
+}
+
+void TrayIcon::endWaiting()
+{
+    m_waitingForTray = false;
+    // Later: this may run inside the watcher's own signal.
+    m_hostWatcher.release()->deleteLater();
+    Q_EMIT trayAppeared();
+}
+
 QWidget *TrayIcon::dockWidget() const
 {
     return m_dockWidget;
@@ -377,9 +457,16 @@ bool TrayIcon::dock(int attempts, int intervalMs)
         if (isDocked())
             return true;
         hide();
+        if (showStatusNotifier())
+            return true;
         if (attempt < attempts)
             QThread::msleep(intervalMs);
     }
+    // Panels often start after the programs they host.
+    m_waitingForTray = true;
+    m_hostWatcher = std::make_unique<StatusNotifierHost>();
+    connect(m_hostWatcher.get(), &StatusNotifierHost::appeared, this,
+            &TrayIcon::statusNotifierHostAppeared);
     return false;
 }
 
@@ -388,6 +475,8 @@ void TrayIcon::setIcon(const QPixmap &icon)
     m_icon = icon;
     if (m_dockWidget)
         m_dockWidget->setDockPixmap(icon);
+    if (m_statusNotifier)
+        m_statusNotifier->setIcon(QIcon(icon));
 }
 
 void TrayIcon::setToolTip(const QString &text)
@@ -400,6 +489,8 @@ void TrayIcon::applyToolTip()
 {
     if (m_dockWidget)
         m_dockWidget->setToolTip(m_toolTip);
+    if (m_statusNotifier)
+        m_statusNotifier->setToolTip(m_toolTip);
 }
 
 void TrayIcon::show()
@@ -425,6 +516,14 @@ void TrayIcon::showBalloon(int msecs)
 
 void TrayIcon::newTrayOwner()
 {
+    if (m_waitingForTray) {
+        show();
+        if (isDocked())
+            endWaiting();
+        else
+            hide();
+        return;
+    }
     // Only an icon that is meant to be in the tray goes back into it.
     if (!m_dockWidget)
         return;

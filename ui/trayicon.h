@@ -9,10 +9,13 @@
 
 class QMenu;
 class QMouseEvent;
+class QSystemTrayIcon;
 class QWidget;
+class StatusNotifierHost;
 
-// A small icon in the desktop's system tray (freedesktop XEmbed protocol): shows the state image
-// and a tooltip, reports left and middle clicks and pops up its menu on a right click.
+// A small icon in the desktop's system tray (freedesktop XEmbed protocol, or a StatusNotifierItem
+// where the desktop only hosts those): shows the state image and a tooltip, reports left and
+// middle clicks and pops up its menu on a right click.
 class TrayIcon : public QObject
 {
     Q_OBJECT
@@ -36,8 +39,11 @@ public:
     // The widget that sits in the tray; null while hidden.
     QWidget *dockWidget() const;
 
-    // Start-up's docking: up to `attempts` tries, `intervalMs` apart; true when docked.
+    // Start-up's docking: up to `attempts` tries, `intervalMs` apart; true when docked. An
+    // XEmbed tray comes first, then a StatusNotifierItem host. When none is found the icon waits
+    // for one and emits trayAppeared() once it is in.
     bool dock(int attempts, int intervalMs);
+    bool isStatusNotifierItem() const { return m_statusNotifier != nullptr; }
 
 public Q_SLOTS:
     void setIcon(const QPixmap &icon);
@@ -53,6 +59,7 @@ Q_SIGNALS:
     void doubleClicked(const QPoint &globalPos);
     void closed();
     void menuActivated();
+    void trayAppeared();
 
 protected:
     bool event(QEvent *event) override;
@@ -64,6 +71,9 @@ protected:
 private:
     class ManagerWatcher;
     void applyToolTip();
+    bool showStatusNotifier();
+    void statusNotifierHostAppeared();
+    void endWaiting();
 
     QMenu *m_popupMenu = nullptr;
     QPixmap m_icon;
@@ -71,4 +81,9 @@ private:
     bool m_docked = false;
     TrayIconPrivate *m_dockWidget = nullptr;
     std::unique_ptr<ManagerWatcher> m_managerWatcher;
+    bool m_waitingForTray = false;
+    std::unique_ptr<StatusNotifierHost> m_hostWatcher;
+    std::unique_ptr<QSystemTrayIcon> m_statusNotifier;
+    // Qt chooses its kind of tray once per process; after it chose another, never again.
+    bool m_statusNotifierRefused = false;
 };

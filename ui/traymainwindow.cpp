@@ -543,6 +543,7 @@ void TrayMainWindow::closeWindow()
 
 void TrayMainWindow::startWithoutTray()
 {
+    m_sizeWithTray = size();
     setFixedSize(width(), height() + infoLabel->sizeHint().height());
     infoLabel->show();
     setAttribute(Qt::WA_QuitOnClose, true);
@@ -552,10 +553,37 @@ void TrayMainWindow::startWithoutTray()
     debugPrintf("TrayMainWindow::startWithoutTray: showNormal()");
     for (int position : {7, 6, 5, 4, 1}) {
         QAction *entry = m_trayMenu->actions().value(position);
-        if (entry)
+        if (entry) {
             m_trayMenu->removeAction(entry);
+            m_entriesWithoutTray.append({position, entry});
+        }
     }
+    m_indexWithTray = firstPrinterItemIndex;
     firstPrinterItemIndex = kIndexWithoutTray;
+}
+
+void TrayMainWindow::moveIntoTray()
+{
+    debugPrintf("TrayMainWindow::moveIntoTray()");
+    // The fixed entries go back where they were, then the printers after them.
+    const QList<QAction *> printers = m_trayMenu->printerActions();
+    for (QAction *printer : printers)
+        m_trayMenu->removeAction(printer);
+    for (auto entry = m_entriesWithoutTray.crbegin(); entry != m_entriesWithoutTray.crend();
+         ++entry)
+        m_trayMenu->insertAction(m_trayMenu->actions().value(entry->first), entry->second);
+    m_entriesWithoutTray.clear();
+    firstPrinterItemIndex = m_indexWithTray;
+    for (int i = 0; i < printers.size(); ++i)
+        m_trayMenu->insertAction(m_trayMenu->actions().value(firstPrinterItemIndex + i),
+                                 printers.at(i));
+    showPrinterSettings(!printerSettings->isHidden());
+    enablePrinterMenu(m_configurator->printerDesc() != nullptr);
+    infoLabel->hide();
+    if (m_sizeWithTray.isValid())
+        setFixedSize(m_sizeWithTray);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    hideWindow();
 }
 
 void TrayMainWindow::showOptions()

@@ -34,6 +34,8 @@ public:
     // Connects the tray menu's fixed entries to the window.
     void connectMenu(const ContextMenu::FixedEntries &entries);
     void startWithoutTray();
+    // A tray appeared after all: undoes startWithoutTray() and hides the window.
+    void moveIntoTray();
     void selectPrinter(quint32 printerID, int source);
     int applyStatus(const StatusBlock &raw);
     const PrintingMode &printingMode() const { return m_printingMode; }
@@ -125,4 +127,8 @@ private:
     int m_pollingInterval = 1;
     struct SettingsRead;
     std::unique_ptr<SettingsRead> m_settingsRead;
+    // What startWithoutTray() took away, for moveIntoTray().
+    QList<QPair<int, QAction *>> m_entriesWithoutTray;
+    int m_indexWithTray = 8;
+    QSize m_sizeWithTray;
 };

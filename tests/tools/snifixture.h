@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpressionMatch>
+#include <QTemporaryDir>
+
+// A session bus of the test's own, so that nothing reaches the desktop's. Stopped by its PID.
+class PrivateSessionBus
+{
+public:
+    PrivateSessionBus();
+    ~PrivateSessionBus();
+    PrivateSessionBus(const PrivateSessionBus &) = delete;
+    PrivateSessionBus &operator=(const PrivateSessionBus &) = delete;
+
+    bool isRunning() const { return !m_address.isEmpty(); }
+    QString address() const { return m_address; }
+    // The environment of a program on this bus (and on a display, when one is named).
+    QProcessEnvironment environment(const QByteArray &display = QByteArray()) const;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+    QString m_address;
+};
+
+// The StatusNotifierWatcher of tests/tools/sniwatcher.py, with a registered host: answers one
+// line per command (probe, menu, activate, click LABEL) and logs registrations and signals.
+class SniWatcher
+{
+public:
+    ~SniWatcher();
+    // Starts it on the bus and waits until it owns the watcher's name; a hanging one never
+    // answers a call.
+    bool start(const PrivateSessionBus &bus, bool hanging = false);
+    void stop();
+
+    // The first line from now on, or from the start with `fromStart`, that matches.
+    QRegularExpressionMatch waitForLine(const QRegularExpression &pattern, int timeoutMs = 10000,
+                                        bool fromStart = false);
+    // Sends a command and returns its answer's JSON (null on an error or time-out).
+    QJsonDocument request(const QByteArray &command, const QByteArray &answer);
+    bool command(const QByteArray &command, const QByteArray &answer);
+    QString output() const { return QString::fromUtf8(m_output); }
+    // The picture a host would draw from a probe's answer.
+    static QImage itemIcon(const QJsonObject &item);
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+    qsizetype m_seen = 0;
+};

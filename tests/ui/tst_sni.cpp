@@ -1,0 +1,100 @@
+// The tray icon as a StatusNotifierItem, in this process: a display without an XEmbed tray and a
+// session bus of the test's own with the test watcher, both set up before Qt looks for a tray.
+#include "tests/tools/screenshot.h"
+#include "tests/tools/snifixture.h"
+#include "tests/tools/x11fixture.h"
+#include "ui/contextmenu.h"
+#include "ui/statusnotifierhost.h"
+#include "ui/trayicon.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QPixmap trayImage(const char *name)
+{
+    return QPixmap(QStringLiteral(PELLAR_STAGE_DIR "/share/icons/") + QLatin1String(name));
+}
+
+} // namespace
+
+class TestSni : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TestSni(const PrivateSessionBus &bus)
+        : m_bus(bus)
+    { }
+
+private Q_SLOTS:
+    void hangingWatcherIsNotWaitedFor();
+    void itemFollowsStateTooltipAndMenu();
+
+private:
+    const PrivateSessionBus &m_bus;
+};
+
+void TestSni::hangingWatcherIsNotWaitedFor()
+{
+    // Qt's own check would hold the window for the bus's 25 s time-out.
+    SniWatcher watcher;
+    QVERIFY(watcher.start(m_bus, true));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!StatusNotifierHost::isAvailable(300));
+    QVERIFY(timer.elapsed() < 5000);
+}
+
+void TestSni::itemFollowsStateTooltipAndMenu()
+{
+    SniWatcher watcher;
+    QVERIFY(watcher.start(m_bus));
+    ContextMenu menu;
+    menu.addFixedEntries(trayImage("pl_default16x16.png"));
+    TrayIcon icon(trayImage("pl_default.png"), QStringLiteral("Pellar"), &menu);
+    QVERIFY(icon.dock(1, 0));
+    QVERIFY(icon.isStatusNotifierItem() && !icon.dockWidget());
+    QVERIFY(watcher.waitForLine(QRegularExpression("^registered ")).hasMatch());
+
+    // A status change: the new image reaches the host.
+    const QPixmap error = trayImage("pl_error.png");
+    icon.setIcon(error);
+    QVERIFY(watcher.waitForLine(QRegularExpression("^signal NewIcon ")).hasMatch());
+    icon.setToolTip(QStringLiteral("Paper jam"));
+    QVERIFY(watcher.waitForLine(QRegularExpression("^signal NewToolTip ")).hasMatch());
+    const QJsonObject item = watcher.request("probe", "probe").object();
+    QCOMPARE(item["ToolTip"].toString(), QStringLiteral("Paper jam"));
+    const QImage shown = SniWatcher::itemIcon(item);
+    QCOMPARE(shown, error.toImage().convertToFormat(QImage::Format_ARGB32));
+    QVERIFY(saveScreenshot(shown.scaled(88, 88), QStringLiteral("tray-sni-error")));
+
+    // Printer entries come and go with the printer list; a click on one chooses it.
+    menu.insertPrinter(QStringLiteral("Laser 2100"), 10, false, 8);
+    QSignalSpy checked(&menu, &ContextMenu::checked);
+    QVERIFY(watcher.command("click Laser 2100", "clicked"));
+    QTRY_COMPARE(checked.size(), 1);
+    QCOMPARE(checked.first().first().toInt(), 10);
+}
+
+int main(int argc, char **argv)
+{
+    // Before Qt connects to either: Qt chooses its kind of tray once per process.
+    PrivateXSession session;
+    PrivateSessionBus bus;
+    if (!session.isRunning() || !bus.isRunning()) {
+        fprintf(stderr, "no private display or bus\n");
+        return 1;
+    }
+    qputenv("DISPLAY", session.display());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    TestSni test(bus);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_sni.moc"

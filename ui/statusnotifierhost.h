@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QObject>
+
+// The StatusNotifierItem side of the desktop: a watcher on the session bus with a registered
+// host shows tray icons that programs export over D-Bus.
+class StatusNotifierHost : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Starts watching for a watcher, or its host, to appear.
+    explicit StatusNotifierHost(QObject *parent = nullptr);
+
+    // Whether a host is there now; waits at most `timeoutMs` for a watcher that hangs.
+    static bool isAvailable(int timeoutMs);
+
+Q_SIGNALS:
+    void appeared();
+
+private Q_SLOTS:
+    void check();
+};
