@@ -1,14 +1,19 @@
 // Shows Pellar at work on a simulated Quillon C410: ready, printing a job sent with lp, toner low
-// for cyan, a paper jam, ready again. At each step it leaves pictures of the tray and of the open
-// panel in the output directory, and Pellar's log beside them.
-// Usage: pellar_demo PELLAR_EXECUTABLE OUTPUT_DIRECTORY (on $DISPLAY, which needs a tray host)
+// for cyan, a paper jam, ready again; then a job sent to a simulated network printer beside it. At
+// each step it leaves pictures of the tray and of the open panel in the output directory, and
+// Pellar's log beside them. Usage: pellar_demo PELLAR_EXECUTABLE OUTPUT_DIRECTORY (on $DISPLAY,
+// which needs a tray host)
+#include "acquisition/job.h"
 #include "pellarrig.h"
+#include "simulatednetworkprinter.h"
+#include "tests/tools/testfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QRegularExpression>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -48,6 +53,7 @@ public:
         step(4, "toner-low", PellarRig::status(0x02, 0x030104, kCyanLow));
         step(5, "paper-jam", PellarRig::status(0x04, 0x050202, kCyanLow));
         step(6, "ready-again", PellarRig::status(0x01, 0x010000, kCyanLow));
+        networkPrinter();
 
         const int exitCode = m_rig.stopPellar();
         printf("Pellar ended with status %d\n", exitCode);
@@ -55,10 +61,42 @@ public:
     }
 
 private:
-    // The printer reports the status; once Pellar has applied it, the pictures are taken.
-    void step(int number, const QString &name, const QByteArray &status)
+    // A network printer of the same family on a loopback address gets a job: Pellar follows it.
+    void networkPrinter()
     {
-        m_rig.printer().setStatus(status);
+        SimulatedNetworkPrinter network;
+        if (!network.isValid()) {
+            printf("7 network: skipped, the simulated network printer needs root for its ports\n");
+            return;
+        }
+        network.setDeviceId("MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;");
+        network.setDocument(readFile(QStringLiteral(PELLAR_STAGE_DIR "/bin/sm.xml")));
+        network.setStatus(PellarRig::status(0x01, 0x010000, kLevels));
+        const QString queue = QStringLiteral("Quillon_C420_net");
+        // Jobs go nowhere without a printer port: they stay processing, as on a busy printer.
+        if (!m_rig.cups().addQueue(
+                    queue, network.uri() + "/?snmp=false",
+                    QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/tessival_quillon_c400.ppd"))
+            || wait("cupsPrinter: softname=<" + queue + ">").isEmpty()
+            || wait("printerListChanged \\}").isEmpty()) {
+            fail("the network printer did not reach Pellar's printer list");
+            return;
+        }
+        const int job = m_rig.cups().submitJob(queue);
+        printf("sent job %d to %s with lp\n", job, qPrintable(queue));
+        network.setJobs({{"127.0.0.1", job, Job::Printing}});
+        step(7, "network-printing", PellarRig::status(0x11, 0x0104FF, kLevels),
+             [&](const QByteArray &status) { network.setStatus(status); });
+    }
+
+    // The printer reports the status; once Pellar has applied it, the pictures are taken.
+    void step(int number, const QString &name, const QByteArray &status,
+              const std::function<void(const QByteArray &)> &report = {})
+    {
+        if (report)
+            report(status);
+        else
+            m_rig.printer().setStatus(status);
         const QStringList shown = wait("<" + status.toHex()
                                        + "\\w*>[\\s\\S]*?"
                                          "printerStatusChangedEvent\\(\\): status <([^>]*)> is");

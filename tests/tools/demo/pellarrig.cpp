@@ -45,8 +45,9 @@ bool isPellarWindow(Display *display, Window window, PellarRig::Shown kind)
     const QString caption = QString::fromLatin1(title);
     if (title)
         XFree(title);
-    const bool panel
-            = caption == QLatin1String("Pellar") || caption.startsWith(PellarRig::kQueue + " (");
+    // The panel is titled "Pellar", or "<queue> (<device path>)" while it follows a printer.
+    static const QRegularExpression followed(QStringLiteral("^\\S+ \\(.*\\)$"));
+    const bool panel = caption == QLatin1String("Pellar") || followed.match(caption).hasMatch();
     return kind == (panel ? PellarRig::Shown::Panel : PellarRig::Shown::MessageBox);
 }
 
