@@ -54,8 +54,10 @@ struct Pellar
         window.menuCreated();
         QObject::connect(&window, &TrayMainWindow::stateChanged, &icon, &TrayIcon::setIcon);
         QObject::connect(&window, &TrayMainWindow::toolTipChanged, &icon, &TrayIcon::setToolTip);
-        // Docking has tests of its own; these keep clear of the session's shared tray host.
+        // Docking has tests of its own; these keep clear of the session's shared tray host,
+        // and the panel stays away from the tray's corner of the screen.
         trayAvailable = true;
+        window.move(300, 200);
     }
 
     QStringList printerEntries() const
