@@ -5,6 +5,7 @@
 #include "discovery/cups.h"
 #include "tests/tools/cupsfixture.h"
 #include "tests/tools/privatecupsserver.h"
+#include "tests/tools/snifixture.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -73,7 +74,11 @@ int main(int argc, char **argv)
     const int seconds = argc > 1 ? atoi(argv[1]) : 30;
     const int history = argc > 2 ? atoi(argv[2]) : 100;
 
+    // cupsd's D-Bus notifier and the thread meet on a system bus of the benchmark's own.
+    PrivateSessionBus systemBus(PrivateSessionBus::System);
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", systemBus.address().toUtf8());
     PrivateCupsServer server;
+    server.setNotifierEnvironment("DBUS_SYSTEM_BUS_ADDRESS", systemBus.address());
     LoopbackPrinterPort port;
     if (!server.start() || !port.isListening()) {
         fprintf(stderr, "cannot start a private cupsd\n");
@@ -117,15 +122,19 @@ int main(int argc, char **argv)
     };
     const Cost lists = measure(server.pid(), seconds, following(JobEventSource::Lists));
     const Cost pull = measure(server.pid(), seconds, following(JobEventSource::Pull));
+    const Cost dbus = measure(server.pid(), seconds, following(JobEventSource::Signals));
     printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
            "two full job lists every 100 ms:", naive.client, naive.server);
     printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
            "job polling thread, id lists:", lists.client, lists.server);
     printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
            "job polling thread, fetched notifications:", pull.client, pull.server);
+    printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
+           "job polling thread, D-Bus notifications:", dbus.client, dbus.server);
 
     // From lp's return to the job's event, held jobs so that each shows in the unfinished list.
-    for (JobEventSource::Way way : {JobEventSource::Lists, JobEventSource::Pull}) {
+    for (JobEventSource::Way way :
+         {JobEventSource::Lists, JobEventSource::Pull, JobEventSource::Signals}) {
         LatencyReceiver receiver;
         JobPollingThread thread(&receiver);
         thread.setWay(way);

@@ -4,6 +4,7 @@
 #include "tests/tools/cupsfixture.h"
 #include "tests/tools/eventrecorder.h"
 #include "tests/tools/privatecupsserver.h"
+#include "tests/tools/snifixture.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -62,6 +63,7 @@ private Q_SLOTS:
     void withoutLibraryNothingIsReportedAndStopIsPrompt();
 
 private:
+    PrivateSessionBus m_systemBus{PrivateSessionBus::System};
     PrivateCupsServer m_server;
     LoopbackPrinterPort m_port;
     const QString m_heldQueue = QStringLiteral("pellar_held");
@@ -70,6 +72,10 @@ private:
 
 void TestJobPollingThread::initTestCase()
 {
+    // The system bus of cupsd's D-Bus notifier and of the thread is one of the test's own.
+    QVERIFY(m_systemBus.isRunning());
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_systemBus.address().toUtf8());
+    m_server.setNotifierEnvironment("DBUS_SYSTEM_BUS_ADDRESS", m_systemBus.address());
     QVERIFY(m_server.start());
     QVERIFY(m_port.isListening());
     qputenv("CUPS_SERVER", QFile::encodeName(m_server.socketPath()));
@@ -85,6 +91,7 @@ void TestJobPollingThread::initTestCase_data()
     QTest::addColumn<int>("way");
     QTest::newRow("lists") << int(JobEventSource::Lists);
     QTest::newRow("pull") << int(JobEventSource::Pull);
+    QTest::newRow("signals") << int(JobEventSource::Signals);
 }
 
 void TestJobPollingThread::init()

@@ -5,10 +5,12 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QThread>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -23,6 +25,30 @@ PrivateCupsServer::PrivateCupsServer()
 PrivateCupsServer::~PrivateCupsServer()
 {
     stop();
+}
+
+bool PrivateCupsServer::wrapNotifiers(const QString &directory)
+{
+    const QString system = QStringLiteral("/usr/lib/cups/notifier");
+    // The machine's folder is linked in at first; a restart finds the wrappers in place.
+    if ((QFileInfo(directory).isSymLink() && !QFile::remove(directory))
+        || !QDir().mkpath(directory))
+        return false;
+    QByteArray exports;
+    for (const QString &variable : std::as_const(m_notifierEnvironment))
+        exports += "export '" + variable.toUtf8() + "'\n";
+    for (const QString &notifier : QDir(system).entryList(QDir::Files)) {
+        const QString wrapper = directory + QLatin1Char('/') + notifier;
+        if (!writeFile(wrapper,
+                       "#!/bin/sh\n" + exports + "exec " + QFile::encodeName(system) + "/"
+                               + QFile::encodeName(notifier) + " \"$@\"\n")
+            || !QFile::setPermissions(wrapper,
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                              | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                              | QFileDevice::ExeOther))
+            return false;
+    }
+    return true;
 }
 
 bool PrivateCupsServer::start()
@@ -44,6 +70,12 @@ bool PrivateCupsServer::start()
         if (entry != QLatin1String("backend"))
             QFile::link(system + QLatin1Char('/') + entry, dir + "/bin/" + entry);
     }
+    // As cupsd's own temporary folder: its programs run as lp and keep files there (the D-Bus
+    // notifier its lock).
+    if (::chmod(QFile::encodeName(dir + "/tmp").constData(), 01777) != 0)
+        return false;
+    if (!m_notifierEnvironment.isEmpty() && !wrapNotifiers(dir + "/bin/notifier"))
+        return false;
     for (const QString &backend :
          QDir(system + "/backend").entryList(QDir::Files | QDir::NoDotAndDotDot))
         QFile::link(system + "/backend/" + backend, dir + "/bin/backend/" + backend);

@@ -16,6 +16,12 @@ public:
     PrivateCupsServer &operator=(const PrivateCupsServer &) = delete;
 
     bool start();
+    // A variable for the notifiers (cupsd hands its own environment to none of them); set
+    // before start(). The machine's notifiers run unchanged behind a wrapper that sets it.
+    void setNotifierEnvironment(const QString &name, const QString &value)
+    {
+        m_notifierEnvironment.append(name + QLatin1Char('=') + value);
+    }
     void stop();
     bool isRunning() const { return m_cupsd.state() == QProcess::Running; }
     qint64 pid() const { return m_cupsd.processId(); }
@@ -39,9 +45,11 @@ public:
     int jobCount(bool completed);
 
 private:
+    bool wrapNotifiers(const QString &directory);
     int run(const QString &program, QStringList arguments, QString *output = nullptr,
             const QByteArray &input = QByteArray());
 
     QTemporaryDir m_dir;
     QProcess m_cupsd;
+    QStringList m_notifierEnvironment;
 };

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 
 #include <csignal>
 
@@ -13,10 +14,12 @@ const char kBusConfig[] = R"(<!DOCTYPE busconfig PUBLIC
  "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=%1</listen>
+  <type>%2</type>
+  <listen>%1</listen>
   <auth>EXTERNAL</auth>
   <policy context="default">
+    <allow user="*"/>
+    <allow send_type="signal"/>
     <allow send_destination="*" eavesdrop="true"/>
     <allow eavesdrop="true"/>
     <allow own="*"/>
@@ -37,14 +40,21 @@ void stopByPid(QProcess &process)
 
 } // namespace
 
-PrivateSessionBus::PrivateSessionBus()
+PrivateSessionBus::PrivateSessionBus(Kind kind)
 {
     if (!m_dir.isValid())
         return;
     QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
     if (!config.open(QIODevice::WriteOnly))
         return;
-    config.write(QString::fromLatin1(kBusConfig).arg(m_dir.path()).toUtf8());
+    const QString listen = kind == System ? QStringLiteral("unix:abstract=pellar-system-bus-%1-%2")
+                                                    .arg(QCoreApplication::applicationPid())
+                                                    .arg(QFileInfo(m_dir.path()).fileName())
+                                          : QStringLiteral("unix:tmpdir=") + m_dir.path();
+    config.write(QString::fromLatin1(kBusConfig)
+                         .arg(listen,
+                              kind == System ? QStringLiteral("system") : QStringLiteral("session"))
+                         .toUtf8());
     config.close();
     m_daemon.setStandardErrorFile(QProcess::nullDevice());
     m_daemon.start(QStringLiteral("dbus-daemon"),

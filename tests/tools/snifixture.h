@@ -8,10 +8,13 @@
 #include <QTemporaryDir>
 
 // A session bus of the test's own, so that nothing reaches the desktop's. Stopped by its PID.
+// As a system bus it listens on an abstract socket, which services running as other users
+// (cupsd's notifiers run as lp) reach as well.
 class PrivateSessionBus
 {
 public:
-    PrivateSessionBus();
+    enum Kind { Session, System };
+    explicit PrivateSessionBus(Kind kind = Session);
     ~PrivateSessionBus();
     PrivateSessionBus(const PrivateSessionBus &) = delete;
     PrivateSessionBus &operator=(const PrivateSessionBus &) = delete;
