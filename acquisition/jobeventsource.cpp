@@ -10,8 +10,8 @@
 
 namespace {
 
-// A lease long enough to outlive a normal day's renewals; a server restart forgets the
-// subscription anyway, which the next fetch or check notices.
+// The subscription's lease; a server restart forgets the subscription sooner, which the next
+// fetch or check notices.
 const int kLeaseSeconds = 3600;
 // With signals nothing is asked while nothing happens but this check that the server still
 // knows the subscription, which it forgets when it restarts.
@@ -124,6 +124,16 @@ bool JobEventSource::pullSaysSo()
 {
     if (m_subscription <= 0 && !subscribe())
         return false;
+    // Renewed halfway through its lease, so that it never ends while Pellar runs.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - m_lastCheckMs >= qint64(kLeaseSeconds) * 500) {
+        m_lastCheckMs = now;
+        if (!m_cups->renewSubscription(m_subscription, kLeaseSeconds)) {
+            m_subscription = -1;
+            m_resync = true;
+            return false;
+        }
+    }
     const std::optional<int> events = m_cups->getNotifications(m_subscription, &m_nextSequence);
     if (!events) {
         // Unanswered, or forgotten by a restarted server: subscribe again next tick, and read

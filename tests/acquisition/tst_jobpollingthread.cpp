@@ -124,6 +124,13 @@ void TestJobPollingThread::idListsMatchTheFullJobLists()
         }
     }
     QCOMPARE(cups.getJobDestination(999999), QString());
+
+    // A subscription is renewed while the server knows it, and not once cancelled.
+    const int subscription = cups.subscribeToJobs(QString(), 60);
+    QVERIFY(subscription > 0);
+    QVERIFY(cups.renewSubscription(subscription, 60));
+    cups.cancelSubscription(subscription);
+    QVERIFY(!cups.renewSubscription(subscription, 60));
 }
 
 void TestJobPollingThread::firstNewJobOfEachListIsReportedOnce()
