@@ -6,6 +6,7 @@
 #include "discovery/printerenumerator.h"
 #include "simulatednetworkprinter.h"
 #include "tests/tools/privatecupsserver.h"
+#include "tests/tools/quillonprinter.h"
 #include "tests/tools/testprocess.h"
 #include "usbsim.h"
 
@@ -52,26 +53,18 @@ int main(int argc, char **argv)
     CUPS::setPpdDirectory(server.ppdDirectory());
     const QString ppd
             = QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/tessival_quillon_c400.ppd");
-    QFile sm(QStringLiteral(PELLAR_SOURCE_DIR "/bin/sm.xml"));
-    sm.open(QIODevice::ReadOnly);
-    const QByteArray document = sm.readAll();
 
     UsbSim usb;
     std::vector<std::unique_ptr<SimulatedNetworkPrinter>> network;
     for (int i = 0; i < 5; ++i) {
-        UsbSimPrinter printer;
-        printer.productId = quint16(0x0100 + i);
-        printer.manufacturer = "Tessival";
-        printer.product = "Quillon_C400_Series";
-        printer.deviceId = "MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;";
-        printer.document = document;
+        const UsbSimPrinter printer = quillonPrinter(quint16(0x0100 + i));
         usb.addPrinter(printer);
         server.addQueue(QStringLiteral("bench_usb%1").arg(i),
                         QStringLiteral("usb://Tessival/Quillon%20C400%20Series?serial=%1").arg(i),
                         ppd);
         auto &net = network.emplace_back(std::make_unique<SimulatedNetworkPrinter>());
         net->setDeviceId(printer.deviceId);
-        net->setDocument(document);
+        net->setDocument(printer.document);
         server.addQueue(QStringLiteral("bench_net%1").arg(i), net->uri(), ppd);
     }
 

@@ -9,6 +9,7 @@
 #include "tests/tools/eventrecorder.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/privatecupsserver.h"
+#include "tests/tools/quillonprinter.h"
 #include "tests/tools/testfiles.h"
 #include "tests/tools/testprocess.h"
 #include "usbsim.h"
@@ -27,19 +28,6 @@ const quint16 kVendor = 0xf1e0;
 QString projectPpd()
 {
     return QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/tessival_quillon_c400.ppd");
-}
-
-UsbSimPrinter quillon(quint16 productId,
-                      const QByteArray &deviceId = "MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;")
-{
-    UsbSimPrinter printer;
-    printer.vendorId = kVendor;
-    printer.productId = productId;
-    printer.manufacturer = "Tessival";
-    printer.product = "Quillon_C400_Series";
-    printer.deviceId = deviceId;
-    printer.document = readFile(QStringLiteral(PELLAR_SOURCE_DIR "/bin/sm.xml"));
-    return printer;
 }
 
 } // namespace
@@ -151,7 +139,7 @@ void TestPrinterEnumerator::destinationPath()
 void TestPrinterEnumerator::usbQueueJoinsItsPrinterByModel()
 {
     UsbSim usb;
-    usb.addPrinter(quillon(0x0100));
+    usb.addPrinter(quillonPrinter(0x0100));
     const QString queue = QStringLiteral("pellar_usb");
     QVERIFY(m_server.addQueue(queue, "usb://Tessival/Quillon%20C400%20Series?serial=SIM0001",
                               projectPpd()));
@@ -183,7 +171,7 @@ void TestPrinterEnumerator::sameModelTwiceDeviceIdAndPreviousListDecide()
 {
     UsbSim usb;
     // Plugged first, this one gets /dev/usb/lp0.
-    UsbSimDevice second = usb.addPrinter(quillon(0x0101));
+    UsbSimDevice second = usb.addPrinter(quillonPrinter(0x0101));
     const QString queue = QStringLiteral("pellar_mfp");
     // mfp5 is /dev/usb/lp1, the device file of the printer plugged next.
     QVERIFY(m_server.addQueue(queue, "mfp:/dev/mfp5", projectPpd()));
@@ -197,14 +185,14 @@ void TestPrinterEnumerator::sameModelTwiceDeviceIdAndPreviousListDecide()
     // The first printer in key order is tried first; its device file names another model, and
     // the queue was with the other printer before: it stays there.
     UsbSimDevice first
-            = usb.addPrinter(quillon(0x0100, "MFG:Tessival;MDL:Other 9000;CLS:PRINTER;"));
+            = usb.addPrinter(quillonPrinter(0x0100, "MFG:Tessival;MDL:Other 9000;CLS:PRINTER;"));
     QCOMPARE(first.lpPath(), QStringLiteral("/dev/usb/lp1"));
     enumerator.enumeratePrinters();
     QCOMPARE(published(enumerator, queue).productId, quint16(0x0101));
 
     // The previous printer is gone and the device id still names another model: no device.
     second.unplug();
-    usb.addPrinter(quillon(0x0102));
+    usb.addPrinter(quillonPrinter(0x0102));
     enumerator.enumeratePrinters();
     QCOMPARE(published(enumerator, queue).productId, quint16(0));
     QCOMPARE(published(enumerator, queue).vendorId, PrinterDesc::nameChecksum(queue));
@@ -328,7 +316,7 @@ void TestPrinterEnumerator::unsupportedModelsAreLeftOut()
     m_queues << queue << raw;
 
     UsbSim usb;
-    UsbSimPrinter other = quillon(0x0200);
+    UsbSimPrinter other = quillonPrinter(0x0200);
     other.product = "Loris_9000";
     usb.addPrinter(other);
 
@@ -357,7 +345,7 @@ void TestPrinterEnumerator::everyPassPublishesAndEmptyWithoutCups()
 
     // Without CUPS no printer is published, not even the USB ones; the event still comes.
     UsbSim usb;
-    usb.addPrinter(quillon(0x0100));
+    usb.addPrinter(quillonPrinter(0x0100));
     CUPS::setLibraryNames({QStringLiteral("libpellar-no-such-cups.so")});
     enumerator.enumeratePrinters();
     QVERIFY(recorder.waitFor(
@@ -368,7 +356,7 @@ void TestPrinterEnumerator::everyPassPublishesAndEmptyWithoutCups()
 void TestPrinterEnumerator::localStatusDescriptionOpensNoUsbDevice()
 {
     UsbSim usb;
-    UsbSimDevice printer = usb.addPrinter(quillon(0x0100));
+    UsbSimDevice printer = usb.addPrinter(quillonPrinter(0x0100));
     const QString queue = QStringLiteral("pellar_local");
     QVERIFY(m_server.addQueue(queue, "usb://Tessival/Quillon%20C400%20Series?serial=SIM0001",
                               projectPpd()));

@@ -5,6 +5,7 @@
 #include "app/externalprograms.h"
 #include "discovery/cups.h"
 #include "tests/tools/privatecupsserver.h"
+#include "tests/tools/quillonprinter.h"
 #include "tests/tools/screenshot.h"
 #include "tests/tools/standinprogram.h"
 #include "tests/tools/testfiles.h"
@@ -27,19 +28,6 @@ namespace {
 
 const QString kUsbQueue = QStringLiteral("quillon");
 const QString kOfficeQueue = QStringLiteral("office");
-
-UsbSimPrinter quillon()
-{
-    UsbSimPrinter printer;
-    printer.vendorId = 0xf1e0;
-    printer.productId = 0x0100;
-    printer.manufacturer = "Tessival";
-    printer.product = "Quillon_C400_Series";
-    printer.deviceId = "MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;";
-    printer.document = readFile(QStringLiteral(PELLAR_SOURCE_DIR "/bin/sm.xml"));
-    printer.status = QByteArray::fromHex("0101000050505050");
-    return printer;
-}
 
 // The program as start-up assembles it.
 struct Pellar
@@ -130,7 +118,9 @@ void TestPanelAtWork::initTestCase()
     CUPS::setPpdDirectory(m_server.ppdDirectory());
     const QString ppd
             = QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/tessival_quillon_c400.ppd");
-    m_printer = m_usb.addPrinter(quillon());
+    UsbSimPrinter quillon = quillonPrinter();
+    quillon.status = QByteArray::fromHex("0101000050505050");
+    m_printer = m_usb.addPrinter(quillon);
     QVERIFY(m_server.addQueue(kUsbQueue, "usb://Tessival/Quillon%20C400%20Series?serial=SIM0001",
                               ppd));
     // The same printer under a second queue whose backend finishes every job at once.

@@ -1,5 +1,7 @@
 #include "pellarrig.h"
 
+#include "tests/tools/quillonprinter.h"
+
 #include "tests/tools/testfiles.h"
 
 #include <QDeadlineTimer>
@@ -150,14 +152,8 @@ bool PellarRig::prepare()
         fprintf(stderr, "no X display or no simulation directory\n");
         return false;
     }
-    UsbSimPrinter quillon;
-    quillon.vendorId = 0xf1e0;
-    quillon.productId = 0x0100;
-    quillon.manufacturer = "Tessival";
-    quillon.product = "Quillon_C400_Series";
-    quillon.deviceId = "MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;";
+    UsbSimPrinter quillon = quillonPrinter();
     quillon.status = status(0x01, 0x010000, QByteArray::fromHex("503c4632"));
-    quillon.document = readFile(QStringLiteral(PELLAR_STAGE_DIR "/bin/sm.xml"));
     m_printer = m_usb.addPrinter(quillon);
 
     // The multifunction driver's port 4 is the printer node /dev/usb/lp0; the private server's
