@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <limits>
+
 namespace {
 
 const QString kMessage = QStringLiteral("message");
@@ -62,16 +64,29 @@ void Translator::translate(ILocalizable &record, QDomElement &container,
     const QString key = record.string();
     const QString descKey = key + kDescriptionSuffix;
 
-    const auto title = m_values.constFind(key);
-    if (title != m_values.constEnd())
-        record.setTitle(*title);
-    const auto desc = m_values.constFind(descKey);
-    if (desc != m_values.constEnd())
-        record.setDesc(*desc);
+    // Read as from the top of the file, stopping once both entries were met: of several
+    // entries for one Id, the last one before that point counts.
+    const QList<Entry> titles = m_values.value(key);
+    const QList<Entry> descs = m_values.value(descKey);
+    const int stop = titles.isEmpty() || descs.isEmpty()
+            ? std::numeric_limits<int>::max()
+            : qMax(titles.first().position, descs.first().position);
+    const auto lastBefore = [stop](const QList<Entry> &entries) {
+        const Entry *found = nullptr;
+        for (const Entry &entry : entries) {
+            if (entry.position <= stop)
+                found = &entry;
+        }
+        return found;
+    };
+    if (const Entry *title = lastBefore(titles))
+        record.setTitle(title->value);
+    if (const Entry *desc = lastBefore(descs))
+        record.setDesc(desc->value);
 
-    if (desc == m_values.constEnd())
+    if (descs.isEmpty())
         appendMessage(container, descKey, descDefault.isNull() ? key : descDefault);
-    if (title == m_values.constEnd() && !key.isNull())
+    if (titles.isEmpty() && !key.isNull())
         appendMessage(container, key, titleDefault.isNull() ? key : titleDefault);
 }
 
@@ -79,6 +94,7 @@ void Translator::indexMessages(const QDomElement &container)
 {
     m_indexed = container;
     m_values.clear();
+    m_nextPosition = 0;
     int withoutValue = 0;
     QString firstWithoutValue;
     for (QDomElement message = container.firstChildElement(kMessage); !message.isNull();
@@ -92,10 +108,7 @@ void Translator::indexMessages(const QDomElement &container)
                 firstWithoutValue = id.text();
             continue;
         }
-        // The first good entry of an Id counts, as for a reader of the file from the top.
-        const QString idText = id.text();
-        if (!m_values.contains(idText))
-            m_values.insert(idText, value.text());
+        m_values[id.text()].append({m_nextPosition++, value.text()});
     }
     if (withoutValue)
         debugPrintf("Translator::translate: Wrong XML format: %d message(s) without Value, the "
@@ -137,6 +150,6 @@ void Translator::appendMessage(QDomElement &container, const QString &id, const 
     message.appendChild(idElement);
     message.appendChild(valueElement);
     container.appendChild(message);
-    m_values.insert(id, value);
+    m_values[id].append({m_nextPosition++, value});
     setModified(true);
 }

@@ -40,10 +40,17 @@ private:
 
     QString m_fileName;
     bool m_mayWriteBack = true;
-    // Id text to Value text of the container last translated into: tables are translated
-    // whole at every activation, and a walk of the container per record would be quadratic.
+    // Id text to the Values of its messages, in document order, for the container last
+    // translated into: tables are translated whole at every activation, and a walk of the
+    // container per record would be quadratic.
+    struct Entry
+    {
+        int position;
+        QString value;
+    };
     QDomElement m_indexed;
-    QHash<QString, QString> m_values;
+    QHash<QString, QList<Entry>> m_values;
+    int m_nextPosition = 0;
     int m_appendedEntries = 0;
     qsizetype m_appendedBytes = 0;
     bool m_appendRefused = false;

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void missingDescriptionIsAppendedOnceWithTheDefault();
     void missingTitleIsAppendedWithTheKeyOrItsDefault();
     void idsMatchExactlyAndCaseSensitively();
+    void duplicatesCountUpToWhereBothEntriesWereMet();
     void messageWithoutValueIsReportedAndSkipped();
     void recordWithoutStringGetsOnlyADescriptionEntry();
     void loadAndSaveClearModified();
@@ -181,6 +182,25 @@ void TestTranslator::idsMatchExactlyAndCaseSensitively()
     translator.translate(lower, container, QString(), QLatin1String(kRefer));
     QCOMPARE(lower.title(), QStringLiteral("PAPER JAM"));
     QVERIFY(translator.isModified());
+}
+
+void TestTranslator::duplicatesCountUpToWhereBothEntriesWereMet()
+{
+    QFile file(writeTranslation(
+            message("Paper jam", "Stau 1") + message("Paper jam", "Stau 2")
+            + message("Paper jam description", "Text 1") + message("Paper jam", "Stau 3")
+            + message("Paper jam description", "Text 2") + message("Cover open", "Deckel 1")
+            + message("Cover open", "Deckel 2")));
+    Translator translator(&file);
+    QDomElement container = translationContainer(translator);
+    StatusDesc jam = record(QStringLiteral("Paper jam"));
+    translator.translate(jam, container, QString(), QLatin1String(kRefer));
+    QCOMPARE(jam.title(), QStringLiteral("Stau 2"));
+    QCOMPARE(jam.desc(), QStringLiteral("Text 1"));
+    // Without a description the whole file is read: the last title counts.
+    StatusDesc cover = record(QStringLiteral("Cover open"));
+    translator.translate(cover, container, QString(), QLatin1String(kRefer));
+    QCOMPARE(cover.title(), QStringLiteral("Deckel 2"));
 }
 
 void TestTranslator::messageWithoutValueIsReportedAndSkipped()
