@@ -10,6 +10,7 @@
 #include <QMutexLocker>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QUrl>
 
 namespace {
 
@@ -23,11 +24,6 @@ QStringList defaultBrowsers()
             QStringLiteral("/usr/bin/galeon"),         QStringLiteral("/usr/bin/opera"),
             QStringLiteral("/usr/bin/netscape"),       QStringLiteral("/usr/bin/epiphany"),
             QStringLiteral("/usr/bin/mozilla-firefox")};
-}
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("ExternalPrograms", text);
 }
 
 } // namespace
@@ -110,7 +106,10 @@ void StartWebBrowser(const QString &address)
         }
     }
     if (browser.isEmpty()) {
-        warn(tr("Warning"), tr("Web browser not found.\nUse that address:\n%1").arg(address));
+        warn(QCoreApplication::translate("ExternalPrograms", "Warning"),
+             QCoreApplication::translate("ExternalPrograms",
+                                         "Web browser not found.\nUse that address:\n%1")
+                     .arg(address));
         return;
     }
     const QByteArray command
@@ -118,8 +117,32 @@ void StartWebBrowser(const QString &address)
     debugPrintf("StartWebBrowser command : \"%s\"", command.constData());
     if (!startProgramDetached(browser, {address})) {
         qWarning("Unable to execute command %s", command.constData());
-        warn(tr("About"), tr("Error starting %1").arg(browser));
+        warn(QCoreApplication::translate("ExternalPrograms", "About"),
+             QCoreApplication::translate("ExternalPrograms", "Error starting %1").arg(browser));
     }
+}
+
+bool isWebAddress(const QString &address)
+{
+    // The scheme is checked on the text itself: the browser gets the text, not the parsed URL.
+    if (!address.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
+        && !address.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        return false;
+    const QUrl url(address);
+    return url.isValid() && !url.host().isEmpty();
+}
+
+void OpenWebAddress(const QString &address)
+{
+    if (isWebAddress(address))
+        return StartWebBrowser(address);
+    debugPrintf("OpenWebAddress: \"%s\" is not a web address; it is not opened",
+                qPrintable(address));
+    warn(QCoreApplication::translate("ExternalPrograms", "Warning"),
+         QCoreApplication::translate("ExternalPrograms",
+                                     "This is not a web address, so it was not opened.\nUse "
+                                     "that address:\n%1")
+                 .arg(address));
 }
 
 int runPrinterSettings(const PrinterDesc *printer, const QString &tool,
@@ -153,6 +176,6 @@ int runPrinterSettings(const PrinterDesc *printer, const QString &tool,
         debugPrintf("can't obtain ip address for network device");
         return PrinterSettings::kNoPrinter;
     }
-    StartWebBrowser(QStringLiteral("http://%1").arg(match.captured(1)));
+    OpenWebAddress(QStringLiteral("http://%1").arg(match.captured(1)));
     return PrinterSettings::kStarted;
 }

@@ -35,6 +35,12 @@ bool startProgramDetached(const QString &program, const QStringList &arguments,
 // Opens the address in the first browser found, or tells the user why it cannot.
 void StartWebBrowser(const QString &address);
 
+// An http or https address with a host: what may be opened of a text from outside.
+bool isWebAddress(const QString &address);
+// Opens an address that came from a printer or its documents. Anything but a web address could
+// be an option to the browser or a local file: it is only shown to the user.
+void OpenWebAddress(const QString &address);
+
 // Starts the printer-settings tool (its absolute path) for a USB printer, or opens a network
 // printer's own web page. The extra arguments are the quoted words start-up passes on.
 int runPrinterSettings(const PrinterDesc *printer, const QString &tool,

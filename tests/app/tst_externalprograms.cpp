@@ -21,6 +21,8 @@ private Q_SLOTS:
     void firstExistingBrowserIsUsed();
     void hostileAddressArrivesAsOneArgumentAndRunsNothing();
     void withoutBrowserTheUserGetsTheAddress();
+    void textFromOutsideOpensOnlyAsAWebAddress_data();
+    void textFromOutsideOpensOnlyAsAWebAddress();
     void browserThatCannotStartIsReported();
     void commandLineReadsAsAShellWould_data();
     void commandLineReadsAsAShellWould();
@@ -122,6 +124,38 @@ void TestExternalPrograms::withoutBrowserTheUserGetsTheAddress()
     QCOMPARE(boxes.boxes().first().text,
              QStringLiteral(
                      "Web browser not found.\nUse that address:\n'https://127.0.0.1/order?a=1'"));
+    QVERIFY(!log.contains(QStringLiteral("StartWebBrowser command")));
+}
+
+void TestExternalPrograms::textFromOutsideOpensOnlyAsAWebAddress_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("order page") << "https://shop.example/order?c=QT-400K,QT-400C" << true;
+    QTest::newRow("printer page") << "http://127.0.0.2" << true;
+    QTest::newRow("browser option") << "--kioskQT-400K,QT-400C" << false;
+    QTest::newRow("local file") << "file:///etc/passwd#QT-400K" << false;
+    QTest::newRow("no host") << "http:///order" << false;
+    QTest::newRow("other scheme") << "javascript:alert(1)//http://x" << false;
+}
+
+void TestExternalPrograms::textFromOutsideOpensOnlyAsAWebAddress()
+{
+    QFETCH(QString, address);
+    QFETCH(bool, opened);
+    const QString browser = path(QStringLiteral("browser"));
+    QVERIFY(writeStandInProgram(browser));
+    setBrowserSearchList({browser});
+    LogCapture log;
+    MessageBoxCatcher boxes;
+    OpenWebAddress(address);
+    if (opened) {
+        QTRY_COMPARE_WITH_TIMEOUT(recordedArguments(browser), (QStringList{"1", address}), 10000);
+        QVERIFY(boxes.boxes().isEmpty());
+        return;
+    }
+    QCOMPARE(boxes.boxes().size(), 1);
+    QVERIFY(boxes.boxes().first().text.endsWith(QStringLiteral("Use that address:\n") + address));
     QVERIFY(!log.contains(QStringLiteral("StartWebBrowser command")));
 }
 

@@ -90,6 +90,37 @@
     </message>
 </context>
 <context>
+    <name>ExternalPrograms</name>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Web browser not found.
+Use that address:
+%1</source>
+        <translation>Kein Webbrowser gefunden.
+Verwenden Sie diese Adresse:
+%1</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Error starting %1</source>
+        <translation>%1 konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>This is not a web address, so it was not opened.
+Use that address:
+%1</source>
+        <translation>Dies ist keine Webadresse und wurde daher nicht geöffnet.
+Verwenden Sie diese Adresse:
+%1</translation>
+    </message>
+</context>
+<context>
     <name>MenuHeader</name>
     <message>
         <source>textLabel</source>
