@@ -163,6 +163,10 @@ void Configurator::setActivePrinter(quint32 id)
 {
     debugPrintf("Configurator::setActivePrinter([0x%lXh])", static_cast<unsigned long>(id));
     m_activePrinter = id;
+}
+
+void Configurator::rememberActivePrinter()
+{
     const auto printer = printerDesc();
     const QString name = printer ? printer->softName.value(0) : QString();
     if (name.isEmpty() || name == m_rememberedPrinter)

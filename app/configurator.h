@@ -48,9 +48,10 @@ public:
 
     void setPrinters(const PrinterMap &printers);
     PrinterMap printers() const { return m_printers; }
-    // Stored whenever it changes, so that the next start follows the same queue.
     void setActivePrinter(quint32 id);
-    // The queue followed last, in this run or the one before.
+    // Keeps the active printer's queue for the next start: the user's own choice only.
+    void rememberActivePrinter();
+    // The queue the user chose last, in this run or one before.
     QString rememberedPrinterName() const;
     quint32 activePrinter() const { return m_activePrinter; }
     // A copy for the caller, or null; id 0 means the active printer.

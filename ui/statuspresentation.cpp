@@ -19,7 +19,14 @@ bool StatusPresentation::dropsReport(bool hasPrinter, const StatusBlock &raw, bo
 {
     if (!hasPrinter)
         return false;
-    return (!raw.isEmpty() && !hasStatusXml) || (windowHidden && !printingModeActive);
+    return waitsForDescription(hasPrinter, raw, hasStatusXml)
+            || (windowHidden && !printingModeActive);
+}
+
+bool StatusPresentation::waitsForDescription(bool hasPrinter, const StatusBlock &raw,
+                                             bool hasStatusXml)
+{
+    return hasPrinter && !raw.isEmpty() && !hasStatusXml;
 }
 
 bool StatusPresentation::printerReportsJob(const StatusBlock &raw)

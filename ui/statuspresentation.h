@@ -33,6 +33,8 @@ public:
     // description, or when nobody looks: the panel hidden and no job followed.
     static bool dropsReport(bool hasPrinter, const StatusBlock &raw, bool hasStatusXml,
                             bool windowHidden, bool printingModeActive);
+    // The report cannot be explained yet: it is to be shown once the description is there.
+    static bool waitsForDescription(bool hasPrinter, const StatusBlock &raw, bool hasStatusXml);
 
     // The printer reports printing or a job of this host.
     static bool printerReportsJob(const StatusBlock &raw);

@@ -170,6 +170,9 @@ void TrayMainWindow::selectPrinterFromMenu(int printerID)
     selectionSource = FromMenu;
     debugPrintf("TrayMainWindow::selectPrinter(0x%lX) from menu", static_cast<ulong>(printerID));
     printerSelected(quint32(printerID));
+    // A job on another queue, or a list without the remembered one, switches the printer for
+    // this run only.
+    m_configurator->rememberActivePrinter();
 }
 
 void TrayMainWindow::printerListChanged()
@@ -255,6 +258,7 @@ void TrayMainWindow::printerSelected(quint32 printerID)
                 if (!trayAvailable || !isHidden() || windowState == ShownByEvent)
                     initWorker();
                 updateControls();
+                showWithheldReport();
             }
         }
         if (!cartridgeView->cartridgeVisible())
@@ -262,6 +266,7 @@ void TrayMainWindow::printerSelected(quint32 printerID)
         return;
     }
 
+    m_withheldReport.reset();
     m_configurator->saveIgnoredBits();
     m_configurator->setActivePrinter(printerID);
     m_configurator->loadIgnoredBits();
@@ -640,7 +645,7 @@ void TrayMainWindow::supplies_clicked()
     const QString address
             = StatusPresentation::supplyOrderAddress(baseUrl, m_configurator->separator(), codes);
     debugPrintf("whole url: %s", qPrintable(address));
-    StartWebBrowser(address);
+    OpenWebAddress(address);
 }
 
 void TrayMainWindow::printerSettings_clicked()
@@ -761,8 +766,13 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
     const StatusBlock &raw = event->status();
     const auto printer = m_configurator->printerDesc();
     debugPrintf("pd: %s", dumpOf(printer.get()).constData());
-    if (StatusPresentation::dropsReport(bool(printer), raw, printer && !printer->statusXml.isNull(),
-                                        isHidden(), m_printingMode.isActive()))
+    const bool hasStatusXml = printer && !printer->statusXml.isNull();
+    if (StatusPresentation::waitsForDescription(bool(printer), raw, hasStatusXml))
+        m_withheldReport = raw;
+    else
+        m_withheldReport.reset();
+    if (StatusPresentation::dropsReport(bool(printer), raw, hasStatusXml, isHidden(),
+                                        m_printingMode.isActive()))
         return;
     if (isHidden())
         windowState = ShownByEvent;
@@ -839,6 +849,16 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw)
     drawToners();
     showTrayState(m_statusDesc.type());
     return result;
+}
+
+void TrayMainWindow::showWithheldReport()
+{
+    const auto printer = m_configurator->printerDesc();
+    if (!m_withheldReport || !printer || printer->statusXml.isNull())
+        return;
+    debugPrintf("TrayMainWindow::showWithheldReport(): the description has come");
+    PrinterStatusChangedEvent report(*m_withheldReport);
+    printerStatusChangedEvent(&report);
 }
 
 void TrayMainWindow::drawToners()

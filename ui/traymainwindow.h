@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class Configurator;
 class JobChangedEvent;
@@ -97,6 +98,7 @@ private:
     void describeActivePrinter();
     void startPrinterSettings(quint8 state);
     void printerBusy();
+    void showWithheldReport();
 
     bool closingFlag = false;
     StatusDesc m_statusDesc;
@@ -129,6 +131,9 @@ private:
     std::unique_ptr<SettingsRead> m_settingsRead;
     // What startWithoutTray() took away, for moveIntoTray().
     QList<QPair<int, QAction *>> m_entriesWithoutTray;
+    // The last report dropped because the printer's description was missing: a running worker
+    // does not send an unchanged status again once the description comes.
+    std::optional<StatusBlock> m_withheldReport;
     int m_indexWithTray = 8;
     QSize m_sizeWithTray;
 };

@@ -70,6 +70,57 @@ private Q_SLOTS:
         panel.window.hide();
     }
 
+    // A job elsewhere follows another queue for this run only; the next start follows the
+    // user's own choice.
+    void onlyTheUsersChoiceIsRememberedForTheNextStart()
+    {
+        UsbSim usb;
+        Panel panel;
+        const QString remembered = QStringLiteral("bin/.active_printer");
+        QCOMPARE(panel.tree.read(remembered), QByteArray("laser"));
+        PrinterDesc office("Acme", "Laser 100", "SIM0002", 0x0100, 0xf1e0,
+                           PrinterDesc::uniqueKeyForQueue("office"));
+        office.softName = QStringList({"office"});
+        office.statusXml = QStringLiteral("<sm/>");
+        PrinterMap printers = panel.configurator.printers();
+        printers.insert(qint32(office.uniqueKey), office);
+        panel.configurator.setPrinters(printers);
+
+        JobChangedEvent job(false, "office", false);
+        QCoreApplication::sendEvent(&panel.window, &job);
+        QCOMPARE(panel.configurator.activePrinterName(), QStringLiteral("office"));
+        QCOMPARE(panel.tree.read(remembered), QByteArray("laser"));
+        panel.window.selectPrinterFromMenu(int(office.uniqueKey));
+        QCOMPARE(panel.tree.read(remembered), QByteArray("office"));
+        panel.window.hide();
+    }
+
+    // A running worker does not send an unchanged status again: a report that came before the
+    // printer's description is shown when a printer list brings the description.
+    void reportWithoutDescriptionIsShownOnceTheDescriptionComes()
+    {
+        UsbSim usb;
+        Panel panel;
+        const auto followed = panel.configurator.printerDesc();
+        QVERIFY(followed);
+        PrinterDesc printer = *followed;
+        printer.statusXml = QString();
+        panel.configurator.setPrinters(printerMapOf({printer}));
+        panel.window.show();
+        QSignalSpy images(&panel.window, &TrayMainWindow::stateChanged);
+        StatusBlock raw;
+        std::copy(kReady.cbegin(), kReady.cend(), raw.data());
+        PrinterStatusChangedEvent ready(raw);
+        QCoreApplication::sendEvent(&panel.window, &ready);
+        QVERIFY(images.isEmpty());
+
+        printer.statusXml = QStringLiteral("<sm/>");
+        panel.configurator.setPrinters(printerMapOf({printer}));
+        panel.window.selectPrinter(printer.uniqueKey, 2);
+        QCOMPARE(images.count(), 1);
+        panel.window.hide();
+    }
+
     // The worker holds its lock for a whole poll; the window must not wait for it.
     void hidingDuringASlowPollDoesNotWaitForIt()
     {
@@ -90,8 +141,47 @@ private Q_SLOTS:
         panel.window.restoreWindow();
         const qint64 restoreMs = blocked.elapsed();
         qInfo("window thread blocked: hide %lld ms, restore %lld ms", hideMs, restoreMs);
+        QVERIFY2(hideMs < 250 && restoreMs < 250, "the window waited for the poll");
         panel.window.hideWindow();
         QTRY_VERIFY_WITH_TIMEOUT(!panel.window.isWorkerBusy(), 20000);
+    }
+
+    // Neither the printer's page nor an order can be made of a printer that does not answer.
+    void unreachableNetworkPrinterDisablesSettingsAndOrdering()
+    {
+        UsbSim usb;
+        Panel panel;
+        PrinterDesc printer = *panel.configurator.printerDesc();
+        printer.isLocal = false;
+        printer.devPath = QStringLiteral("127.0.0.9");
+        panel.configurator.setPrinters(printerMapOf({printer}));
+        panel.window.show();
+        PrinterStatusChangedEvent silent{StatusBlock()};
+        QCoreApplication::sendEvent(&panel.window, &silent);
+        for (const char *name : {"supplies", "printerSettings"}) {
+            const auto *button = panel.window.findChild<QWidget *>(name);
+            QVERIFY2(button && !button->isEnabled(), name);
+        }
+        panel.window.hide();
+    }
+
+    // The settings tool would disturb a job the printer is printing.
+    void printerSettingsWaitForTheJobToEnd()
+    {
+        UsbSim usb;
+        QByteArray printing = kReady;
+        printing[0] = char(printing[0] | 0x08);
+        usb.addPrinter({.status = printing});
+        Panel panel;
+        PrinterDesc printer = *panel.configurator.printerDesc();
+        printer.devPath = QStringLiteral("//Acme/Laser%20100?serial=SIM0001");
+        panel.configurator.setPrinters(printerMapOf({printer}));
+        LogCapture log;
+        MessageBoxCatcher boxes;
+        panel.window.printerSettings_clicked();
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, 20000);
+        QCOMPARE(boxes.boxes().first().text, QStringLiteral("Printer is busy."));
+        QVERIFY(log.contains(QStringLiteral("Device is printing now.")));
     }
 
     // Each printer list passes the followed printer again; its worker goes on polling.
