@@ -9,6 +9,7 @@
 #include "status/xmltext.h"
 
 #include <QBuffer>
+#include <QDeadlineTimer>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRegularExpression>
@@ -31,6 +32,8 @@ constexpr long kDelayMs = 800;
 // Further attempts after the first.
 constexpr int kRetries = 5;
 constexpr int kJobRetries = 3;
+// How soon a pause between attempts notices a stop.
+constexpr qint64 kStopCheckMs = 50;
 constexpr quint16 kHttpPort = 80;
 
 constexpr int kIPv6Bytes = 16;
@@ -106,7 +109,10 @@ int PlDeviceNw::request(const char *oid, char *buffer, int bufferSize, long time
         debugPrintf("PlDeviceNw::request: <%s> is no address, nothing asked",
                     destination.constData());
     } else {
-        for (int attempt = 0;; ++attempt) {
+        // A thread asked to stop asks no further: with a silent printer the retries would hold
+        // up the program's exit by seconds.
+        QThread *thread = QThread::currentThread();
+        for (int attempt = 0; !thread->isInterruptionRequested(); ++attempt) {
             {
                 QMutexLocker lock(&networkMutex());
                 length = SNMPClient::request(destination.constData(), oid, buffer,
@@ -116,7 +122,9 @@ int PlDeviceNw::request(const char *oid, char *buffer, int bufferSize, long time
             if (status == 0 || attempt >= retries)
                 break;
             // Outside the mutex: the other thread's requests go on meanwhile.
-            QThread::msleep(delayMs);
+            QDeadlineTimer pause(delayMs);
+            while (!pause.hasExpired() && !thread->isInterruptionRequested())
+                QThread::msleep(std::min<qint64>(kStopCheckMs, pause.remainingTime()));
         }
     }
     if (retCode)

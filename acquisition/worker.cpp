@@ -147,6 +147,9 @@ void Worker::checkStatus()
     const StatusBlock status = getStatus(&retCode);
     if (retCode < 0)
         debugPrintf("Worker::run(): getStatus() wrong return code %d", retCode);
+    // A poll cut short by a stop tells nothing of the printer.
+    if (isInterruptionRequested())
+        return;
 
     // Byte 9 (other hosts' jobs) alone is no change worth reporting.
     const bool unchanged = status.sameStatus(m_lastStatus);

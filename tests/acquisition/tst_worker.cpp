@@ -84,6 +84,17 @@ Job job(const QString &user, int id, int status)
     return j;
 }
 
+// A failed check returns early: the thread must end before the worker goes.
+struct StopOnExit
+{
+    Worker &worker;
+    ~StopOnExit()
+    {
+        worker.stop();
+        worker.wait();
+    }
+};
+
 const QByteArray kReady = QByteArray::fromHex("0101000064646464");
 const QByteArray kTonerLow = QByteArray::fromHex("020301083c646464");
 
@@ -101,6 +112,7 @@ private Q_SLOTS:
     void noDeviceGivesOneZeroBlock();
     void stopDuringLongIntervalEndsWithinAboutASecond();
     void stopRightAfterStartEndsTheThread();
+    void stopDuringTheRetriesOfASilentPrinterIsPrompt();
     void unpluggedAndReplugggedPrinterMidRun();
 };
 
@@ -212,6 +224,7 @@ void TestWorker::noDeviceGivesOneZeroBlock()
 {
     EventRecorder recorder(copyEvent);
     Worker worker(&recorder);
+    StopOnExit guard{worker};
     worker.setPollingInterval(0);
     LogCapture log;
     worker.start();
@@ -236,6 +249,7 @@ void TestWorker::stopDuringLongIntervalEndsWithinAboutASecond()
     ScriptedChannel channel;
     channel.set(kReady, {});
     Worker worker(&recorder);
+    StopOnExit guard{worker};
     worker.setDevice(&channel);
     worker.setPollingInterval(10);
     worker.start();
@@ -252,6 +266,7 @@ void TestWorker::stopRightAfterStartEndsTheThread()
 {
     EventRecorder recorder(copyEvent);
     Worker worker(&recorder);
+    StopOnExit guard{worker};
     worker.setPollingInterval(10);
     worker.start();
     worker.stop();
@@ -263,6 +278,33 @@ void TestWorker::stopRightAfterStartEndsTheThread()
     QVERIFY(worker.wait(5000));
 }
 
+// Each unanswered request is retried for seconds; a stop (the program's exit) must not wait.
+void TestWorker::stopDuringTheRetriesOfASilentPrinterIsPrompt()
+{
+    SimulatedNetworkPrinter printer;
+    QVERIFY(printer.isValid());
+    printer.setStatus(kReady);
+    printer.setMode(SimulatedNetworkPrinter::AgentStopped);
+    PlDeviceNw channel(printer.devPath());
+    EventRecorder recorder(copyEvent);
+    Worker worker(&recorder);
+    StopOnExit guard{worker};
+    worker.setDevice(&channel);
+    LogCapture log;
+    worker.start();
+    QTRY_VERIFY_WITH_TIMEOUT(log.count("snmp_sess_synch_response failed") >= 2, 10000);
+    QElapsedTimer timer;
+    timer.start();
+    // As the window stops it: stop() itself waits for the poll's lock.
+    worker.requestInterruption();
+    QVERIFY(worker.wait(10000));
+    const qint64 stoppedMs = timer.elapsed();
+    QVERIFY2(stoppedMs < 1000, qPrintable(QString::number(stoppedMs)));
+    // The cut poll is no status of the printer.
+    recorder.deliverPending();
+    QVERIFY(statusEvents(recorder).isEmpty());
+}
+
 void TestWorker::unpluggedAndReplugggedPrinterMidRun()
 {
     UsbSim usb;
@@ -270,6 +312,7 @@ void TestWorker::unpluggedAndReplugggedPrinterMidRun()
     PlDeviceUsb channel(0x0100, 0xf1e0);
     EventRecorder recorder(copyEvent);
     Worker worker(&recorder);
+    StopOnExit guard{worker};
     worker.setDevice(&channel);
     worker.setPollingInterval(1);
     worker.start();
