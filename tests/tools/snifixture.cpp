@@ -86,7 +86,7 @@ SniWatcher::~SniWatcher()
     stop();
 }
 
-bool SniWatcher::start(const PrivateSessionBus &bus, bool hanging)
+bool SniWatcher::start(const PrivateSessionBus &bus, Mode mode)
 {
     m_output.clear();
     m_seen = 0;
@@ -94,8 +94,10 @@ bool SniWatcher::start(const PrivateSessionBus &bus, bool hanging)
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // Debian's interpreter: the gi bindings are its package.
     QStringList arguments{QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/sniwatcher.py")};
-    if (hanging)
+    if (mode == Hanging)
         arguments << QStringLiteral("--hang");
+    else if (mode == HalfHung)
+        arguments << QStringLiteral("--no-introspect");
     m_process.start(QStringLiteral("/usr/bin/python3"), arguments);
     return waitForLine(QRegularExpression(QStringLiteral("^ready$"))).hasMatch();
 }
