@@ -1,5 +1,7 @@
 #include "tests/tools/snifixture.h"
 
+#include "tests/tools/endwithparent.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -57,6 +59,7 @@ PrivateSessionBus::PrivateSessionBus(Kind kind)
                          .toUtf8());
     config.close();
     m_daemon.setStandardErrorFile(QProcess::nullDevice());
+    endWithParent(m_daemon);
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
                     QStringLiteral("--config-file=") + config.fileName()});
@@ -92,6 +95,7 @@ bool SniWatcher::start(const PrivateSessionBus &bus, Mode mode)
     m_seen = 0;
     m_process.setProcessEnvironment(bus.environment());
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    endWithParent(m_process);
     // Debian's interpreter: the gi bindings are its package.
     QStringList arguments{QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/sniwatcher.py")};
     if (mode == Hanging)

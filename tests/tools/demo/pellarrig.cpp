@@ -2,6 +2,7 @@
 
 #include "tests/tools/quillonprinter.h"
 
+#include "tests/tools/endwithparent.h"
 #include "tests/tools/testfiles.h"
 
 #include <QDeadlineTimer>
@@ -180,6 +181,7 @@ bool PellarRig::startPellar(const QString &executable, const QStringList &words,
     m_pellar.setStandardOutputFile(QProcess::nullDevice());
     m_logFile = logFile;
     m_pellar.setStandardErrorFile(logFile.isEmpty() ? QProcess::nullDevice() : logFile);
+    endWithParent(m_pellar);
     m_pellar.start(executable, words);
     if (!m_pellar.waitForStarted(10000)) {
         fprintf(stderr, "cannot start %s\n", qPrintable(executable));
