@@ -63,7 +63,7 @@ PrivateSessionBus::PrivateSessionBus(Kind kind)
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
                     QStringLiteral("--config-file=") + config.fileName()});
-    QDeadlineTimer deadline(10000);
+    QDeadlineTimer deadline(30000);
     while (!deadline.hasExpired() && !m_daemon.canReadLine()
            && m_daemon.state() != QProcess::NotRunning)
         m_daemon.waitForReadyRead(100);

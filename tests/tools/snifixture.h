@@ -43,7 +43,7 @@ public:
     void stop();
 
     // The first line from now on, or from the start with `fromStart`, that matches.
-    QRegularExpressionMatch waitForLine(const QRegularExpression &pattern, int timeoutMs = 10000,
+    QRegularExpressionMatch waitForLine(const QRegularExpression &pattern, int timeoutMs = 30000,
                                         bool fromStart = false);
     // Sends a command and returns its answer's JSON (null on an error or time-out).
     QJsonDocument request(const QByteArray &command, const QByteArray &answer);

@@ -109,7 +109,7 @@ PrivateXSession::PrivateXSession()
                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                     QStringLiteral("0"), QStringLiteral("800x600x24"), QStringLiteral("-nolisten"),
                     QStringLiteral("tcp")});
-    QDeadlineTimer deadline(10000);
+    QDeadlineTimer deadline(30000);
     while (!deadline.hasExpired() && !m_server.canReadLine()
            && m_server.state() != QProcess::NotRunning)
         m_server.waitForReadyRead(100);
