@@ -20,21 +20,22 @@ ensure_packages() {
 
 XSESSION_PIDS=()
 
-# Starts Xvfb on a free display and trayer as the tray host; exports DISPLAY.
+# Starts Xvfb on a free display and trayer as the tray host; exports DISPLAY. The waits are for
+# the events themselves, with bounds that hold on a busy machine.
 xsession_start() {
-    local n=90 i started=""
-    while [ -z "$started" ] && [ $n -lt 190 ]; do
-        if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; then n=$((n + 1)); continue; fi
-        Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-        local xpid=$!
-        for i in $(seq 1 100); do
-            if ! kill -0 "$xpid" 2>/dev/null; then break; fi # lost the race for this display
-            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then started=1; break; fi
-            sleep 0.05
-        done
-        if [ -n "$started" ]; then XSESSION_PIDS+=("$xpid"); else kill "$xpid" 2>/dev/null; n=$((n + 1)); fi
+    local i n="" dir xpid
+    dir=$(mktemp -d /tmp/pellar-xsession.XXXXXX)
+    # Xvfb takes a free display itself and names it once it accepts clients.
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
+    xpid=$!
+    XSESSION_PIDS+=("$xpid")
+    for i in $(seq 1 1200); do
+        if [ "$(wc -l <"$dir/display")" -ge 1 ]; then n=$(head -n 1 "$dir/display"); break; fi
+        kill -0 "$xpid" 2>/dev/null || break
+        sleep 0.05
     done
-    [ -n "$started" ] || { echo "Could not start Xvfb" >&2; return 1; }
+    rm -rf "$dir"
+    [ -n "$n" ] || { echo "Could not start Xvfb" >&2; return 1; }
     export DISPLAY=":$n"
     if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
         XDG_RUNTIME_DIR=$(mktemp -d /tmp/pellar-runtime.XXXXXX)
@@ -42,12 +43,13 @@ xsession_start() {
     fi
     trayer --edge top --align left --widthtype request --height 26 >/dev/null 2>&1 &
     XSESSION_PIDS+=($!)
-    # The tray is there once trayer owns the tray selection.
-    for i in $(seq 1 100); do
-        xprop -root -notype _NET_SUPPORTED >/dev/null 2>&1
-        if xwininfo -root -children 2>/dev/null | grep -q -i trayer; then break; fi
+    # trayer's window; the demo waits for the tray selection itself.
+    for i in $(seq 1 1200); do
+        if xwininfo -root -children 2>/dev/null | grep -q -i trayer; then return 0; fi
         sleep 0.05
     done
+    echo "trayer did not start within 60 s" >&2
+    return 1
 }
 
 xsession_stop() {

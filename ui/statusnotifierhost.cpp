@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <memory>
+
 namespace {
 
 const char kWatcherService[] = "org.kde.StatusNotifierWatcher";
@@ -36,10 +38,37 @@ QDBusMessage hostQuery()
     return message;
 }
 
+// Qt reads the property only through the interface that Introspect describes, and waits 25 s
+// for a watcher that does not answer that.
+QDBusMessage introspection()
+{
+    return QDBusMessage::createMethodCall(
+            QLatin1String(kWatcherService), QLatin1String(kWatcherPath),
+            QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
+}
+
 bool hostRegistered(const QDBusMessage &reply)
 {
     return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
             && qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+}
+
+bool describesHostProperty(const QDBusMessage &reply)
+{
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    const QString xml = reply.arguments().constFirst().toString();
+    return xml.contains(QLatin1String(kWatcherInterface))
+            && xml.contains(QLatin1String("IsStatusNotifierHostRegistered"));
+}
+
+bool hostAnswers(const QDBusMessage &query, const QDBusMessage &description, const char *caller)
+{
+    for (const QDBusMessage *reply : {&query, &description}) {
+        if (reply->type() == QDBusMessage::ErrorMessage)
+            debugPrintf("StatusNotifierHost::%s: %s", caller, qPrintable(reply->errorMessage()));
+    }
+    return hostRegistered(query) && describesHostProperty(description);
 }
 
 const int kAsyncTimeoutMs = 2000;
@@ -69,20 +98,31 @@ bool StatusNotifierHost::isAvailable(int timeoutMs)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()->isServiceRegistered(QLatin1String(kWatcherService)))
         return false;
-    const QDBusMessage reply = bus.call(hostQuery(), QDBus::Block, timeoutMs);
-    if (reply.type() == QDBusMessage::ErrorMessage)
-        debugPrintf("StatusNotifierHost::isAvailable(): %s", qPrintable(reply.errorMessage()));
-    return hostRegistered(reply);
+    // Both at once: one wait of at most `timeoutMs`.
+    QDBusPendingCall query = bus.asyncCall(hostQuery(), timeoutMs);
+    QDBusPendingCall description = bus.asyncCall(introspection(), timeoutMs);
+    query.waitForFinished();
+    description.waitForFinished();
+    return hostAnswers(query.reply(), description.reply(), "isAvailable()");
 }
 
 void StatusNotifierHost::check()
 {
     // Asked without waiting: a watcher that hangs must not hang the window.
-    auto *call = new QDBusPendingCallWatcher(
-            QDBusConnection::sessionBus().asyncCall(hostQuery(), kAsyncTimeoutMs), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *done) {
-        done->deleteLater();
-        if (hostRegistered(done->reply()))
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    auto *query = new QDBusPendingCallWatcher(bus.asyncCall(hostQuery(), kAsyncTimeoutMs), this);
+    auto *description
+            = new QDBusPendingCallWatcher(bus.asyncCall(introspection(), kAsyncTimeoutMs), this);
+    auto pending = std::make_shared<int>(2);
+    const auto answered = [this, query, description, pending] {
+        if (--*pending > 0)
+            return;
+        const bool available = hostAnswers(query->reply(), description->reply(), "check()");
+        query->deleteLater();
+        description->deleteLater();
+        if (available)
             Q_EMIT appeared();
-    });
+    };
+    connect(query, &QDBusPendingCallWatcher::finished, this, answered);
+    connect(description, &QDBusPendingCallWatcher::finished, this, answered);
 }

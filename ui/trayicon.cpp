@@ -28,7 +28,8 @@
 namespace {
 
 const int kFreeDesktopEdge = 22;
-const int kHostQueryTimeoutMs = 1000;
+// A sound watcher answers within a few milliseconds; the window waits no longer than this.
+const int kHostQueryTimeoutMs = 500;
 const long kSystemTrayRequestDock = 0;
 
 Display *x11Display()

@@ -1,9 +1,12 @@
-// The program as a whole process under the test display: the log switch, the single-instance
-// semaphore, the start through links and PATH, and the orderly end on signals.
+// The program as a whole process on a display with a tray host and session and system buses of
+// the test's own: the log switch, the single-instance semaphore, the start through links and
+// PATH, and the orderly end on signals.
 #include "app/qtsingleapplication.h"
+#include "tests/tools/snifixture.h"
 #include "tests/tools/testprocess.h"
 #include "tests/tools/x11fixture.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,7 +33,6 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void debugWordShowsTheLog();
     void switchWordsCountOnlyAsWholeWords_data();
     void switchWordsCountOnlyAsWholeWords();
@@ -43,11 +45,6 @@ private Q_SLOTS:
 private:
     X11Fixture m_x11;
 };
-
-void TestStartup::initTestCase()
-{
-    QVERIFY2(m_x11.isOpen(), "these tests need the X display that ./test starts");
-}
 
 void TestStartup::debugWordShowsTheLog()
 {
@@ -220,5 +217,22 @@ void TestStartup::signalsEndTheLoopInOrder()
     QVERIFY(pellar.stdErr().contains("main(): event loop } 0"));
 }
 
-QTEST_GUILESS_MAIN(TestStartup)
+int main(int argc, char **argv)
+{
+    // Every Pellar started here inherits them: none reaches a desktop's display or buses.
+    PrivateXSession session;
+    PrivateSessionBus sessionBus;
+    PrivateSessionBus systemBus(PrivateSessionBus::System);
+    if (!session.isRunning() || !session.startTrayHost() || !sessionBus.isRunning()
+        || !systemBus.isRunning()) {
+        fprintf(stderr, "no private display with a tray host, or no private buses\n");
+        return 1;
+    }
+    qputenv("DISPLAY", session.display());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", sessionBus.address().toUtf8());
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", systemBus.address().toUtf8());
+    QCoreApplication app(argc, argv);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_startup.moc"

@@ -1,5 +1,6 @@
 #include "tests/tools/privatecupsserver.h"
 
+#include "tests/tools/endwithparent.h"
 #include "tests/tools/testfiles.h"
 
 #include <QDeadlineTimer>
@@ -103,6 +104,8 @@ bool PrivateCupsServer::start()
     m_cupsd.setStandardInputFile(QProcess::nullDevice());
     m_cupsd.setStandardOutputFile(QProcess::nullDevice());
     m_cupsd.setStandardErrorFile(dir + "/log/stderr");
+    // In the foreground (-f): the process that ends with the test is the server itself.
+    endWithParent(m_cupsd);
     m_cupsd.start(QStringLiteral("/usr/sbin/cupsd"),
                   {"-f", "-c", dir + "/cupsd.conf", "-s", dir + "/cups-files.conf"});
     if (!m_cupsd.waitForStarted(kTimeoutMs))

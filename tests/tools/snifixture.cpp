@@ -1,5 +1,7 @@
 #include "tests/tools/snifixture.h"
 
+#include "tests/tools/endwithparent.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -57,10 +59,11 @@ PrivateSessionBus::PrivateSessionBus(Kind kind)
                          .toUtf8());
     config.close();
     m_daemon.setStandardErrorFile(QProcess::nullDevice());
+    endWithParent(m_daemon);
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
                     QStringLiteral("--config-file=") + config.fileName()});
-    QDeadlineTimer deadline(10000);
+    QDeadlineTimer deadline(30000);
     while (!deadline.hasExpired() && !m_daemon.canReadLine()
            && m_daemon.state() != QProcess::NotRunning)
         m_daemon.waitForReadyRead(100);
@@ -86,16 +89,19 @@ SniWatcher::~SniWatcher()
     stop();
 }
 
-bool SniWatcher::start(const PrivateSessionBus &bus, bool hanging)
+bool SniWatcher::start(const PrivateSessionBus &bus, Mode mode)
 {
     m_output.clear();
     m_seen = 0;
     m_process.setProcessEnvironment(bus.environment());
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    endWithParent(m_process);
     // Debian's interpreter: the gi bindings are its package.
     QStringList arguments{QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/sniwatcher.py")};
-    if (hanging)
+    if (mode == Hanging)
         arguments << QStringLiteral("--hang");
+    else if (mode == HalfHung)
+        arguments << QStringLiteral("--no-introspect");
     m_process.start(QStringLiteral("/usr/bin/python3"), arguments);
     return waitForLine(QRegularExpression(QStringLiteral("^ready$"))).hasMatch();
 }

@@ -35,14 +35,15 @@ private:
 class SniWatcher
 {
 public:
+    // A hanging watcher answers no call; a half-hung one all but Introspect.
+    enum Mode { Answering, Hanging, HalfHung };
     ~SniWatcher();
-    // Starts it on the bus and waits until it owns the watcher's name; a hanging one never
-    // answers a call.
-    bool start(const PrivateSessionBus &bus, bool hanging = false);
+    // Starts it on the bus and waits until it owns the watcher's name.
+    bool start(const PrivateSessionBus &bus, Mode mode = Answering);
     void stop();
 
     // The first line from now on, or from the start with `fromStart`, that matches.
-    QRegularExpressionMatch waitForLine(const QRegularExpression &pattern, int timeoutMs = 10000,
+    QRegularExpressionMatch waitForLine(const QRegularExpression &pattern, int timeoutMs = 30000,
                                         bool fromStart = false);
     // Sends a command and returns its answer's JSON (null on an error or time-out).
     QJsonDocument request(const QByteArray &command, const QByteArray &answer);

@@ -2,7 +2,8 @@
 # A StatusNotifierWatcher with a registered host on the session bus, for tests. It logs each item
 # that registers and each signal the item sends, and probes the item on commands from standard
 # input: "probe" (its properties), "menu" (its exported menu), "activate", "click LABEL".
-# Every answer is one line on standard output. With --hang it owns the name and answers nothing.
+# Every answer is one line on standard output. With --hang it owns the name and answers nothing;
+# with --no-introspect it answers everything but Introspect, which it leaves unanswered.
 import json
 import sys
 import time
@@ -126,6 +127,12 @@ def on_command(source, condition):
     return True
 
 
+def drop_introspect(conn, message, incoming):
+    if incoming and message.get_member() == "Introspect" and message.get_path() == PATH:
+        return None
+    return message
+
+
 def on_acquired(conn, name):
     say("ready")
 
@@ -135,6 +142,8 @@ def on_lost(conn, name):
     sys.exit(1)
 
 
+if "--no-introspect" in sys.argv:
+    bus.add_filter(drop_introspect)
 node = Gio.DBusNodeInfo.new_for_xml(XML)
 bus.register_object(PATH, node.interfaces[0], on_call, on_get, None)
 Gio.bus_own_name_on_connection(bus, NAME, Gio.BusNameOwnerFlags.DO_NOT_QUEUE, on_acquired, on_lost)

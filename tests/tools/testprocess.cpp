@@ -1,5 +1,7 @@
 #include "tests/tools/testprocess.h"
 
+#include "tests/tools/endwithparent.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -70,6 +72,7 @@ void TestProcess::start(const QString &program, const QStringList &arguments,
                         const QString &workingDirectory)
 {
     m_process.setProcessEnvironment(m_environment);
+    endWithParent(m_process);
     if (!workingDirectory.isEmpty())
         m_process.setWorkingDirectory(workingDirectory);
     m_process.start(program, arguments);

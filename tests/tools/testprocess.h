@@ -34,9 +34,9 @@ public:
     void setEnvironmentValue(const QString &name, const QString &value);
 
     // Waits until the collected text matches; false after the time-out.
-    bool waitForStderr(const QRegularExpression &pattern, int timeoutMs = 10000);
-    bool waitForStdout(const QRegularExpression &pattern, int timeoutMs = 10000);
-    bool waitForFinished(int timeoutMs = 10000);
+    bool waitForStderr(const QRegularExpression &pattern, int timeoutMs = 30000);
+    bool waitForStdout(const QRegularExpression &pattern, int timeoutMs = 30000);
+    bool waitForFinished(int timeoutMs = 30000);
     void terminate();
 
     QString stdErr();

@@ -1,5 +1,7 @@
 #include "tests/tools/x11fixture.h"
 
+#include "tests/tools/endwithparent.h"
+
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -102,11 +104,12 @@ PrivateXSession::PrivateXSession()
 {
     // Xvfb picks a free display and names it on standard output.
     m_server.setStandardErrorFile(QProcess::nullDevice());
+    endWithParent(m_server);
     m_server.start(QStringLiteral("Xvfb"),
                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                     QStringLiteral("0"), QStringLiteral("800x600x24"), QStringLiteral("-nolisten"),
                     QStringLiteral("tcp")});
-    QDeadlineTimer deadline(10000);
+    QDeadlineTimer deadline(30000);
     while (!deadline.hasExpired() && !m_server.canReadLine()
            && m_server.state() != QProcess::NotRunning)
         m_server.waitForReadyRead(100);
@@ -131,6 +134,7 @@ bool PrivateXSession::startTrayHost()
     m_trayHost.setProcessEnvironment(environment);
     m_trayHost.setStandardOutputFile(QProcess::nullDevice());
     m_trayHost.setStandardErrorFile(QProcess::nullDevice());
+    endWithParent(m_trayHost);
     m_trayHost.start(QStringLiteral("trayer"),
                      {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
                       QStringLiteral("left"), QStringLiteral("--widthtype"),

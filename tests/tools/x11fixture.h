@@ -19,7 +19,7 @@ public:
 
     // The owner window of the selection with that atom name, 0 when none.
     unsigned long selectionOwner(const QByteArray &atomName) const;
-    bool waitForSelectionOwner(const QByteArray &atomName, int timeoutMs = 10000) const;
+    bool waitForSelectionOwner(const QByteArray &atomName, int timeoutMs = 30000) const;
 
     // Writes a property on a window; type and property are atom names.
     void writeProperty(unsigned long window, const QByteArray &property, const QByteArray &type,

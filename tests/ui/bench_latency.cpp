@@ -169,6 +169,10 @@ int main(int argc, char **argv)
            "%.2f %%; cupsd CPU %.2f %% (of one core)\n",
            wall, panelOpen ? "open" : "NOT open", residentKiBOf(rig.pellarPid()), pellarCpu,
            cupsdCpu);
+    printf("job events: %s\n",
+           rig.isPellarOnSystemBus()
+                   ? "cupsd's D-Bus notifier, on the rig's own system bus"
+                   : "NOT through the system bus (Pellar holds no connection to the rig's)");
     const int exitCode = rig.stopPellar();
     printf("Pellar ended with status %d\n", exitCode);
     return exitCode == 0 && panelOpen ? 0 : 1;

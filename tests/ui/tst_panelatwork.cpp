@@ -1,5 +1,6 @@
 // Pellar at work, end to end: the program's own classes wired as at start-up, on a staged
-// installation, a CUPS server of the test's own, a simulated USB printer and the session's tray.
+// installation, a CUPS server of the test's own, a simulated USB printer, and session and system
+// buses of the test's own (cupsd's D-Bus notifier reaches the job polling on the latter).
 #include "app/appsettings.h"
 #include "app/configurator.h"
 #include "app/externalprograms.h"
@@ -7,6 +8,7 @@
 #include "tests/tools/privatecupsserver.h"
 #include "tests/tools/quillonprinter.h"
 #include "tests/tools/screenshot.h"
+#include "tests/tools/snifixture.h"
 #include "tests/tools/standinprogram.h"
 #include "tests/tools/testfiles.h"
 #include "tests/tools/testprocess.h"
@@ -17,6 +19,7 @@
 #include "ui/widgets/plstatusview.h"
 #include "usbsim.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -113,6 +116,8 @@ private:
 void TestPanelAtWork::initTestCase()
 {
     QVERIFY(m_install.isValid() && m_usb.isValid());
+    m_server.setNotifierEnvironment(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
+                                    qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"));
     QVERIFY(m_server.start());
     qputenv("CUPS_SERVER", QFile::encodeName(m_server.socketPath()));
     CUPS::setPpdDirectory(m_server.ppdDirectory());
@@ -301,5 +306,21 @@ void TestPanelAtWork::terminationDuringAPollEndsInOrder()
     QCOMPARE(readFile(ignored), QByteArray::fromHex("00000004"));
 }
 
-QTEST_MAIN(TestPanelAtWork)
+int main(int argc, char **argv)
+{
+    // Before Qt or the job polling connects to either: never the desktop's buses.
+    PrivateSessionBus sessionBus;
+    PrivateSessionBus systemBus(PrivateSessionBus::System);
+    if (!sessionBus.isRunning() || !systemBus.isRunning()) {
+        fprintf(stderr, "no private session and system buses\n");
+        return 1;
+    }
+    qputenv("DBUS_SESSION_BUS_ADDRESS", sessionBus.address().toUtf8());
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", systemBus.address().toUtf8());
+    QApplication app(argc, argv);
+    // As QTEST_MAIN has it.
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestPanelAtWork test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_panelatwork.moc"

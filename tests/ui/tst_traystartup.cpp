@@ -114,9 +114,9 @@ bool TestTrayStartup::startPellar(TestProcess &pellar, const PrivateXSession &se
 bool TestTrayStartup::startWithoutTray(TestProcess &pellar, const PrivateXSession &session)
 {
     if (!startPellar(pellar, session)
-        || !pellar.waitForStderr(literal("TrayMainWindow::startWithoutTray: showNormal()"), 20000))
+        || !pellar.waitForStderr(literal("TrayMainWindow::startWithoutTray: showNormal()"), 30000))
         return false;
-    QDeadlineTimer deadline(10000);
+    QDeadlineTimer deadline(30000);
     while (panelWindow(session).isEmpty() && !deadline.hasExpired())
         QTest::qWait(50);
     return !panelWindow(session).isEmpty();
@@ -128,13 +128,13 @@ void TestTrayStartup::withoutTrayFiveAttemptsAndNoTray()
     QVERIFY(session.isRunning() && m_install.isValid());
     TestProcess pellar;
     QVERIFY(startPellar(pellar, session));
-    QVERIFY2(pellar.waitForStderr(literal("main(): trayAvailable=false"), 20000),
+    QVERIFY2(pellar.waitForStderr(literal("main(): trayAvailable=false"), 30000),
              qPrintable(pellar.stdErr()));
     QCOMPARE(pellar.stdErr().count(kNoManager), 5);
     // The panel stands in for the icon: an ordinary window whose right button opens the menu.
     QVERIFY(pellar.waitForStderr(literal("TrayMainWindow::startWithoutTray: showNormal()")));
     QString window;
-    QTRY_VERIFY_WITH_TIMEOUT(!(window = panelWindow(session)).isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!(window = panelWindow(session)).isEmpty(), 30000);
     const auto shown = [&] {
         return xdotool(session, {"search", "--onlyvisible", "--class", "pellar"})
                 .split('\n')
@@ -142,7 +142,7 @@ void TestTrayStartup::withoutTrayFiveAttemptsAndNoTray()
     };
     const qsizetype before = shown();
     xdotool(session, {"mousemove", "--window", window, "40", "40", "click", "3"});
-    QTRY_VERIFY_WITH_TIMEOUT(shown() > before, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(shown() > before, 30000);
     screenshot(session, "no-tray-window");
     pellar.terminate();
     QVERIFY(pellar.waitForFinished());
@@ -156,11 +156,11 @@ void TestTrayStartup::trayAppearingByTheThirdAttemptIsUsed()
     QVERIFY(startPellar(pellar, session));
     QVERIFY2(pellar.waitForStderr(literal(kNoManager)), qPrintable(pellar.stdErr()));
     QVERIFY(session.startTrayHost());
-    QVERIFY2(pellar.waitForStderr(literal("main(): trayAvailable=true"), 20000),
+    QVERIFY2(pellar.waitForStderr(literal("main(): trayAvailable=true"), 30000),
              qPrintable(pellar.stdErr()));
     QVERIFY(pellar.stdErr().count(kNoManager) <= 2);
     X11Fixture x11(session.display());
-    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 30000);
     pellar.terminate();
     QVERIFY(pellar.waitForFinished());
 }
@@ -172,12 +172,12 @@ void TestTrayStartup::restartedTrayHostGetsTheIconBack()
     TestProcess pellar;
     QVERIFY(startPellar(pellar, session));
     X11Fixture x11(session.display());
-    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 30000);
 
     session.stopTrayHost();
-    QTRY_VERIFY_WITH_TIMEOUT(!x11.dockedWindow("psidock"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!x11.dockedWindow("psidock"), 30000);
     QVERIFY(session.startTrayHost());
-    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 30000);
     QVERIFY(pellar.waitForStderr(
             QRegularExpression(QStringLiteral("(?s)result: true.*result: true"))));
     pellar.terminate();
@@ -194,15 +194,15 @@ void TestTrayStartup::trayAppearingAfterTheWindowTakesItIn()
     QVERIFY(session.startTrayHost());
     X11Fixture x11(session.display());
     unsigned long icon = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((icon = x11.dockedWindow("psidock")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((icon = x11.dockedWindow("psidock")), 30000);
     QVERIFY(pellar.waitForStderr(literal("TrayMainWindow::moveIntoTray()")));
-    QTRY_VERIFY_WITH_TIMEOUT(panelWindow(session).isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(panelWindow(session).isEmpty(), 30000);
     // The tray's menu again: a right click on the icon shows all of it.
     const QPoint centre = x11.rootPosition(icon) + QPoint(11, 11);
     xdotool(session,
             {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "3"});
     QTRY_VERIFY_WITH_TIMEOUT(
-            !xdotool(session, {"search", "--onlyvisible", "--class", "pellar"}).isEmpty(), 10000);
+            !xdotool(session, {"search", "--onlyvisible", "--class", "pellar"}).isEmpty(), 30000);
     screenshot(session, "late-tray-menu");
     pellar.terminate();
     QVERIFY(pellar.waitForFinished());
@@ -216,7 +216,7 @@ void TestTrayStartup::statusNotifierHostShowsTheIcon()
     SniWatcher watcher;
     QVERIFY(startPellar(pellar, session, &watcher));
     const QRegularExpressionMatch registered
-            = watcher.waitForLine(QRegularExpression("^registered (\\S+) (\\d+)$"), 20000);
+            = watcher.waitForLine(QRegularExpression("^registered (\\S+) (\\d+)$"), 30000);
     QVERIFY2(registered.hasMatch(), qPrintable(pellar.stdErr()));
     qInfo("from start to a registered item: %.1f ms",
           double(registered.captured(2).toLongLong() - m_started) / 1e6);
@@ -237,7 +237,7 @@ void TestTrayStartup::statusNotifierHostShowsTheIcon()
     QVERIFY(watcher.command("activate", "activated"));
     QVERIFY(pellar.waitForStderr(literal("TrayMainWindow::restoreWindow()")));
     QTRY_VERIFY_WITH_TIMEOUT(
-            !xdotool(session, {"search", "--onlyvisible", "--class", "pellar"}).isEmpty(), 10000);
+            !xdotool(session, {"search", "--onlyvisible", "--class", "pellar"}).isEmpty(), 30000);
     screenshot(session, "tray-sni-activated");
     pellar.terminate();
     QVERIFY(pellar.waitForFinished());
@@ -251,7 +251,7 @@ void TestTrayStartup::bothTraysTheXEmbedOneWins()
     SniWatcher watcher;
     QVERIFY(startPellar(pellar, session, &watcher));
     X11Fixture x11(session.display());
-    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 30000);
     QVERIFY(pellar.waitForStderr(literal("main(): event loop {")));
     // The decision is made: the watcher has no item to show a menu of.
     QVERIFY(watcher.request("menu", "menu").isNull());
@@ -272,7 +272,7 @@ void TestTrayStartup::watcherAppearingAfterTheWindowTakesTheIcon()
     QVERIFY(watcher.start(*m_bus));
     QVERIFY(watcher.waitForLine(QRegularExpression("^registered ")).hasMatch());
     QVERIFY(pellar.waitForStderr(literal("TrayMainWindow::moveIntoTray()")));
-    QTRY_VERIFY_WITH_TIMEOUT(panelWindow(session).isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(panelWindow(session).isEmpty(), 30000);
     // The entries that the window's menu had dropped are back, in their places.
     QCOMPARE(menuRows(watcher),
              QStringList({"(Pellar)", "Show Pellar", "Configure Pellar...", "-",
@@ -317,7 +317,7 @@ void TestTrayStartup::installedTreeRuns()
     QVERIFY(german.isValid());
     TestProcess pellar;
     QVERIFY(startPellar(pellar, session, nullptr, root + "/lib/pellar/bin/pellar"));
-    QVERIFY2(pellar.waitForStderr(literal("main(): event loop {"), 20000),
+    QVERIFY2(pellar.waitForStderr(literal("main(): event loop {"), 30000),
              qPrintable(pellar.stdErr()));
     QVERIFY(pellar.stdErr().contains("main(): trayAvailable=true"));
     QVERIFY(pellar.stdErr().contains(": \t" PELLAR_VERSION));

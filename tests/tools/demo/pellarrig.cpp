@@ -2,8 +2,11 @@
 
 #include "tests/tools/quillonprinter.h"
 
+#include "tests/tools/endwithparent.h"
 #include "tests/tools/testfiles.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -152,6 +155,17 @@ bool PellarRig::prepare()
         fprintf(stderr, "no X display or no simulation directory\n");
         return false;
     }
+    // A tray host started just before may take a while on a busy machine.
+    if (!m_x11.waitForSelectionOwner("_NET_SYSTEM_TRAY_S0", 60000)) {
+        fprintf(stderr, "no tray host on the display\n");
+        return false;
+    }
+    // Never the desktop's buses: Pellar's icon would land in its panel.
+    if (!m_sessionBus.isRunning() || !m_systemBus.isRunning()) {
+        fprintf(stderr, "cannot start private session and system buses\n");
+        return false;
+    }
+    m_cups.setNotifierEnvironment(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_systemBus.address());
     UsbSimPrinter quillon = quillonPrinter();
     quillon.status = status(0x01, 0x010000, QByteArray::fromHex("503c4632"));
     m_printer = m_usb.addPrinter(quillon);
@@ -173,6 +187,8 @@ bool PellarRig::startPellar(const QString &executable, const QStringList &words,
 {
     QProcessEnvironment environment = m_usb.childEnvironment();
     environment.insert(QStringLiteral("CUPS_SERVER"), m_cups.socketPath());
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_sessionBus.address());
+    environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_systemBus.address());
     // The queues' PPD files are in the private server's configuration folder.
     environment.insert(QStringLiteral("CUPS_SERVERROOT"), QFileInfo(m_cups.ppdDirectory()).path());
     m_pellar.setProcessEnvironment(environment);
@@ -180,6 +196,7 @@ bool PellarRig::startPellar(const QString &executable, const QStringList &words,
     m_pellar.setStandardOutputFile(QProcess::nullDevice());
     m_logFile = logFile;
     m_pellar.setStandardErrorFile(logFile.isEmpty() ? QProcess::nullDevice() : logFile);
+    endWithParent(m_pellar);
     m_pellar.start(executable, words);
     if (!m_pellar.waitForStarted(10000)) {
         fprintf(stderr, "cannot start %s\n", qPrintable(executable));
@@ -201,6 +218,24 @@ int PellarRig::stopPellar()
     }
     g_pellarPid = 0;
     return m_pellar.exitStatus() == QProcess::NormalExit ? m_pellar.exitCode() : -1;
+}
+
+bool PellarRig::isPellarOnSystemBus() const
+{
+    bool found = false;
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(m_systemBus.address(),
+                                                            QStringLiteral("pellar-rig-system"));
+        const QStringList names = bus.isConnected()
+                ? bus.interface()->registeredServiceNames().value()
+                : QStringList();
+        for (const QString &name : names) {
+            if (bus.interface()->servicePid(name).value() == uint(m_pellar.processId()))
+                found = true;
+        }
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("pellar-rig-system"));
+    return found;
 }
 
 qint64 PellarRig::logSize() const

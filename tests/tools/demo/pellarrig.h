@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/tools/privatecupsserver.h"
+#include "tests/tools/snifixture.h"
 #include "tests/tools/x11fixture.h"
 #include "usbsim.h"
 
@@ -12,7 +13,8 @@
 #include <functional>
 
 // The staged Pellar at work on a machine of its own making: a private cupsd with a queue for the
-// fictional Quillon C410, the simulated USB printer behind that queue, and Pellar started on the
+// fictional Quillon C410, the simulated USB printer behind that queue, session and system buses
+// of its own (cupsd's D-Bus notifier reaches Pellar on the latter), and Pellar started on the
 // display of $DISPLAY with the USB shim preloaded (never linked into the product). Seen and
 // driven from outside, the way a user sees and drives it.
 class PellarRig
@@ -28,7 +30,8 @@ public:
     PellarRig(const PellarRig &) = delete;
     PellarRig &operator=(const PellarRig &) = delete;
 
-    // Starts cupsd with the queue and plugs the printer in; false with a message on stderr.
+    // Waits for the display's tray host, starts the buses, cupsd with the queue and plugs the
+    // printer in; false with a message on stderr.
     bool prepare();
     // Starts Pellar with these words; its standard error goes to logFile (empty: discarded).
     bool startPellar(const QString &executable, const QStringList &words, const QString &logFile);
@@ -37,6 +40,9 @@ public:
     qint64 pellarPid() const { return m_pellar.processId(); }
     qint64 cupsdPid() const { return m_cups.pid(); }
     bool isPellarRunning() const { return m_pellar.state() != QProcess::NotRunning; }
+    // Whether Pellar holds a connection to the private system bus, as it does while it learns of
+    // jobs from cupsd's D-Bus notifier.
+    bool isPellarOnSystemBus() const;
 
     UsbSimDevice &printer() { return m_printer; }
     PrivateCupsServer &cups() { return m_cups; }
@@ -78,6 +84,8 @@ private:
     void *m_display = nullptr;
     UsbSim m_usb;
     UsbSimDevice m_printer;
+    PrivateSessionBus m_sessionBus;
+    PrivateSessionBus m_systemBus{PrivateSessionBus::System};
     PrivateCupsServer m_cups;
     X11Fixture m_x11;
     QProcess m_pellar;

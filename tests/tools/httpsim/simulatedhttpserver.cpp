@@ -1,5 +1,6 @@
 #include "simulatedhttpserver.h"
 
+#include "tests/tools/endwithparent.h"
 #include "tests/tools/testfiles.h"
 
 #include <QDeadlineTimer>
@@ -50,6 +51,7 @@ bool SimulatedHttpServer::start(const QString &address)
                             m_dir.filePath(QStringLiteral("control")),
                             QString::number(kLifetimeS)});
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    endWithParent(m_process);
     m_process.start();
     const QDeadlineTimer deadline(kStartMs);
     while (!m_process.canReadLine() && m_process.state() != QProcess::NotRunning

@@ -1,5 +1,6 @@
 #include "simulatedsnmpagent.h"
 
+#include "tests/tools/endwithparent.h"
 #include "tests/tools/testfiles.h"
 
 #include <QDeadlineTimer>
@@ -122,6 +123,7 @@ bool SimulatedSnmpAgent::startOnce()
             ? QStringLiteral("udp6:[%1]:%2").arg(m_address).arg(kSnmpPort)
             : QStringLiteral("udp:%1:%2").arg(m_address).arg(kSnmpPort);
     m_process = std::make_unique<QProcess>();
+    endWithParent(*m_process);
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->setStandardErrorFile(dir + QStringLiteral("/snmpd.stderr"));
     // Only the two modules we need: no TCP port 199, no warnings about MIBs.
