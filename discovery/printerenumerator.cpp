@@ -32,6 +32,15 @@ const int kListDelayMs = 300;
 const char kCapabilitiesFile[] = "capabilities.xml";
 const qsizetype kMaxHostLength = 255;
 
+// std's condition variable: ThreadSanitizer sees its unlock and relock, which QWaitCondition
+// does inside QtCore.
+void waitFor(std::unique_lock<std::mutex> &lock, std::condition_variable &condition,
+             const QDeadlineTimer &deadline)
+{
+    condition.wait_for(lock,
+                       std::chrono::milliseconds(std::max<qint64>(deadline.remainingTime(), 0)));
+}
+
 bool isSupported(const QString &model, const QStringList &supportedModels)
 {
     return std::any_of(supportedModels.begin(), supportedModels.end(), [&](const QString &entry) {
@@ -93,7 +102,7 @@ PrinterEnumerator::PrinterEnumerator(QObject *receiver, bool useLocalSm,
 PrinterEnumerator::~PrinterEnumerator()
 {
     {
-        QMutexLocker lock(&m_waitMutex);
+        std::unique_lock lock(m_waitMutex);
         m_stopped = true;
     }
     m_fastLane.waitForDone();
@@ -107,16 +116,16 @@ void PrinterEnumerator::run()
         enumeratePrinters();
         // The flag and the wait share one lock: a stop during the pass is seen here, a later one
         // wakes the wait. Answers of printers asked aside wake it too.
-        QMutexLocker lock(&m_waitMutex);
+        std::unique_lock lock(m_waitMutex);
         const QDeadlineTimer nextPass(kPassIntervalMs);
         while (!m_stopped && !nextPass.hasExpired()) {
             if (m_answers.isEmpty()) {
-                m_wakeUp.wait(&m_waitMutex, nextPass);
+                waitFor(lock, m_wakeUp, nextPass);
                 continue;
             }
             lock.unlock();
             publishLateAnswers();
-            lock.relock();
+            lock.lock();
         }
         if (m_stopped)
             break;
@@ -131,16 +140,16 @@ void PrinterEnumerator::stop()
 {
     debugPrintf("PrinterEnumerator::stop: {");
     {
-        QMutexLocker lock(&m_waitMutex);
+        std::unique_lock lock(m_waitMutex);
         m_stopped = true;
-        m_wakeUp.wakeAll();
+        m_wakeUp.notify_all();
     }
     debugPrintf("PrinterEnumerator::stop: }");
 }
 
 bool PrinterEnumerator::isStopping()
 {
-    QMutexLocker lock(&m_waitMutex);
+    std::unique_lock lock(m_waitMutex);
     if (m_stopped)
         debugPrintf("PrinterEnumerator: stopping, the printer is not asked");
     return m_stopped;
@@ -365,7 +374,7 @@ void PrinterEnumerator::askNetworkPrinters(const QList<PrinterDesc> &network, bo
             m_slowLane.start(task);
         } else {
             {
-                QMutexLocker lock(&m_waitMutex);
+                std::unique_lock lock(m_waitMutex);
                 ++m_fastAsks;
             }
             // Printers that answered last time first: they are likely to answer now.
@@ -402,18 +411,18 @@ void PrinterEnumerator::ask(const QString &queue, PrinterDesc printer, Lane lane
 
 void PrinterEnumerator::deliver(const NetworkAnswer &answer, bool fastLane)
 {
-    QMutexLocker lock(&m_waitMutex);
+    std::unique_lock lock(m_waitMutex);
     m_answers.append(answer);
     if (fastLane)
         --m_fastAsks;
-    m_wakeUp.wakeAll();
+    m_wakeUp.notify_all();
 }
 
 bool PrinterEnumerator::takeAnswers()
 {
     QList<NetworkAnswer> answers;
     {
-        QMutexLocker lock(&m_waitMutex);
+        std::unique_lock lock(m_waitMutex);
         answers.swap(m_answers);
     }
     bool changed = false;
@@ -464,11 +473,11 @@ void PrinterEnumerator::awaitFastLane(PrinterMap &list, bool firstList)
     for (;;) {
         bool done = false;
         {
-            QMutexLocker lock(&m_waitMutex);
+            std::unique_lock lock(m_waitMutex);
             if (!m_stopped && m_fastAsks > 0 && m_answers.isEmpty() && (dirty || !published))
-                m_wakeUp.wait(&m_waitMutex, publishAt);
+                waitFor(lock, m_wakeUp, publishAt);
             else if (!m_stopped && m_fastAsks > 0 && m_answers.isEmpty())
-                m_wakeUp.wait(&m_waitMutex);
+                m_wakeUp.wait(lock);
             done = m_stopped || m_fastAsks == 0;
         }
         if (takeAnswers()) {

@@ -8,7 +8,9 @@
 #include <QMutex>
 #include <QThread>
 #include <QThreadPool>
-#include <QWaitCondition>
+
+#include <condition_variable>
+#include <mutex>
 
 class Device;
 
@@ -99,8 +101,8 @@ private:
     void ask(const QString &queue, PrinterDesc printer, Lane lane);
     void deliver(const NetworkAnswer &answer, bool fastLane);
 
-    QWaitCondition m_wakeUp;
-    QMutex m_waitMutex;
+    std::condition_variable m_wakeUp;
+    std::mutex m_waitMutex;
     bool m_stopped = false;
     QObject *m_receiver;
     const QString m_applicationDirectory;
