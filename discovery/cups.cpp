@@ -231,8 +231,16 @@ QString CUPS::deviceKey(const QString &deviceUri)
     return colon < 0 ? QString() : deviceUri.mid(colon + 1);
 }
 
-DeviceDict CUPS::getDevices(const QStringList &filter)
+DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
 {
+    // A restarting server is asked every pass: its silence is logged once, not every time.
+    static QAtomicInt silent;
+    const auto fail = [&](const char *message) {
+        if (silent.fetchAndStoreRelaxed(1) == 0)
+            debugPrintf("%s", message);
+    };
+    if (answered)
+        *answered = true;
     DeviceDict devices;
     EntryPoints &e = *m_entries;
     const bool resolved = resolve(e.cupsServer, "cupsServer")
@@ -256,7 +264,9 @@ DeviceDict CUPS::getDevices(const QStringList &filter)
 
     void *http = e.httpConnectEncrypt(e.cupsServer(), e.ippPort(), e.cupsEncryption());
     if (!http) {
-        debugPrintf("Unable to connect to server");
+        fail("Unable to connect to server");
+        if (answered)
+            *answered = false;
         return devices;
     }
 
@@ -275,12 +285,16 @@ DeviceDict CUPS::getDevices(const QStringList &filter)
 
     // The request belongs to the library from here on, whatever the outcome.
     void *response = e.cupsDoFileRequest(http, request, "/", nullptr);
+    const int status = response ? e.ippGetStatusCode(response) : 0;
+    const bool ok = response && (status == kStatusNotFound || status <= kLastSuccessStatus);
+    if (answered)
+        *answered = ok;
     if (!response) {
-        debugPrintf("CUPS: can't get response");
-    } else if (const int status = e.ippGetStatusCode(response); status == kStatusNotFound) {
+        fail("CUPS: can't get response");
+    } else if (status == kStatusNotFound) {
         // The answer of a server without any queue.
     } else if (status > kLastSuccessStatus) {
-        debugPrintf("CUPS: get devices failed");
+        fail("CUPS: get devices failed");
     } else {
         void *attribute = e.ippFirstAttribute(response);
         while (attribute) {
@@ -316,6 +330,8 @@ DeviceDict CUPS::getDevices(const QStringList &filter)
     if (response)
         e.ippDelete(response);
     e.httpClose(http);
+    if (ok && silent.fetchAndStoreRelaxed(0) != 0)
+        debugPrintf("CUPS: the server answers again");
     return devices;
 }
 

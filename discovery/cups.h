@@ -30,8 +30,9 @@ public:
 
     bool isLoaded() const { return m_handle != nullptr; }
 
-    // The print queues, limited to the names in the filter when it is not empty.
-    DeviceDict getDevices(const QStringList &filter = QStringList());
+    // The print queues, limited to the names in the filter when it is not empty. `answered`
+    // (may be null) is false when the server did not answer: no queues then says nothing.
+    DeviceDict getDevices(const QStringList &filter = QStringList(), bool *answered = nullptr);
     // The summary of the queue's PPD file; empty without library or readable file.
     PpdInfo getPrinterDescription2(const QString &name);
     // A job of the queue is pending or processing.

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <glob.h>
 #include <unistd.h>
 
 namespace {
@@ -66,19 +67,24 @@ void takeIds(UsbDeviceDesc &device)
     device.vendorId = hexId(device.productInfo, QStringLiteral("Vendor"));
 }
 
-// The ls command of one glob below root; exactly the plain command for the machine itself.
-QString globCommand(const QString &root, const char *pattern)
+// One glob below root, the root's own wildcard characters escaped.
+QString globPattern(const QString &root, const char *pattern)
 {
-    const QString prefix = root.isEmpty() ? QString() : shellQuoted(root);
-    return QStringLiteral("ls %1%2 2> /dev/null").arg(prefix, QLatin1String(pattern));
+    QString escaped;
+    for (const QChar c : root) {
+        if (QStringView(u"*?[\\").contains(c))
+            escaped.append(QLatin1Char('\\'));
+        escaped.append(c);
+    }
+    return escaped + QLatin1String(pattern);
 }
 
 } // namespace
 
 DeviceReader::DeviceReader(const QString &root)
     : m_procDirectory(root + QStringLiteral("/proc/bus/usb"))
-    , m_classGlobCommand(globCommand(root, "/sys/class/usb_device/*/device/*/ieee1284_id"))
-    , m_devicesGlobCommand(globCommand(root, "/sys/devices/pci*/*/usb*/*/*/ieee1284_id"))
+    , m_classGlob(globPattern(root, "/sys/class/usb_device/*/device/*/ieee1284_id"))
+    , m_devicesGlob(globPattern(root, "/sys/devices/pci*/*/usb*/*/*/ieee1284_id"))
 { }
 
 QList<UsbDeviceDesc> DeviceReader::enumerate()
@@ -98,10 +104,10 @@ QList<UsbDeviceDesc> DeviceReader::enumerate()
                 debugPrintf("2nd attempt failed. Sorry...");
         }
     } else {
-        enumerateByCommand(m_classGlobCommand, list);
+        enumerateByGlob(m_classGlob, list);
     }
     if (list.isEmpty())
-        enumerateByCommand(m_devicesGlobCommand, list);
+        enumerateByGlob(m_devicesGlob, list);
     return list;
 }
 
@@ -162,9 +168,27 @@ bool DeviceReader::enumerateByCommand(const QString &command, QList<UsbDeviceDes
     ::pclose(pipe);
     if (readFailed)
         return false;
+    return addSysfsPrinters(
+            QString::fromLocal8Bit(output).trimmed().split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+            list);
+}
 
-    const QStringList names
-            = QString::fromLocal8Bit(output).trimmed().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+bool DeviceReader::enumerateByGlob(const QString &pattern, QList<UsbDeviceDesc> &list)
+{
+    debugPrintf("DeviceReader::enumerateByGlob:\npattern=<%s>", qPrintable(pattern));
+    glob_t found{};
+    const int result = ::glob(QFile::encodeName(pattern).constData(), 0, nullptr, &found);
+    QStringList names;
+    for (size_t i = 0; result == 0 && i < found.gl_pathc; ++i)
+        names.append(QFile::decodeName(found.gl_pathv[i]));
+    ::globfree(&found);
+    if (result != 0 && result != GLOB_NOMATCH)
+        return false;
+    return addSysfsPrinters(names, list);
+}
+
+bool DeviceReader::addSysfsPrinters(const QStringList &names, QList<UsbDeviceDesc> &list)
+{
     debugPrintf("fileNames:\n\t<%s>", qPrintable(names.join(QLatin1String(">\n\t<"))));
     for (const QString &entry : names) {
         const QString name = entry.trimmed();

@@ -19,12 +19,16 @@ public:
     bool enumerateFromFile(const QString &path, QList<UsbDeviceDesc> &list);
     // Appends the printers whose ieee1284_id files the command lists, one path a line.
     bool enumerateByCommand(const QString &command, QList<UsbDeviceDesc> &list);
+    // The same for the ieee1284_id files matching the glob, expanded here: no process starts.
+    bool enumerateByGlob(const QString &pattern, QList<UsbDeviceDesc> &list);
 
     // The simplified text of a small attribute file; empty when it cannot be opened.
     static QString readAttribute(const QString &path);
 
 private:
+    bool addSysfsPrinters(const QStringList &names, QList<UsbDeviceDesc> &list);
+
     QString m_procDirectory;
-    QString m_classGlobCommand;
-    QString m_devicesGlobCommand;
+    QString m_classGlob;
+    QString m_devicesGlob;
 };

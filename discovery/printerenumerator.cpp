@@ -9,6 +9,7 @@
 #include "status/statusparser.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -16,8 +17,29 @@
 namespace {
 
 const unsigned long kPassIntervalMs = 10000;
+// Network printers asked at once; one that does not answer holds its thread for seconds.
+const int kFastAsks = 8;
+// Printers that did not answer are asked again one at a time: each such ask waits seconds, and
+// every SNMP request of the process waits while one of its attempts is out.
+const int kSlowAsks = 1;
+// A printer not known to answer is first asked once for its device id: a LAN printer answers
+// within milliseconds, and every silent one holds all SNMP requests of the process this long.
+// One that answers later is asked in full aside.
+const long kProbeTimeoutMs = 100;
+// Once the queues are known the list goes out within this time, and then at most this often
+// while answers come in.
+const int kListDelayMs = 300;
 const char kCapabilitiesFile[] = "capabilities.xml";
 const qsizetype kMaxHostLength = 255;
+
+// std's condition variable: ThreadSanitizer sees its unlock and relock, which QWaitCondition
+// does inside QtCore.
+void waitFor(std::unique_lock<std::mutex> &lock, std::condition_variable &condition,
+             const QDeadlineTimer &deadline)
+{
+    condition.wait_for(lock,
+                       std::chrono::milliseconds(std::max<qint64>(deadline.remainingTime(), 0)));
+}
 
 bool isSupported(const QString &model, const QStringList &supportedModels)
 {
@@ -73,9 +95,19 @@ PrinterEnumerator::PrinterEnumerator(QObject *receiver, bool useLocalSm,
     debugPrintf("PrinterEnumerator::PrinterEnumerator: mtx=%p", static_cast<void *>(&m_listMutex));
     m_capabilities = CapabilityParser::loadFile(
             QDir(m_applicationDirectory).filePath(QString::fromLatin1(kCapabilitiesFile)));
+    m_fastLane.setMaxThreadCount(kFastAsks);
+    m_slowLane.setMaxThreadCount(kSlowAsks);
 }
 
-PrinterEnumerator::~PrinterEnumerator() = default;
+PrinterEnumerator::~PrinterEnumerator()
+{
+    {
+        std::unique_lock lock(m_waitMutex);
+        m_stopped = true;
+    }
+    m_fastLane.waitForDone();
+    m_slowLane.waitForDone();
+}
 
 void PrinterEnumerator::run()
 {
@@ -83,11 +115,24 @@ void PrinterEnumerator::run()
     for (;;) {
         enumeratePrinters();
         // The flag and the wait share one lock: a stop during the pass is seen here, a later one
-        // wakes the wait.
-        QMutexLocker lock(&m_waitMutex);
-        if (m_stopped || m_wakeUp.wait(&m_waitMutex, kPassIntervalMs))
+        // wakes the wait. Answers of printers asked aside wake it too.
+        std::unique_lock lock(m_waitMutex);
+        const QDeadlineTimer nextPass(kPassIntervalMs);
+        while (!m_stopped && !nextPass.hasExpired()) {
+            if (m_answers.isEmpty()) {
+                waitFor(lock, m_wakeUp, nextPass);
+                continue;
+            }
+            lock.unlock();
+            publishLateAnswers();
+            lock.lock();
+        }
+        if (m_stopped)
             break;
     }
+    // An ask under way ends first; the queued ones see the stop and ask nothing.
+    m_fastLane.waitForDone();
+    m_slowLane.waitForDone();
     debugPrintf("PrinterEnumerator::run: finished");
 }
 
@@ -95,16 +140,16 @@ void PrinterEnumerator::stop()
 {
     debugPrintf("PrinterEnumerator::stop: {");
     {
-        QMutexLocker lock(&m_waitMutex);
+        std::unique_lock lock(m_waitMutex);
         m_stopped = true;
-        m_wakeUp.wakeOne();
+        m_wakeUp.notify_all();
     }
     debugPrintf("PrinterEnumerator::stop: }");
 }
 
 bool PrinterEnumerator::isStopping()
 {
-    QMutexLocker lock(&m_waitMutex);
+    std::unique_lock lock(m_waitMutex);
     if (m_stopped)
         debugPrintf("PrinterEnumerator: stopping, the printer is not asked");
     return m_stopped;
@@ -121,6 +166,7 @@ void PrinterEnumerator::setPrinters(const PrinterMap &list)
     debugPrintf("PrinterEnumerator::setPrinters");
     QMutexLocker lock(&m_listMutex);
     m_printers = list;
+    m_published = true;
     QCoreApplication::postEvent(m_receiver, new QEvent(kPrintersChangedEvent));
 }
 
@@ -215,10 +261,28 @@ void PrinterEnumerator::enumeratePrinters()
             usbPrinters.insert(printer.internalId, printer);
     }
 
-    const PrinterMap previous = printers();
+    PrinterMap previous;
+    bool firstList = false;
+    {
+        QMutexLocker lock(&m_listMutex);
+        previous = m_printers;
+        firstList = !m_published;
+    }
     PrinterMap list;
     CUPS cups;
-    DeviceDict queues = cups.getDevices();
+    bool answered = true;
+    DeviceDict queues = cups.getDevices(QStringList(), &answered);
+    if (!answered) {
+        // A restarting server: the printers are still there.
+        if (!m_cupsSilent)
+            debugPrintf("PrinterEnumerator: CUPS does not answer, the last printer list is kept");
+        m_cupsSilent = true;
+        setPrinters(previous);
+        debugPrintf("PrinterEnumerator::enumeratePrinters() }");
+        return;
+    }
+    m_cupsSilent = false;
+    QList<PrinterDesc> network;
     // In the order the server listed them, by dictionary key.
     for (Device &queue : queues) {
         debugPrintf("cupsPrinter: softname=<%s>", qPrintable(queue.name));
@@ -249,10 +313,9 @@ void PrinterEnumerator::enumeratePrinters()
         printer.isLocal = queue.location != Device::Network;
         printer.softPath = queue.fullPath;
         printer.devPath = getDestinationPath(queue.fullPath);
-        // A printer that does not answer costs seconds: after stop() nobody waits for the list.
-        if (!printer.isLocal && !isStopping())
-            PlDeviceNw::updatePrinterInfo(&printer);
         printer.softName.append(queue.name);
+        if (!printer.isLocal)
+            network.append(printer);
         if (association.usbPrinter) {
             printer.statusXml = association.usbPrinter->statusXml;
             printer.hasTunex = association.usbPrinter->hasTunex;
@@ -262,8 +325,185 @@ void PrinterEnumerator::enumeratePrinters()
         debugPrintf("added cups printer:%s", qPrintable(printer.toString()));
     }
 
-    setPrinters(list);
+    takeAnswers();
+    askNetworkPrinters(network, false);
+    describe(list);
+    awaitFastLane(list, firstList);
+    // The ones that did not answer at once go aside, behind this pass's asks.
+    askNetworkPrinters(network, true);
     debugPrintf("PrinterEnumerator::enumeratePrinters() }");
+}
+
+void PrinterEnumerator::askNetworkPrinters(const QList<PrinterDesc> &network, bool slowLane)
+{
+    if (!slowLane) {
+        // Queues gone or changed forget their printer; an ask under way still ends.
+        QHash<QString, NetworkPrinter> kept;
+        for (const PrinterDesc &printer : network) {
+            const QString queue = printer.softName.first();
+            NetworkPrinter known = m_network.value(queue);
+            if (known.devPath != printer.devPath || known.manufacturer != printer.manufacturer
+                || known.product != printer.product) {
+                NetworkPrinter fresh;
+                fresh.devPath = printer.devPath;
+                fresh.manufacturer = printer.manufacturer;
+                fresh.product = printer.product;
+                fresh.asking = known.asking;
+                known = fresh;
+            }
+            kept.insert(queue, known);
+        }
+        m_network = kept;
+    }
+    for (const PrinterDesc &printer : network) {
+        const QString queue = printer.softName.first();
+        NetworkPrinter &known = m_network[queue];
+        if (known.asking || (known.last == Reply::Silent) != slowLane)
+            continue;
+        // A printer that does not answer costs seconds: after stop() nobody waits for the list.
+        if (isStopping())
+            return;
+        const Lane lane = slowLane              ? Lane::Slow
+                : known.last == Reply::Answered ? Lane::Fast
+                                                : Lane::Probe;
+        known.asking = true;
+        const auto task = [this, queue, printer, lane] {
+            ask(queue, printer, lane);
+        };
+        if (slowLane) {
+            m_slowLane.start(task);
+        } else {
+            {
+                std::unique_lock lock(m_waitMutex);
+                ++m_fastAsks;
+            }
+            // Printers that answered last time first: they are likely to answer now.
+            m_fastLane.start(task, lane == Lane::Fast ? 1 : 0);
+        }
+    }
+}
+
+void PrinterEnumerator::ask(const QString &queue, PrinterDesc printer, Lane lane)
+{
+    NetworkAnswer answer{queue, printer, Reply::Unknown};
+    if (!isStopping()) {
+        int retCode = -1;
+        char id[PlDeviceNw::kBufferSize];
+        if (lane == Lane::Probe)
+            PlDeviceNw(printer.devPath)
+                    .request(PlDeviceNw::kDeviceIdOid, id, int(sizeof id), kProbeTimeoutMs, 0, 0,
+                             &retCode);
+        if (lane == Lane::Probe && retCode != 0) {
+            debugPrintf("PrinterEnumerator: %s does not answer, it is asked again aside",
+                        qPrintable(printer.devPath));
+            answer.reply = Reply::Silent;
+        } else {
+            // Only a description fetched now counts as an answer.
+            answer.printer.statusXml.clear();
+            PlDeviceNw::updatePrinterInfo(&answer.printer);
+            answer.reply = !answer.printer.statusXml.isEmpty() ? Reply::Answered
+                    : lane == Lane::Slow                       ? Reply::Silent
+                                                               : Reply::Failed;
+        }
+    }
+    deliver(answer, lane != Lane::Slow);
+}
+
+void PrinterEnumerator::deliver(const NetworkAnswer &answer, bool fastLane)
+{
+    std::unique_lock lock(m_waitMutex);
+    m_answers.append(answer);
+    if (fastLane)
+        --m_fastAsks;
+    m_wakeUp.notify_all();
+}
+
+bool PrinterEnumerator::takeAnswers()
+{
+    QList<NetworkAnswer> answers;
+    {
+        std::unique_lock lock(m_waitMutex);
+        answers.swap(m_answers);
+    }
+    bool changed = false;
+    for (const NetworkAnswer &answer : std::as_const(answers)) {
+        const auto known = m_network.find(answer.queue);
+        if (known == m_network.end())
+            continue;
+        known->asking = false;
+        const PrinterDesc &printer = answer.printer;
+        if (known->devPath != printer.devPath || known->manufacturer != printer.manufacturer
+            || known->product != printer.product || answer.reply == Reply::Unknown)
+            continue;
+        known->last = answer.reply;
+        // A failed ask keeps the last good description: the printer is still the same.
+        if (answer.reply != Reply::Answered)
+            continue;
+        changed = changed || !known->described || known->statusXml != printer.statusXml
+                || known->hasTunex != printer.hasTunex || known->extJobTable != printer.extJobTable;
+        known->described = true;
+        known->statusXml = printer.statusXml;
+        known->hasTunex = printer.hasTunex;
+        known->extJobTable = printer.extJobTable;
+    }
+    return changed;
+}
+
+void PrinterEnumerator::describe(PrinterMap &list) const
+{
+    for (PrinterDesc &printer : list) {
+        if (printer.isLocal || printer.softName.isEmpty())
+            continue;
+        const auto known = m_network.constFind(printer.softName.first());
+        if (known == m_network.cend() || !known->described || known->devPath != printer.devPath
+            || known->manufacturer != printer.manufacturer || known->product != printer.product)
+            continue;
+        printer.statusXml = known->statusXml;
+        printer.hasTunex = known->hasTunex;
+        printer.extJobTable = known->extJobTable;
+    }
+}
+
+void PrinterEnumerator::awaitFastLane(PrinterMap &list, bool firstList)
+{
+    // Nothing shown yet: the list goes out at once, the descriptions follow.
+    QDeadlineTimer publishAt(firstList ? 0 : kListDelayMs);
+    bool published = false;
+    bool dirty = false;
+    for (;;) {
+        bool done = false;
+        {
+            std::unique_lock lock(m_waitMutex);
+            if (!m_stopped && m_fastAsks > 0 && m_answers.isEmpty() && (dirty || !published))
+                waitFor(lock, m_wakeUp, publishAt);
+            else if (!m_stopped && m_fastAsks > 0 && m_answers.isEmpty())
+                m_wakeUp.wait(lock);
+            done = m_stopped || m_fastAsks == 0;
+        }
+        if (takeAnswers()) {
+            describe(list);
+            dirty = true;
+        }
+        if (done)
+            break;
+        if ((dirty || !published) && publishAt.hasExpired()) {
+            setPrinters(list);
+            published = true;
+            dirty = false;
+            publishAt.setRemainingTime(kListDelayMs);
+        }
+    }
+    if (dirty || !published)
+        setPrinters(list);
+}
+
+void PrinterEnumerator::publishLateAnswers()
+{
+    if (!takeAnswers())
+        return;
+    PrinterMap list = printers();
+    describe(list);
+    setPrinters(list);
 }
 
 QString PrinterEnumerator::getDestinationPath(const QString &uri)

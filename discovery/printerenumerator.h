@@ -4,15 +4,24 @@
 #include "status/capabilityparser.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QMutex>
 #include <QThread>
-#include <QWaitCondition>
+#include <QThreadPool>
+
+#include <condition_variable>
+#include <mutex>
 
 class Device;
 
 // Every ten seconds until stopped, builds the list of printers the user can monitor (CUPS
 // queues of supported models, USB queues joined with their attached printers) and publishes
 // it to the receiver, which then fetches it with printers().
+//
+// Network printers are asked side by side, a few at a time, and a printer that does not answer
+// delays only its own description: the list goes out with what is known and again as answers
+// come. Each keeps its last good description through a failed ask, and the last list stays
+// while the CUPS server does not answer.
 class PrinterEnumerator : public QThread
 {
     Q_OBJECT
@@ -28,6 +37,8 @@ public:
     void stop();
     PrinterMap printers();
     void setPrinters(const PrinterMap &list);
+    // One pass; it returns once the network printers that answer at once have been asked. The
+    // ones that did not are asked again aside, and their answers published when they come.
     void enumeratePrinters();
 
     // Where the status channel of a queue with this device URI connects: a device file for
@@ -47,19 +58,67 @@ private:
         const PrinterDesc *usbPrinter = nullptr;
     };
 
+    // How a network printer answered its last ask.
+    enum class Reply { Unknown, Answered, Failed, Silent };
+    // Probe: one device id request first, the full ask only when it is answered.
+    enum class Lane { Probe, Fast, Slow };
+
+    // One network queue's printer: its last reply and last good description, kept while the
+    // queue keeps its address and model.
+    struct NetworkPrinter
+    {
+        QString devPath;
+        QByteArray manufacturer;
+        QByteArray product;
+        Reply last = Reply::Unknown;
+        bool asking = false;
+        bool described = false;
+        QString statusXml;
+        bool hasTunex = false;
+        bool extJobTable = false;
+    };
+
+    struct NetworkAnswer
+    {
+        QString queue;
+        PrinterDesc printer;
+        Reply reply = Reply::Unknown;
+    };
+
     bool readCapabilities(PrinterDesc &printer);
     bool isStopping();
     bool isNetworkCapable(const QString &model) const;
     Association associate(const Device &queue, const UsbMap &usbPrinters,
                           const PrinterMap &previous) const;
 
-    QWaitCondition m_wakeUp;
-    QMutex m_waitMutex;
+    // Enumerator thread.
+    void askNetworkPrinters(const QList<PrinterDesc> &network, bool slowLane);
+    void awaitFastLane(PrinterMap &list, bool firstList);
+    bool takeAnswers();
+    void describe(PrinterMap &list) const;
+    void publishLateAnswers();
+    // Pool threads.
+    void ask(const QString &queue, PrinterDesc printer, Lane lane);
+    void deliver(const NetworkAnswer &answer, bool fastLane);
+
+    std::condition_variable m_wakeUp;
+    std::mutex m_waitMutex;
     bool m_stopped = false;
     QObject *m_receiver;
     const QString m_applicationDirectory;
     CapabilityDictionary m_capabilities;
     QMutex m_listMutex;
     PrinterMap m_printers;
+    bool m_published = false;
     const bool m_useLocalSm;
+    bool m_cupsSilent = false;
+
+    // By queue name; only the enumerator thread touches it.
+    QHash<QString, NetworkPrinter> m_network;
+    // Guarded by m_waitMutex.
+    QList<NetworkAnswer> m_answers;
+    int m_fastAsks = 0;
+    // Last: they finish their asks before anything those use goes.
+    QThreadPool m_slowLane;
+    QThreadPool m_fastLane;
 };

@@ -1,6 +1,9 @@
 // Prints the cost of one printer enumerator pass over 10 queues: 5 USB queues with their
 // simulated printers and 5 network queues with theirs, on a CUPS server of its own; then the
-// same pass while one network printer does not answer.
+// same pass while one network printer does not answer. Then the start of a running enumerator
+// with 50 network queues, 25 of them on silent addresses, and one USB printer: when the first
+// list with the USB printer comes, and when every answering printer is listed with its status
+// description.
 // Usage: bench_enumerator [passes (10)]
 #include "discovery/cups.h"
 #include "discovery/printerenumerator.h"
@@ -13,6 +16,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +25,9 @@
 #include <vector>
 
 namespace {
+
+// Silent addresses: nothing listens there, so every SNMP request times out.
+const int kFirstSilentAddress = 200;
 
 double medianPassMs(PrinterEnumerator &enumerator, int passes)
 {
@@ -34,6 +42,53 @@ double medianPassMs(PrinterEnumerator &enumerator, int passes)
     std::sort(times.begin(), times.end());
     return times.at(times.size() / 2);
 }
+
+// Takes each published list as it comes and notes when the awaited printers were in it.
+class ListWatcher : public QObject
+{
+public:
+    ListWatcher(const QString &usbQueue, const QStringList &answering)
+        : m_usbQueue(usbQueue)
+        , m_answering(answering)
+    {
+        m_clock.start();
+    }
+
+    void watch(PrinterEnumerator *enumerator) { m_enumerator = enumerator; }
+    bool done() const { return m_usbMs >= 0 && m_answeringMs >= 0; }
+    qint64 usbMs() const { return m_usbMs; }
+    qint64 answeringMs() const { return m_answeringMs; }
+    int lists() const { return m_lists; }
+
+    bool event(QEvent *event) override
+    {
+        if (event->type() != PrinterEnumerator::kPrintersChangedEvent || !m_enumerator)
+            return QObject::event(event);
+        ++m_lists;
+        const PrinterMap printers = m_enumerator->printers();
+        const auto find = [&](const QString &queue) {
+            return printers.value(qint32(PrinterDesc::uniqueKeyForQueue(queue)));
+        };
+        if (m_usbMs < 0 && find(m_usbQueue).productId != 0)
+            m_usbMs = m_clock.elapsed();
+        if (m_answeringMs < 0
+            && std::all_of(m_answering.begin(), m_answering.end(),
+                           [&](const QString &queue) { return !find(queue).statusXml.isEmpty(); }))
+            m_answeringMs = m_clock.elapsed();
+        if (done())
+            QCoreApplication::quit();
+        return true;
+    }
+
+private:
+    QElapsedTimer m_clock;
+    PrinterEnumerator *m_enumerator = nullptr;
+    const QString m_usbQueue;
+    const QStringList m_answering;
+    qint64 m_usbMs = -1;
+    qint64 m_answeringMs = -1;
+    int m_lists = 0;
+};
 
 } // namespace
 
@@ -54,35 +109,98 @@ int main(int argc, char **argv)
     const QString ppd
             = QStringLiteral(PELLAR_SOURCE_DIR "/tests/data/ppd/tessival_quillon_c400.ppd");
 
+    QStringList queues;
+    const auto addQueue = [&](const QString &name, const QString &uri) {
+        if (server.addQueue(name, uri, ppd))
+            queues.append(name);
+    };
+
     UsbSim usb;
+    std::vector<UsbSimDevice> plugged;
     std::vector<std::unique_ptr<SimulatedNetworkPrinter>> network;
     for (int i = 0; i < 5; ++i) {
         const UsbSimPrinter printer = quillonPrinter(quint16(0x0100 + i));
-        usb.addPrinter(printer);
-        server.addQueue(QStringLiteral("bench_usb%1").arg(i),
-                        QStringLiteral("usb://Tessival/Quillon%20C400%20Series?serial=%1").arg(i),
-                        ppd);
+        plugged.push_back(usb.addPrinter(printer));
+        addQueue(QStringLiteral("bench_usb%1").arg(i),
+                 QStringLiteral("usb://Tessival/Quillon%20C400%20Series?serial=%1").arg(i));
         auto &net = network.emplace_back(std::make_unique<SimulatedNetworkPrinter>());
         net->setDeviceId(printer.deviceId);
         net->setDocument(printer.document);
-        server.addQueue(QStringLiteral("bench_net%1").arg(i), net->uri(), ppd);
+        addQueue(QStringLiteral("bench_net%1").arg(i), net->uri());
     }
 
     QObject receiver;
-    PrinterEnumerator withDocuments(&receiver, false, install.binDir());
-    PrinterEnumerator localDocuments(&receiver, true, install.binDir());
-    const double local = medianPassMs(localDocuments, passes);
-    const double documents = medianPassMs(withDocuments, std::max(1, passes / 5));
-    printf("printers published: %lld\n", qlonglong(localDocuments.printers().size()));
-    printf("one pass, 10 queues, 5 USB printers, local status description: %8.2f ms\n", local);
-    printf("one pass, 10 queues, 5 USB printers, reading their documents:  %8.2f ms\n", documents);
-    printf("(each USB document read ends with the printer protocol's 500 ms pause; the network\n"
-           " printers' documents are read in both passes)\n");
+    {
+        PrinterEnumerator withDocuments(&receiver, false, install.binDir());
+        PrinterEnumerator localDocuments(&receiver, true, install.binDir());
+        const double local = medianPassMs(localDocuments, passes);
+        const double documents = medianPassMs(withDocuments, std::max(1, passes / 5));
+        printf("printers published: %lld\n", qlonglong(localDocuments.printers().size()));
+        printf("one pass, 10 queues, 5 USB printers, local status description: %8.2f ms\n", local);
+        printf("one pass, 10 queues, 5 USB printers, reading their documents:  %8.2f ms\n",
+               documents);
+        printf("(each USB document read ends with the printer protocol's 500 ms pause; the "
+               "network\n printers' documents are read in both passes)\n");
 
-    // The list is published at the end of the pass: every printer waits for the silent one.
-    network.front()->setMode(SimulatedNetworkPrinter::AgentStopped);
-    const double silent = medianPassMs(localDocuments, std::max(1, passes / 5));
-    printf("the same pass, local status description, 1 network printer silent: %8.2f ms\n", silent);
-    printf("the list reaches the window %.2f ms later for the other 9 printers\n", silent - local);
-    return 0;
+        network.front()->setMode(SimulatedNetworkPrinter::AgentStopped);
+        ListWatcher watcher(QStringLiteral("bench_usb0"), {});
+        PrinterEnumerator silentOne(&watcher, true, install.binDir());
+        watcher.watch(&silentOne);
+        QElapsedTimer timer;
+        timer.start();
+        // Off this thread, so that the list is seen when it comes.
+        std::unique_ptr<QThread> passThread(
+                QThread::create([&] { silentOne.enumeratePrinters(); }));
+        passThread->start();
+        while (!passThread->wait(5))
+            QCoreApplication::processEvents();
+        const qint64 pass = timer.elapsed();
+        QCoreApplication::processEvents();
+        printf("the same pass, 1 network printer silent: list after %lld ms, pass %lld ms\n",
+               qlonglong(watcher.usbMs()), qlonglong(pass));
+        network.front()->setMode(SimulatedNetworkPrinter::Normal);
+    }
+
+    // Start-up: one remembered USB printer, 25 answering and 25 silent network printers.
+    for (const QString &queue : std::as_const(queues))
+        server.removeQueue(queue);
+    queues.clear();
+    for (size_t i = 1; i < plugged.size(); ++i)
+        plugged.at(i).unplug();
+    const QString usbQueue = QStringLiteral("start_usb");
+    addQueue(usbQueue, QStringLiteral("usb://Tessival/Quillon%20C400%20Series?serial=0"));
+    QStringList answering;
+    for (int i = 0; i < 25; ++i) {
+        if (i >= int(network.size())) {
+            auto &net = network.emplace_back(std::make_unique<SimulatedNetworkPrinter>());
+            net->setDeviceId(quillonPrinter().deviceId);
+            net->setDocument(quillonPrinter().document);
+        }
+        const QString name = QStringLiteral("start_net%1").arg(i, 2, 10, QLatin1Char('0'));
+        addQueue(name, network.at(size_t(i))->uri());
+        answering.append(name);
+        addQueue(QStringLiteral("start_silent%1").arg(i, 2, 10, QLatin1Char('0')),
+                 QStringLiteral("socket://127.0.0.%1:9100").arg(kFirstSilentAddress + i));
+    }
+    printf("start-up: %lld queues, %lld answering network printers, 25 silent addresses\n",
+           qlonglong(queues.size()), qlonglong(answering.size()));
+
+    ListWatcher watcher(usbQueue, answering);
+    PrinterEnumerator enumerator(&watcher, false, install.binDir());
+    watcher.watch(&enumerator);
+    enumerator.start();
+    QTimer::singleShot(200000, &app, &QCoreApplication::quit);
+    app.exec();
+    QElapsedTimer stopping;
+    stopping.start();
+    enumerator.stop();
+    enumerator.wait();
+    const qint64 stopMs = stopping.elapsed();
+    printf("first list with the USB printer:                        %7lld ms\n",
+           qlonglong(watcher.usbMs()));
+    printf("first list with every answering printer described:      %7lld ms\n",
+           qlonglong(watcher.answeringMs()));
+    printf("lists published until then: %d; stop() to the thread's end: %lld ms\n", watcher.lists(),
+           qlonglong(stopMs));
+    return watcher.done() ? 0 : 1;
 }

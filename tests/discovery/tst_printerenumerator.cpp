@@ -47,6 +47,9 @@ private Q_SLOTS:
     void networkQueueKeptOrLeftOutByCapabilities();
     void answeringNetworkPrinterIsDescribedAndPolled();
     void stopLeavesTheRemainingNetworkPrintersUnasked();
+    void failedFetchKeepsTheLastDescription();
+    void silentPrinterDoesNotHoldUpTheList();
+    void cupsRestartKeepsTheList();
     void unsupportedModelsAreLeftOut();
     void everyPassPublishesAndEmptyWithoutCups();
     void localStatusDescriptionOpensNoUsbDevice();
@@ -299,6 +302,83 @@ void TestPrinterEnumerator::stopLeavesTheRemainingNetworkPrintersUnasked()
     QVERIFY(enumerator.wait(15000));
     QCOMPARE(log.countMessage(asked), 1);
     QVERIFY(log.containsMessage("PrinterEnumerator: stopping, the printer is not asked"));
+}
+
+void TestPrinterEnumerator::failedFetchKeepsTheLastDescription()
+{
+    SimulatedNetworkPrinter printer;
+    QVERIFY(printer.isValid());
+    printer.setDeviceId("MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;");
+    printer.setDocument(readFile(QStringLiteral(PELLAR_SOURCE_DIR "/bin/sm.xml")));
+    const QString queue = QStringLiteral("pellar_flaky");
+    QVERIFY(m_server.addQueue(queue, printer.uri(), projectPpd()));
+    m_queues << queue;
+
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true, m_install->binDir());
+    enumerator.enumeratePrinters();
+    QVERIFY(published(enumerator, queue).statusXml.contains("StatusMonitorInfo"));
+    for (const auto mode :
+         {SimulatedNetworkPrinter::CloseEarly, SimulatedNetworkPrinter::InvalidStatusLine,
+          SimulatedNetworkPrinter::HugeBody}) {
+        printer.setMode(mode);
+        enumerator.enumeratePrinters();
+        const PrinterDesc desc = published(enumerator, queue);
+        QVERIFY2(desc.statusXml.contains("StatusMonitorInfo"), qPrintable(QString::number(mode)));
+        QVERIFY(desc.hasTunex);
+    }
+}
+
+void TestPrinterEnumerator::silentPrinterDoesNotHoldUpTheList()
+{
+    SimulatedNetworkPrinter silent;
+    SimulatedNetworkPrinter answering;
+    QVERIFY(silent.isValid() && answering.isValid());
+    silent.setMode(SimulatedNetworkPrinter::AgentStopped);
+    answering.setDeviceId("MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;");
+    answering.setDocument(readFile(QStringLiteral(PELLAR_SOURCE_DIR "/bin/sm.xml")));
+    const QString queue = QStringLiteral("pellar_answers");
+    QVERIFY(m_server.addQueue(QStringLiteral("pellar_silent"), silent.uri(), projectPpd()));
+    QVERIFY(m_server.addQueue(queue, answering.uri(), projectPpd()));
+    m_queues << QStringLiteral("pellar_silent") << queue;
+
+    LogCapture log;
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true, m_install->binDir());
+    enumerator.enumeratePrinters();
+    QVERIFY(published(enumerator, queue).statusXml.contains("StatusMonitorInfo"));
+    // The answering printer is asked and its list goes out before the silent one is asked in
+    // full, whatever the order of the queues.
+    const QString silentAsked = "PlDeviceNw::updatePrinterInfo() for " + silent.devPath();
+    QVERIFY(recorder.waitFor([&] { return log.containsMessage(silentAsked); }));
+    const QStringList messages = log.messages();
+    const qsizetype answeringAsked
+            = messages.indexOf("PlDeviceNw::updatePrinterInfo() for " + answering.devPath());
+    QVERIFY(answeringAsked >= 0);
+    const qsizetype listed
+            = messages.indexOf(QStringLiteral("PrinterEnumerator::setPrinters"), answeringAsked);
+    QVERIFY2(listed >= 0 && listed < messages.indexOf(silentAsked), qPrintable(log.text()));
+}
+
+void TestPrinterEnumerator::cupsRestartKeepsTheList()
+{
+    const QString queue = QStringLiteral("pellar_kept");
+    QVERIFY(m_server.addQueue(queue, "usb://Tessival/Quillon%20C400%20Series?serial=SIM0001",
+                              projectPpd()));
+    m_queues << queue;
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true, m_install->binDir());
+    enumerator.enumeratePrinters();
+    QVERIFY(enumerator.printers().contains(qint32(PrinterDesc::uniqueKeyForQueue(queue))));
+
+    LogCapture log;
+    m_server.stop();
+    enumerator.enumeratePrinters();
+    enumerator.enumeratePrinters();
+    const bool kept = enumerator.printers().contains(qint32(PrinterDesc::uniqueKeyForQueue(queue)));
+    QVERIFY(m_server.start());
+    QVERIFY(kept);
+    QCOMPARE(log.countMessage(QStringLiteral("Unable to connect to server")), 1);
 }
 
 void TestPrinterEnumerator::unsupportedModelsAreLeftOut()
