@@ -75,7 +75,8 @@ int JobEventSource::tickMs() const
 {
     if (m_way != Signals)
         return kTickMs;
-    return m_subscription > 0 ? m_checkMs : int(qMin<qint64>(m_checkMs, kRetryMs));
+    return m_subscription > 0 && !m_waitingForServer ? m_checkMs
+                                                     : int(qMin<qint64>(m_checkMs, kRetryMs));
 }
 
 bool JobEventSource::listenToNotifier()
@@ -168,19 +169,30 @@ bool JobEventSource::pullSaysSo()
     return changed;
 }
 
-// Each tick is a check: the lists' changes themselves come as signals.
+// Each tick is a check: the lists' changes themselves come as signals. A server that does not
+// answer keeps the subscription, which it may still know when it is back.
 bool JobEventSource::signalsSaySo()
 {
     const qint64 now = nowMs();
+    // The timer may fire a little early.
+    if (now + kTickMs < m_retryAtMs)
+        return false;
     if (m_subscription > 0 && now - m_renewedMs >= kRenewMs) {
         m_renewedMs = now;
         if (!m_cups->renewSubscription(m_subscription, kLeaseSeconds))
             dropSubscription();
-    } else if (m_subscription > 0 && !m_cups->hasSubscription(m_subscription)) {
-        dropSubscription();
+    } else if (m_subscription > 0) {
+        const std::optional<bool> known = m_cups->hasSubscription(m_subscription);
+        m_waitingForServer = !known;
+        if (!known) {
+            m_resync = true;
+            m_retryAtMs = now + kRetryMs;
+            return false;
+        }
+        if (!*known)
+            dropSubscription();
     }
-    // The timer may fire a little early.
-    if (m_subscription <= 0 && (now + kTickMs < m_retryAtMs || !subscribe()))
+    if (m_subscription <= 0 && !subscribe())
         return false;
     const bool changed = m_resync;
     m_resync = false;

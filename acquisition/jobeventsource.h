@@ -56,6 +56,7 @@ private:
     qint64 m_renewedMs = 0;
     // A server that is down is asked for a subscription again only after a pause.
     qint64 m_retryAtMs = 0;
+    bool m_waitingForServer = false;
     // Events may have gone by unseen (before the start, or while the subscription was lost):
     // the lists are read at the next chance.
     bool m_resync = true;

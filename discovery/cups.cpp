@@ -585,20 +585,26 @@ void CUPS::cancelSubscription(int id)
         e.ippDelete(response);
 }
 
-bool CUPS::hasSubscription(int id)
+std::optional<bool> CUPS::hasSubscription(int id)
 {
     if (!resolveRequestFunctions())
-        return false;
+        return std::nullopt;
     EntryPoints &e = *m_entries;
-    void *response = doRequest(kOperationGetSubscriptionAttributes, [&](void *request) {
-        e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr, "ipp://localhost/");
-        e.ippAddInteger(request, kTagOperation, kTagInteger, "notify-subscription-id", id);
-        e.ippAddString(request, kTagOperation, kTagKeyword, "requested-attributes", nullptr,
-                       "notify-subscription-id");
-    });
-    if (response)
-        e.ippDelete(response);
-    return response != nullptr;
+    int status = -1;
+    void *response = doRequest(
+            kOperationGetSubscriptionAttributes,
+            [&](void *request) {
+                e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr,
+                               "ipp://localhost/");
+                e.ippAddInteger(request, kTagOperation, kTagInteger, "notify-subscription-id", id);
+                e.ippAddString(request, kTagOperation, kTagKeyword, "requested-attributes", nullptr,
+                               "notify-subscription-id");
+            },
+            &status);
+    if (!response)
+        return status == -1 ? std::nullopt : std::optional<bool>(false);
+    e.ippDelete(response);
+    return true;
 }
 
 std::optional<int> CUPS::sequenceAfter(int next, int seen)

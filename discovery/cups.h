@@ -54,8 +54,9 @@ public:
     int subscribeToJobs(const QString &recipientUri, int leaseSeconds, int *status = nullptr);
     bool renewSubscription(int id, int leaseSeconds);
     void cancelSubscription(int id);
-    // The server still knows the subscription: a question that changes nothing on the server.
-    bool hasSubscription(int id);
+    // Whether the server still knows the subscription, a question that changes nothing on the
+    // server; null when it did not answer.
+    std::optional<bool> hasSubscription(int id);
     // How many events arrived from nextSequence on, which moves past them; null when the
     // server did not answer or no longer knows the subscription (after a restart).
     // nextSequence becomes -1 once the server has numbered an event with the largest number:
