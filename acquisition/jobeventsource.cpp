@@ -3,28 +3,35 @@
 #include "app/functions.h"
 #include "discovery/cups.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDateTime>
 
 namespace {
 
-// The subscription's lease; a server restart forgets the subscription sooner, which the next
-// fetch or check notices.
+// The subscription's lease, renewed halfway through: each renewal makes cupsd rewrite its
+// subscription file, so not often. A server restart forgets the subscription sooner, which the
+// next fetch or check notices.
 const int kLeaseSeconds = 3600;
-// With signals nothing is asked while nothing happens but this check that the server still
-// knows the subscription, which it forgets when it restarts.
-const qint64 kSignalsCheckMs = 2000;
+const qint64 kRenewMs = qint64(kLeaseSeconds) * 500;
+// A server that refused or did not answer a subscription is asked again after this pause.
+const qint64 kRetryMs = 2000;
+const int kTickMs = 100;
 const char kNotifierPath[] = "/org/cups/cupsd/Notifier";
 const char kNotifierInterface[] = "org.cups.cupsd.Notifier";
 const char *const kNotifierSignals[] = {"JobCreated", "JobCompleted", "JobState"};
 const char kDBusRecipient[] = "dbus://";
 
+qint64 nowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
 } // namespace
 
-JobEventSource::JobEventSource(CUPS *cups, Way preferred)
+JobEventSource::JobEventSource(CUPS *cups, Way preferred, int checkMs)
     : m_cups(cups)
+    , m_checkMs(checkMs)
 {
     if (preferred == Automatic || preferred == Signals) {
         m_way = Signals;
@@ -64,6 +71,14 @@ const char *JobEventSource::name(Way way)
     }
 }
 
+int JobEventSource::tickMs() const
+{
+    if (m_way != Signals)
+        return kTickMs;
+    return m_subscription > 0 && !m_waitingForServer ? m_checkMs
+                                                     : int(qMin<qint64>(m_checkMs, kRetryMs));
+}
+
 bool JobEventSource::listenToNotifier()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
@@ -92,20 +107,29 @@ bool JobEventSource::subscribe()
     int status = -1;
     const QString recipient = m_way == Signals ? QLatin1String(kDBusRecipient) : QString();
     m_subscription = m_cups->subscribeToJobs(recipient, kLeaseSeconds, &status);
-    m_lastCheckMs = QDateTime::currentMSecsSinceEpoch();
+    m_renewedMs = nowMs();
     if (m_subscription > 0) {
         debugPrintf("JobEventSource: subscription %d (%s)", m_subscription, name(m_way));
         m_nextSequence = 1;
         return true;
     }
+    m_retryAtMs = m_renewedMs + kRetryMs;
     if (status != -1)
         debugPrintf("JobEventSource: the server refuses a subscription (status 0x%04x)", status);
     return false;
 }
 
+// Unanswered, forgotten by a restarted server, or used up: subscribed again at the next chance,
+// and the lists are read once the server is back.
+void JobEventSource::dropSubscription()
+{
+    m_subscription = -1;
+    m_resync = true;
+}
+
 void JobEventSource::notified(const QDBusMessage &)
 {
-    m_notified = true;
+    Q_EMIT changed();
 }
 
 bool JobEventSource::jobsMayHaveChanged()
@@ -122,46 +146,55 @@ bool JobEventSource::jobsMayHaveChanged()
 
 bool JobEventSource::pullSaysSo()
 {
-    if (m_subscription <= 0 && !subscribe())
+    if (m_subscription <= 0 && (nowMs() + kTickMs < m_retryAtMs || !subscribe()))
         return false;
-    // Renewed halfway through its lease, so that it never ends while Pellar runs.
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - m_lastCheckMs >= qint64(kLeaseSeconds) * 500) {
-        m_lastCheckMs = now;
+    if (nowMs() - m_renewedMs >= kRenewMs) {
+        m_renewedMs = nowMs();
         if (!m_cups->renewSubscription(m_subscription, kLeaseSeconds)) {
-            m_subscription = -1;
-            m_resync = true;
+            dropSubscription();
             return false;
         }
     }
     const std::optional<int> events = m_cups->getNotifications(m_subscription, &m_nextSequence);
     if (!events) {
-        // Unanswered, or forgotten by a restarted server: subscribe again next tick, and read
-        // the lists once the server is back.
-        m_subscription = -1;
-        m_resync = true;
+        dropSubscription();
         return false;
     }
+    if (m_nextSequence < 0) {
+        m_cups->cancelSubscription(m_subscription);
+        dropSubscription();
+    }
     const bool changed = *events > 0 || m_resync;
-    m_resync = false;
+    m_resync = m_subscription <= 0;
     return changed;
 }
 
+// Each tick is a check: the lists' changes themselves come as signals. A server that does not
+// answer keeps the subscription, which it may still know when it is back.
 bool JobEventSource::signalsSaySo()
 {
-    // The bus delivers the signals to this thread's objects as posted events.
-    QCoreApplication::sendPostedEvents(this);
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - m_lastCheckMs >= kSignalsCheckMs) {
-        m_lastCheckMs = now;
-        if (m_subscription <= 0 || !m_cups->renewSubscription(m_subscription, kLeaseSeconds)) {
-            m_subscription = -1;
+    const qint64 now = nowMs();
+    // The timer may fire a little early.
+    if (now + kTickMs < m_retryAtMs)
+        return false;
+    if (m_subscription > 0 && now - m_renewedMs >= kRenewMs) {
+        m_renewedMs = now;
+        if (!m_cups->renewSubscription(m_subscription, kLeaseSeconds))
+            dropSubscription();
+    } else if (m_subscription > 0) {
+        const std::optional<bool> known = m_cups->hasSubscription(m_subscription);
+        m_waitingForServer = !known;
+        if (!known) {
             m_resync = true;
-            if (!subscribe())
-                return false;
+            m_retryAtMs = now + kRetryMs;
+            return false;
         }
+        if (!*known)
+            dropSubscription();
     }
-    const bool changed = m_notified.exchange(false) || m_resync;
+    if (m_subscription <= 0 && !subscribe())
+        return false;
+    const bool changed = m_resync;
     m_resync = false;
     return changed;
 }

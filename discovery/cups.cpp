@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
+#include <limits>
 
 namespace {
 
@@ -56,11 +57,13 @@ const int kOperationGetJobs = 0x000a;
 const int kOperationGetJobAttributes = 0x0009;
 const int kTagJob = 0x02;
 const int kTagInteger = 0x21;
+const int kTagEnum = 0x23;
 
 // Subscriptions and their events.
 const int kOperationCreatePrinterSubscriptions = 0x0016;
 const int kOperationRenewSubscription = 0x001a;
 const int kOperationCancelSubscription = 0x001b;
+const int kOperationGetSubscriptionAttributes = 0x0018;
 const int kOperationGetNotifications = 0x001c;
 const int kTagSubscription = 0x06;
 const int kTagEventNotification = 0x07;
@@ -209,12 +212,6 @@ void CUPS::setPpdDirectory(const QString &path)
 {
     QMutexLocker lock(&g_namesMutex);
     g_ppdDirectory = path;
-}
-
-QMutex &CUPS::jobMutex()
-{
-    static QMutex mutex;
-    return mutex;
 }
 
 template<typename Function>
@@ -389,7 +386,6 @@ int CUPS::forEachJob(const char *dest, bool myJobsOnly, bool completed,
 
 bool CUPS::hasActiveJobs(const QString &name, bool myJobsOnly)
 {
-    QMutexLocker lock(&jobMutex());
     if (!resolveJobFunctions())
         return false;
     bool active = false;
@@ -401,7 +397,6 @@ bool CUPS::hasActiveJobs(const QString &name, bool myJobsOnly)
 
 QList<CupsJob> CUPS::getJobs(bool myJobsOnly, bool completed)
 {
-    QMutexLocker lock(&jobMutex());
     QList<CupsJob> list;
     if (!resolveJobFunctions())
         return list;
@@ -439,7 +434,9 @@ void *CUPS::doRequest(int operation, const std::function<void(void *)> &fill, in
     void *response = e.cupsDoRequest(nullptr, request, "/");
     if (status)
         *status = response ? e.ippGetStatusCode(response) : -1;
-    if ((!response || e.ippGetStatusCode(response) > kLastSuccessStatus)
+    const bool quiet = !response && m_unreachable;
+    m_unreachable = !response;
+    if ((!response || e.ippGetStatusCode(response) > kLastSuccessStatus) && !quiet
         && resolve(e.cupsLastErrorString, "cupsLastErrorString"))
         debugPrintf("CUPS: request 0x%04x failed: %s", operation, e.cupsLastErrorString());
     if (response && e.ippGetStatusCode(response) > kLastSuccessStatus
@@ -450,36 +447,67 @@ void *CUPS::doRequest(int operation, const std::function<void(void *)> &fill, in
     return response;
 }
 
-std::optional<QList<qint32>> CUPS::getJobIds(bool completed)
+std::optional<QList<qint32>> CUPS::getJobIds(bool completed, QSet<QString> *queuesWithOwnActiveJobs)
 {
-    QMutexLocker lock(&jobMutex());
     if (!resolveRequestFunctions())
         return std::nullopt;
     EntryPoints &e = *m_entries;
+    const bool withOwners = queuesWithOwnActiveJobs && !completed;
+    static const char *const kOwnerAttributes[]
+            = {"job-id", "job-state", "job-printer-uri", "job-originating-user-name"};
     void *response = doRequest(kOperationGetJobs, [&](void *request) {
         e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr, "ipp://localhost/");
         e.ippAddString(request, kTagOperation, kTagKeyword, "which-jobs", nullptr,
                        completed ? "completed" : "not-completed");
-        e.ippAddString(request, kTagOperation, kTagKeyword, "requested-attributes", nullptr,
-                       "job-id");
+        if (withOwners)
+            e.ippAddStrings(request, kTagOperation, kTagKeyword, "requested-attributes",
+                            int(std::size(kOwnerAttributes)), nullptr, kOwnerAttributes);
+        else
+            e.ippAddString(request, kTagOperation, kTagKeyword, "requested-attributes", nullptr,
+                           "job-id");
     });
     if (!response)
         return std::nullopt;
     QList<qint32> ids;
-    for (void *attribute = e.ippFirstAttribute(response); attribute;
-         attribute = e.ippNextAttribute(response)) {
-        const char *name = e.ippGetName(attribute);
-        if (e.ippGetGroupTag(attribute) == kTagJob && e.ippGetValueTag(attribute) == kTagInteger
-            && name && !strcmp(name, "job-id"))
-            ids.append(e.ippGetInteger(attribute, 0));
+    QSet<QString> queues;
+    const QString user = QString::fromUtf8(e.cupsUser());
+    void *attribute = e.ippFirstAttribute(response);
+    while (attribute) {
+        while (attribute && e.ippGetGroupTag(attribute) != kTagJob)
+            attribute = e.ippNextAttribute(response);
+        int state = 0;
+        QString queue;
+        QString owner;
+        for (; attribute && e.ippGetGroupTag(attribute) == kTagJob;
+             attribute = e.ippNextAttribute(response)) {
+            const char *name = e.ippGetName(attribute);
+            if (!name)
+                continue;
+            const int valueTag = e.ippGetValueTag(attribute);
+            if (valueTag == kTagInteger && !strcmp(name, "job-id"))
+                ids.append(e.ippGetInteger(attribute, 0));
+            else if (valueTag == kTagEnum && !strcmp(name, "job-state"))
+                state = e.ippGetInteger(attribute, 0);
+            else if (!strcmp(name, "job-printer-uri"))
+                // ipp://host/printers/NAME or ipp://host/classes/NAME: the queue is the last part.
+                queue = QString::fromUtf8(e.ippGetString(attribute, 0, nullptr))
+                                .section(QLatin1Char('/'), -1);
+            else if (!strcmp(name, "job-originating-user-name"))
+                owner = QString::fromUtf8(e.ippGetString(attribute, 0, nullptr));
+        }
+        // The server matches its own user names without regard to case.
+        if ((state == kIppPending || state == kIppProcessing)
+            && owner.compare(user, Qt::CaseInsensitive) == 0)
+            queues.insert(queue);
     }
     e.ippDelete(response);
+    if (withOwners)
+        *queuesWithOwnActiveJobs = queues;
     return ids;
 }
 
 QString CUPS::getJobDestination(qint32 id)
 {
-    QMutexLocker lock(&jobMutex());
     if (!resolveRequestFunctions())
         return QString();
     EntryPoints &e = *m_entries;
@@ -508,7 +536,6 @@ QString CUPS::getJobDestination(qint32 id)
 
 int CUPS::subscribeToJobs(const QString &recipientUri, int leaseSeconds, int *status)
 {
-    QMutexLocker lock(&jobMutex());
     if (!resolveRequestFunctions())
         return -1;
     EntryPoints &e = *m_entries;
@@ -547,7 +574,6 @@ int CUPS::subscribeToJobs(const QString &recipientUri, int leaseSeconds, int *st
 
 bool CUPS::renewSubscription(int id, int leaseSeconds)
 {
-    QMutexLocker lock(&jobMutex());
     if (!resolveRequestFunctions())
         return false;
     EntryPoints &e = *m_entries;
@@ -564,7 +590,6 @@ bool CUPS::renewSubscription(int id, int leaseSeconds)
 
 void CUPS::cancelSubscription(int id)
 {
-    QMutexLocker lock(&jobMutex());
     if (!resolveRequestFunctions())
         return;
     EntryPoints &e = *m_entries;
@@ -576,9 +601,37 @@ void CUPS::cancelSubscription(int id)
         e.ippDelete(response);
 }
 
+std::optional<bool> CUPS::hasSubscription(int id)
+{
+    if (!resolveRequestFunctions())
+        return std::nullopt;
+    EntryPoints &e = *m_entries;
+    int status = -1;
+    void *response = doRequest(
+            kOperationGetSubscriptionAttributes,
+            [&](void *request) {
+                e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr,
+                               "ipp://localhost/");
+                e.ippAddInteger(request, kTagOperation, kTagInteger, "notify-subscription-id", id);
+                e.ippAddString(request, kTagOperation, kTagKeyword, "requested-attributes", nullptr,
+                               "notify-subscription-id");
+            },
+            &status);
+    if (!response)
+        return status == -1 ? std::nullopt : std::optional<bool>(false);
+    e.ippDelete(response);
+    return true;
+}
+
+std::optional<int> CUPS::sequenceAfter(int next, int seen)
+{
+    if (seen == std::numeric_limits<int>::max())
+        return std::nullopt;
+    return qMax(next, seen + 1);
+}
+
 std::optional<int> CUPS::getNotifications(int id, int *nextSequence)
 {
-    QMutexLocker lock(&jobMutex());
     if (!resolveRequestFunctions())
         return std::nullopt;
     EntryPoints &e = *m_entries;
@@ -596,15 +649,22 @@ std::optional<int> CUPS::getNotifications(int id, int *nextSequence)
     if (!response)
         return std::nullopt;
     int count = 0;
+    bool exhausted = false;
     for (void *attribute = e.ippFirstAttribute(response); attribute;
          attribute = e.ippNextAttribute(response)) {
         const char *name = e.ippGetName(attribute);
         if (e.ippGetGroupTag(attribute) == kTagEventNotification && name
             && !strcmp(name, "notify-sequence-number")) {
             ++count;
-            *nextSequence = qMax(*nextSequence, e.ippGetInteger(attribute, 0) + 1);
+            const std::optional<int> next
+                    = CUPS::sequenceAfter(*nextSequence, e.ippGetInteger(attribute, 0));
+            exhausted = exhausted || !next;
+            if (next)
+                *nextSequence = *next;
         }
     }
+    if (exhausted)
+        *nextSequence = -1;
     e.ippDelete(response);
     // An ended subscription is as good as none: the caller subscribes again.
     if (status == kStatusEventsComplete)

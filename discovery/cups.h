@@ -5,13 +5,12 @@
 
 #include <QList>
 #include <QMultiMap>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <optional>
-
-class QMutex;
 
 // Queue records keyed by the part of their device URI after the first ':' (the empty key for
 // a queue without device URI); one key may hold several queues.
@@ -19,7 +18,8 @@ using DeviceDict = QMultiMap<QString, Device>;
 
 // The CUPS client library, loaded when the object is made. Without the library every
 // operation answers its empty result, so the program runs on machines without CUPS.
-// One object per thread; the job operations are serialized across all objects.
+// One object per thread: the library keeps a connection per thread, so threads never wait for
+// each other's requests.
 class CUPS
 {
 public:
@@ -41,8 +41,11 @@ public:
     QList<CupsJob> getJobs(bool myJobsOnly, bool completed);
     // The same list of all users' jobs in the same order, with only the ids: the server answers
     // it without loading each job's attributes, which matters with a long job history.
-    // Null (not empty) when the server could not be asked.
-    std::optional<QList<qint32>> getJobIds(bool completed);
+    // Null (not empty) when the server could not be asked. Given a set, the unfinished list also
+    // fills it with the queues where this user has a pending or processing job, as
+    // hasActiveJobs(queue, true) would answer, at the cost of that one request.
+    std::optional<QList<qint32>> getJobIds(bool completed,
+                                           QSet<QString> *queuesWithOwnActiveJobs = nullptr);
     // The queue a job was sent to; empty when the server does not know the job.
     QString getJobDestination(qint32 id);
 
@@ -52,9 +55,16 @@ public:
     int subscribeToJobs(const QString &recipientUri, int leaseSeconds, int *status = nullptr);
     bool renewSubscription(int id, int leaseSeconds);
     void cancelSubscription(int id);
+    // Whether the server still knows the subscription, a question that changes nothing on the
+    // server; null when it did not answer.
+    std::optional<bool> hasSubscription(int id);
     // How many events arrived from nextSequence on, which moves past them; null when the
     // server did not answer or no longer knows the subscription (after a restart).
+    // nextSequence becomes -1 once the server has numbered an event with the largest number:
+    // only a fresh subscription goes on.
     std::optional<int> getNotifications(int id, int *nextSequence);
+    // The sequence number to ask from after an event numbered seen; null when there is none.
+    static std::optional<int> sequenceAfter(int next, int seen);
 
     // The summary read from the text of a PPD file.
     static PpdInfo ppdSummary(const QByteArray &ppdText);
@@ -69,9 +79,6 @@ public:
     // server's. An empty path restores the default.
     static QString ppdDirectory();
     static void setPpdDirectory(const QString &path);
-
-    // Held by each job operation for its whole run.
-    static QMutex &jobMutex();
 
 private:
     struct EntryPoints;
@@ -88,4 +95,6 @@ private:
 
     void *m_handle = nullptr;
     std::unique_ptr<EntryPoints> m_entries;
+    // A server that does not answer is logged once, not at every request until it is back.
+    bool m_unreachable = false;
 };

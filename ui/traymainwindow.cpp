@@ -9,7 +9,6 @@
 #include "app/configurator.h"
 #include "app/externalprograms.h"
 #include "app/functions.h"
-#include "discovery/cups.h"
 #include "discovery/printerenumerator.h"
 #include "ui/optiondialogex.h"
 #include "ui/widgets/cartridgepellarview.h"
@@ -31,6 +30,7 @@ const int kSettingsPosition = 4;
 const int kIndexWithSettings = 8;
 const int kIndexWithoutSettings = 7;
 const int kIndexWithoutTray = 3;
+const int kJobPollingExitWaitMs = 100;
 
 enum Source { FromJob = 1, FromPrinterList = 2, FromMenu = 3 };
 enum WindowState { Hidden = 0, ShownByUser = 1, ShownByEvent = 2 };
@@ -113,8 +113,8 @@ TrayMainWindow::~TrayMainWindow()
     restoreScheduling();
     m_worker.reset();
     m_device.reset();
-    stopJobPolling();
-    m_jobPollingThread.reset();
+    // A thread stuck on a server that does not answer must not hold the exit for a minute.
+    JobPollingThread::discard(std::move(m_jobPollingThread), kJobPollingExitWaitMs);
     if (m_settingsRead)
         m_settingsRead->thread->wait();
     m_pOptionDlg.reset();
@@ -407,16 +407,14 @@ void TrayMainWindow::startJobPolling()
 {
     if (const auto printer = m_configurator->printerDesc())
         m_jobPollingThread->setPrinterNames(printer->softName);
-    if (!m_jobPollingThread->isRunning())
-        m_jobPollingThread->start();
+    // A thread still ending after a stop starts again once it has ended.
+    m_jobPollingThread->start();
 }
 
 void TrayMainWindow::stopJobPolling()
 {
-    if (m_jobPollingThread->isRunning()) {
-        m_jobPollingThread->stop();
-        m_jobPollingThread->wait();
-    }
+    // Not waited for: the thread may be waiting for a server that does not answer.
+    m_jobPollingThread->stop();
 }
 
 void TrayMainWindow::applyOptions(const Options &options)
@@ -799,9 +797,10 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw)
                 qPrintable(raw.toString()), qPrintable(m_printingMode.toString()));
     const auto printer = m_configurator->printerDesc();
     if (!m_printingMode.isActive() && m_configurator->options().displayPrintingStatus) {
-        // Asked only when the printer itself tells nothing of a job.
+        // Asked only when the printer itself tells nothing of a job; the job polling thread
+        // has read the lists, and the window never waits for the server.
         const bool spooled = !StatusPresentation::printerReportsJob(raw) && printer
-                && CUPS().hasActiveJobs(printer->softName.value(0), true);
+                && m_jobPollingThread->hasOwnActiveJobs(printer->softName.value(0));
         if (StatusPresentation::printerReportsJob(raw) || spooled)
             m_printingMode.enter(spooled);
     }

@@ -1,6 +1,7 @@
 // Prints what following print jobs costs: CPU of this process and of cupsd while polling with a
 // long completed-job history, for two full job lists every 100 ms and for the job polling
-// thread's id-only requests. Usage: bench_jobpolling [seconds per mode (30)] [completed jobs (100)]
+// thread's ways of learning of jobs, each beyond an idle baseline measured first.
+// Usage: bench_jobpolling [seconds per mode (60)] [completed jobs (100)]
 #include "acquisition/jobpollingthread.h"
 #include "discovery/cups.h"
 #include "tests/tools/cupsfixture.h"
@@ -9,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -16,28 +18,30 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <ctime>
+#include <memory>
 
 namespace {
 
 double processCpuSeconds()
 {
-    struct rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-            + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    timespec now = {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
+// From the scheduler's nanosecond account of every thread: clock ticks are too coarse for a
+// server that does next to nothing.
 double cupsdCpuSeconds(qint64 pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    // Fields after the command name in parentheses; utime and stime are the 14th and 15th.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return (fields.at(11).toDouble() + fields.at(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
+    double seconds = 0;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+        if (stat.open(QIODevice::ReadOnly))
+            seconds += stat.readAll().split(' ').value(0).toDouble() / 1e9;
+    }
+    return seconds;
 }
 
 struct Cost
@@ -46,14 +50,20 @@ struct Cost
     double server;
 };
 
-template<typename Body>
-Cost measure(qint64 cupsdPid, int seconds, Body body)
+// What the process and cupsd spend while the caller's thread runs undisturbed.
+Cost idleCost(qint64 cupsdPid, int seconds)
 {
     const double client0 = processCpuSeconds();
     const double server0 = cupsdCpuSeconds(cupsdPid);
-    body(seconds);
+    QThread::sleep(seconds);
     return {(processCpuSeconds() - client0) / seconds * 100,
             (cupsdCpuSeconds(cupsdPid) - server0) / seconds * 100};
+}
+
+void printCost(const char *what, const Cost &cost, const Cost &baseline)
+{
+    printf("%-42s client %8.4f %%  cupsd %8.4f %% of a core\n", what, cost.client - baseline.client,
+           cost.server - baseline.server);
 }
 
 } // namespace
@@ -71,7 +81,7 @@ struct LatencyReceiver : QObject
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int seconds = argc > 1 ? atoi(argv[1]) : 30;
+    const int seconds = argc > 1 ? atoi(argv[1]) : 60;
     const int history = argc > 2 ? atoi(argv[2]) : 100;
 
     // cupsd's D-Bus notifier and the thread meet on a system bus of the benchmark's own.
@@ -93,44 +103,41 @@ int main(int argc, char **argv)
         QThread::msleep(200);
     printf("completed jobs in the history: %d, %d s per mode\n", server.jobCount(true), seconds);
 
-    const Cost naive = measure(server.pid(), seconds, [](int s) {
-        std::atomic<bool> running{true};
-        QThread *thread = QThread::create([&running] {
-            CUPS cups;
-            while (running) {
-                const QList<CupsJob> active = cups.getJobs(false, false);
-                const QList<CupsJob> done = cups.getJobs(false, true);
-                QThread::msleep(100);
-            }
-        });
-        thread->start();
-        QThread::sleep(s);
-        running = false;
-        thread->wait();
-        delete thread;
-    });
-    const auto following = [](JobEventSource::Way way) {
-        return [way](int s) {
-            QObject receiver;
-            JobPollingThread thread(&receiver);
-            thread.setWay(way);
-            thread.start();
-            QThread::sleep(s);
-            thread.stop();
-            thread.wait();
-        };
-    };
-    const Cost lists = measure(server.pid(), seconds, following(JobEventSource::Lists));
-    const Cost pull = measure(server.pid(), seconds, following(JobEventSource::Pull));
-    const Cost dbus = measure(server.pid(), seconds, following(JobEventSource::Signals));
-    printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
-           "two full job lists every 100 ms:", naive.client, naive.server);
-    printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
-           "job polling thread, id lists:", lists.client, lists.server);
-    printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
-           "job polling thread, fetched notifications:", pull.client, pull.server);
-    printf("%-42s client %5.2f %%  cupsd %5.2f %% of a core\n",
-           "job polling thread, D-Bus notifications:", dbus.client, dbus.server);
+    // Settled first: the baseline and each mode are measured after their start.
+    QThread::sleep(2);
+    const Cost baseline = idleCost(server.pid(), seconds);
+    printf("%-42s client %8.4f %%  cupsd %8.4f %% of a core\n",
+           "idle baseline, nothing follows:", baseline.client, baseline.server);
+
+    std::atomic<bool> running{true};
+    std::unique_ptr<QThread> naiveThread(QThread::create([&running] {
+        CUPS cups;
+        while (running) {
+            const QList<CupsJob> active = cups.getJobs(false, false);
+            const QList<CupsJob> done = cups.getJobs(false, true);
+            QThread::msleep(100);
+        }
+    }));
+    naiveThread->start();
+    QThread::sleep(2);
+    printCost("two full job lists every 100 ms:", idleCost(server.pid(), seconds), baseline);
+    running = false;
+    naiveThread->wait();
+
+    for (JobEventSource::Way way :
+         {JobEventSource::Lists, JobEventSource::Pull, JobEventSource::Signals}) {
+        QObject receiver;
+        JobPollingThread thread(&receiver);
+        thread.setWay(way);
+        thread.start();
+        QThread::sleep(2);
+        const Cost cost = idleCost(server.pid(), seconds);
+        const QByteArray what
+                = QByteArray("job polling thread, ") + JobEventSource::name(way) + ':';
+        printCost(what.constData(), cost, baseline);
+        thread.stop();
+        thread.wait();
+    }
 
     // From lp's return to the job's event, held jobs so that each shows in the unfinished list.
     for (JobEventSource::Way way :

@@ -3,6 +3,7 @@
 #include "discovery/cups.h"
 #include "tests/tools/cupsfixture.h"
 #include "tests/tools/eventrecorder.h"
+#include "tests/tools/logcapture.h"
 #include "tests/tools/privatecupsserver.h"
 #include "tests/tools/snifixture.h"
 
@@ -36,6 +37,24 @@ QList<JobEvent> jobEvents(const EventRecorder &recorder)
     return events;
 }
 
+// The thread under test: with the D-Bus notifier it checks its subscription often enough for a
+// test to see it tick, and it ends before it goes, also when a check fails halfway.
+class TestedThread : public JobPollingThread
+{
+public:
+    TestedThread(QObject *receiver, int way)
+        : JobPollingThread(receiver)
+    {
+        setWay(JobEventSource::Way(way));
+        setCheckInterval(200);
+    }
+    ~TestedThread() override
+    {
+        stop();
+        wait();
+    }
+};
+
 // To see that nothing more arrives: two whole polls after now have posted what they found.
 bool twoMorePolls(EventRecorder &recorder, const JobPollingThread &thread)
 {
@@ -61,6 +80,7 @@ private Q_SLOTS:
     void twoNewJobsInOnePollGiveOneEventAndListsSurviveRestart();
     void serverRestartAnnouncesNoOldJobAndLoopStaysLive();
     void withoutLibraryNothingIsReportedAndStopIsPrompt();
+    void unreachableServerIsLoggedOncePerOutage();
 
 private:
     PrivateSessionBus m_systemBus{PrivateSessionBus::System};
@@ -124,6 +144,12 @@ void TestJobPollingThread::idListsMatchTheFullJobLists()
         }
     }
     QCOMPARE(cups.getJobDestination(999999), QString());
+    // The unfinished list tells the queues with own active jobs as the job list of each would.
+    QSet<QString> own;
+    QVERIFY(cups.getJobIds(false, &own).has_value());
+    QVERIFY(own.contains(m_heldQueue));
+    for (const QString &queue : {m_heldQueue, m_printQueue})
+        QCOMPARE(own.contains(queue), cups.hasActiveJobs(queue, true));
 
     // A subscription is renewed while the server knows it, and not once cancelled.
     const int subscription = cups.subscribeToJobs(QString(), 60);
@@ -136,9 +162,8 @@ void TestJobPollingThread::idListsMatchTheFullJobLists()
 void TestJobPollingThread::firstNewJobOfEachListIsReportedOnce()
 {
     EventRecorder recorder(copyJobEvent);
-    JobPollingThread thread(&recorder);
     QFETCH_GLOBAL(int, way);
-    thread.setWay(JobEventSource::Way(way));
+    TestedThread thread(&recorder, way);
     // A network queue's job is reported like any other.
     thread.setNWPrinterNames({m_heldQueue});
     thread.start();
@@ -163,9 +188,8 @@ void TestJobPollingThread::jobSeenUnfinishedThenCompletedGivesTwoEvents()
 {
     QVERIFY(m_server.setQueueEnabled(m_printQueue, false));
     EventRecorder recorder(copyJobEvent);
-    JobPollingThread thread(&recorder);
     QFETCH_GLOBAL(int, way);
-    thread.setWay(JobEventSource::Way(way));
+    TestedThread thread(&recorder, way);
     thread.start();
     QVERIFY(m_server.submitJob(m_printQueue) > 0);
     QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 1; }));
@@ -186,9 +210,8 @@ void TestJobPollingThread::jobSeenUnfinishedThenCompletedGivesTwoEvents()
 void TestJobPollingThread::twoNewJobsInOnePollGiveOneEventAndListsSurviveRestart()
 {
     EventRecorder recorder(copyJobEvent);
-    JobPollingThread thread(&recorder);
     QFETCH_GLOBAL(int, way);
-    thread.setWay(JobEventSource::Way(way));
+    TestedThread thread(&recorder, way);
     thread.start();
     QVERIFY(twoMorePolls(recorder, thread));
     thread.stop();
@@ -217,9 +240,8 @@ void TestJobPollingThread::serverRestartAnnouncesNoOldJobAndLoopStaysLive()
 {
     QVERIFY(m_server.submitJob(m_heldQueue) > 0);
     EventRecorder recorder(copyJobEvent);
-    JobPollingThread thread(&recorder);
     QFETCH_GLOBAL(int, way);
-    thread.setWay(JobEventSource::Way(way));
+    TestedThread thread(&recorder, way);
     thread.start();
     QVERIFY(recorder.waitFor([&] { return recorder.records().size() == 1; }));
 
@@ -248,9 +270,8 @@ void TestJobPollingThread::withoutLibraryNothingIsReportedAndStopIsPrompt()
     QVERIFY(m_server.submitJob(m_heldQueue) > 0);
     CUPS::setLibraryNames({QStringLiteral("libpellar-no-such-cups.so")});
     EventRecorder recorder(copyJobEvent);
-    JobPollingThread thread(&recorder);
     QFETCH_GLOBAL(int, way);
-    thread.setWay(JobEventSource::Way(way));
+    TestedThread thread(&recorder, way);
     thread.start();
     QVERIFY(twoMorePolls(recorder, thread));
     QCOMPARE(recorder.records().size(), 0);
@@ -258,6 +279,19 @@ void TestJobPollingThread::withoutLibraryNothingIsReportedAndStopIsPrompt()
     thread.stop();
     QVERIFY(thread.wait(5000));
     CUPS::setLibraryNames({});
+}
+
+void TestJobPollingThread::unreachableServerIsLoggedOncePerOutage()
+{
+    EventRecorder recorder(copyJobEvent);
+    QFETCH_GLOBAL(int, way);
+    TestedThread thread(&recorder, way);
+    thread.start();
+    QVERIFY(twoMorePolls(recorder, thread));
+    LogCapture log;
+    m_server.stop();
+    QTest::qWait(3000);
+    QCOMPARE(log.count(QStringLiteral("CUPS: request 0x")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestJobPollingThread)

@@ -4,10 +4,11 @@
 #include "tests/tools/logcapture.h"
 
 #include <QDir>
-#include <QMutexLocker>
+#include <QTcpServer>
 #include <QTest>
 #include <QThread>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -53,7 +54,9 @@ private Q_SLOTS:
     void jobStateMapping();
     void realJobsAreListedWithTheirStates();
     void heldJobIsNotActiveButPendingAndProcessingAre();
-    void jobQueriesWaitForEachOther();
+    void jobQueriesOfThreadsDoNotWaitForEachOther();
+    void sequenceNumbersNeverOverflow_data();
+    void sequenceNumbersNeverOverflow();
     void threadEndsSafelyAfterItsCupsObject();
     void withoutLibraryEverythingIsEmpty();
     void libraryWithoutCupsFunctionsGivesEmptyResults();
@@ -338,21 +341,56 @@ void TestCups::heldJobIsNotActiveButPendingAndProcessingAre()
     QVERIFY(m_cups->setQueueEnabled(m_rawQueue, true));
 }
 
-void TestCups::jobQueriesWaitForEachOther()
+void TestCups::jobQueriesOfThreadsDoNotWaitForEachOther()
 {
-    QList<CupsJob> listed;
-    std::unique_ptr<QThread> other;
-    {
-        QMutexLocker busy(&CUPS::jobMutex());
-        other.reset(QThread::create([&listed] {
-            CUPS cups;
-            listed = cups.getJobs(false, false);
-        }));
-        other->start();
-        // While another query runs the thread cannot get through.
-        QVERIFY(!other->wait(300));
-    }
+    // A server that takes connections and never answers; the library reads its address once
+    // per thread.
+    auto silent = std::make_unique<QTcpServer>();
+    QVERIFY(silent->listen(QHostAddress::LocalHost));
+    const QByteArray saved = qgetenv("CUPS_SERVER");
+    qputenv("CUPS_SERVER", QByteArray("127.0.0.1:") + QByteArray::number(silent->serverPort()));
+    std::unique_ptr<QThread> stuck(QThread::create([] { CUPS().getJobs(false, false); }));
+    stuck->start();
+    QTRY_VERIFY(silent->hasPendingConnections());
+    if (saved.isNull())
+        qunsetenv("CUPS_SERVER");
+    else
+        qputenv("CUPS_SERVER", saved);
+
+    bool listed = false;
+    std::unique_ptr<QThread> other(QThread::create([&listed] {
+        CUPS().getJobs(false, false);
+        listed = true;
+    }));
+    other->start();
     QVERIFY(other->wait(10000));
+    QVERIFY(listed);
+    QVERIFY(stuck->isRunning());
+    // Closed, the server lets the stuck query fail.
+    silent.reset();
+    QVERIFY(stuck->wait(30000));
+}
+
+void TestCups::sequenceNumbersNeverOverflow_data()
+{
+    QTest::addColumn<int>("next");
+    QTest::addColumn<int>("seen");
+    QTest::addColumn<int>("after");
+    const int largest = std::numeric_limits<int>::max();
+    QTest::newRow("next event") << 1 << 1 << 2;
+    QTest::newRow("older event") << 5 << 3 << 5;
+    QTest::newRow("one below the largest") << 1 << largest - 1 << largest;
+    // No number is left after the largest: -1 stands for none.
+    QTest::newRow("largest") << 1 << largest << -1;
+    QTest::newRow("largest again") << largest << largest << -1;
+}
+
+void TestCups::sequenceNumbersNeverOverflow()
+{
+    QFETCH(int, next);
+    QFETCH(int, seen);
+    QFETCH(int, after);
+    QCOMPARE(CUPS::sequenceAfter(next, seen).value_or(-1), after);
 }
 
 void TestCups::threadEndsSafelyAfterItsCupsObject()

@@ -9,12 +9,25 @@
 #include "ui/traymainwindow.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
 const QByteArray kReady = QByteArray::fromHex("0101000064646464");
+
+template<typename Call>
+qint64 msOf(Call call)
+{
+    QElapsedTimer timer;
+    timer.start();
+    call();
+    return timer.elapsed();
+}
 
 struct Panel
 {
@@ -199,6 +212,71 @@ private Q_SLOTS:
         QCOMPARE(log.count("Worker::run: started"), 1);
         QCOMPARE(images.count(), 1);
         panel.window.hideWindow();
+    }
+
+    // A CUPS server that takes connections and never answers holds a request for a minute; the
+    // window never waits for one.
+    void silentCupsServerNeverHoldsTheWindow()
+    {
+        UsbSim usb;
+        auto log = std::make_unique<LogCapture>();
+        auto panel = std::make_unique<Panel>();
+        const quint32 laser = PrinterDesc::uniqueKeyForQueue("laser");
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        const auto showPrintingStatus = [&panel](bool on) {
+            panel->configurator.options().displayPrintingStatus = on;
+            panel->window.showOptions();
+            panel->window.options_closed(true);
+        };
+        // The library reads the server's address once per thread: job polling starts afresh.
+        showPrintingStatus(false);
+        const QByteArray saved = qgetenv("CUPS_SERVER");
+        qputenv("CUPS_SERVER", "127.0.0.1:" + QByteArray::number(silent.serverPort()));
+        const auto restore = qScopeGuard([&saved] {
+            if (saved.isNull())
+                qunsetenv("CUPS_SERVER");
+            else
+                qputenv("CUPS_SERVER", saved);
+        });
+        showPrintingStatus(true);
+        QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), 10000);
+
+        QStringList figures;
+        const auto quick = [&figures](const char *call, qint64 ms) {
+            figures.append(QStringLiteral("%1 %2 ms").arg(QLatin1String(call)).arg(ms));
+            return ms < 250;
+        };
+        QVERIFY2(quick("menu choice",
+                       msOf([&] { panel->window.selectPrinterFromMenu(int(laser)); })),
+                 qPrintable(figures.last()));
+        panel->window.show();
+        StatusBlock raw;
+        std::copy(kReady.cbegin(), kReady.cend(), raw.data());
+        PrinterStatusChangedEvent ready(raw);
+        QVERIFY2(quick("status report",
+                       msOf([&] { QCoreApplication::sendEvent(&panel->window, &ready); })),
+                 qPrintable(figures.last()));
+        panel->window.hide();
+        // Off and on again while the old run still waits for the server.
+        QVERIFY2(quick("options OK", msOf([&] {
+                           showPrintingStatus(false);
+                           showPrintingStatus(true);
+                       })),
+                 qPrintable(figures.last()));
+        QVERIFY2(quick("printer list pass", msOf([&] { panel->window.selectPrinter(laser, 2); })),
+                 qPrintable(figures.last()));
+        QVERIFY2(quick("exit", msOf([&] { panel.reset(); })), qPrintable(figures.last()));
+
+        // Closed, the server lets the thread that was left behind end and go.
+        silent.close();
+        while (QTcpSocket *connection = silent.nextPendingConnection())
+            delete connection;
+        QTRY_COMPARE_WITH_TIMEOUT(log->count("JobPollingThread::run(): finished"),
+                                  log->count("JobPollingThread::run(): started"), 30000);
+        QTest::qWait(200);
+        log.reset();
+        qInfo("window thread blocked: %s", qPrintable(figures.join(QStringLiteral(", "))));
     }
 
     // With the worker stopped, "Printer Settings" reads the status once; the window goes on.
