@@ -111,8 +111,7 @@ int PlDeviceNw::request(const char *oid, char *buffer, int bufferSize, long time
     } else {
         // A thread asked to stop asks no further: with a silent printer the retries would hold
         // up the program's exit by seconds.
-        QThread *thread = QThread::currentThread();
-        for (int attempt = 0; !thread->isInterruptionRequested(); ++attempt) {
+        for (int attempt = 0; !isCancelled(); ++attempt) {
             {
                 QMutexLocker lock(&networkMutex());
                 length = SNMPClient::request(destination.constData(), oid, buffer,
@@ -123,7 +122,7 @@ int PlDeviceNw::request(const char *oid, char *buffer, int bufferSize, long time
                 break;
             // Outside the mutex: the other thread's requests go on meanwhile.
             QDeadlineTimer pause(delayMs);
-            while (!pause.hasExpired() && !thread->isInterruptionRequested())
+            while (!pause.hasExpired() && !isCancelled())
                 QThread::msleep(std::min<qint64>(kStopCheckMs, pause.remainingTime()));
         }
     }
@@ -132,6 +131,11 @@ int PlDeviceNw::request(const char *oid, char *buffer, int bufferSize, long time
     debugPrintf("PlDeviceNw::request: retCode=%d length=%d response=<%-.*s>", status, int(length),
                 int(length), buffer);
     return int(length);
+}
+
+bool PlDeviceNw::isCancelled() const
+{
+    return QThread::currentThread()->isInterruptionRequested() || (m_cancel && m_cancel->load());
 }
 
 QByteArray PlDeviceNw::requestText(const char *oid, int retries, int *retCode)
@@ -204,6 +208,7 @@ QString PlDeviceNw::requestStatusXML(int *retCode)
     buffer.open(QIODevice::WriteOnly | QIODevice::Truncate);
     HttpClient client;
     client.setOutputDevice(&buffer);
+    client.setCancelFlag(m_cancel);
     HttpRequestHeader header(QStringLiteral("GET"), QString::fromLatin1(kStatusXmlPath), 10);
     header.setValue(QStringLiteral("Host"), QStringLiteral("http://") + address);
     const bool ok = client.request(address, kHttpPort, header);
@@ -217,13 +222,14 @@ QString PlDeviceNw::requestStatusXML(int *retCode)
                              QStringConverter::Latin1);
 }
 
-void PlDeviceNw::updatePrinterInfo(PrinterDesc *printer)
+void PlDeviceNw::updatePrinterInfo(PrinterDesc *printer, const std::atomic<bool> *cancel)
 {
     if (!printer) {
         qWarning("ASSERT: \"printer\" in PlDeviceNw::updatePrinterInfo");
         return;
     }
     PlDeviceNw device(printer->devPath);
+    device.setCancelFlag(cancel);
     printer->hasTunex = false;
     printer->extJobTable = false;
     debugPrintf("PlDeviceNw::updatePrinterInfo() for %s", qPrintable(printer->devPath));
@@ -233,6 +239,8 @@ void PlDeviceNw::updatePrinterInfo(PrinterDesc *printer)
     if (retCode != 0
         || !checkDescription(id, QString::fromLatin1(printer->manufacturer),
                              QString::fromLatin1(printer->product)))
+        return;
+    if (device.isCancelled())
         return;
     const QString text = device.requestStatusXML(&retCode);
     if (retCode != 0 || text.isEmpty())

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <atomic>
+
 class PrinterDesc;
 class QMutex;
 
@@ -35,8 +37,12 @@ public:
     static QList<Job> parseJobs(const QByteArray &table);
     static QList<Job> parseJobs6(const QByteArray &table);
 
-    // Fills the capability fields of a network printer's record from the printer itself.
-    static void updatePrinterInfo(PrinterDesc *printer);
+    // Fills the capability fields of a network printer's record from the printer itself; once
+    // the flag is set, nothing further is asked.
+    static void updatePrinterInfo(PrinterDesc *printer, const std::atomic<bool> *cancel = nullptr);
+    // Requests in progress give up soon after the flag is set, as when the calling thread is
+    // asked to stop. Not owned.
+    void setCancelFlag(const std::atomic<bool> *flag) { m_cancel = flag; }
 
     // This machine's addresses: IPv4 dotted, IPv6 as normalizeIPv6 writes it.
     static QStringList getHostAddresses();
@@ -66,5 +72,8 @@ private:
     QByteArray requestText(const char *oid, int retries, int *retCode);
     QByteArray requestJobTable(const char *oid, const char *method, int *retCode);
 
+    bool isCancelled() const;
+
     QString address;
+    const std::atomic<bool> *m_cancel = nullptr;
 };

@@ -105,6 +105,7 @@ PrinterEnumerator::~PrinterEnumerator()
         std::unique_lock lock(m_waitMutex);
         m_stopped = true;
     }
+    m_cancelAsks = true;
     m_fastLane.waitForDone();
     m_slowLane.waitForDone();
 }
@@ -144,6 +145,8 @@ void PrinterEnumerator::stop()
         m_stopped = true;
         m_wakeUp.notify_all();
     }
+    // An ask under way gives up too: a silent printer would hold up the program's exit.
+    m_cancelAsks = true;
     debugPrintf("PrinterEnumerator::stop: }");
 }
 
@@ -389,10 +392,12 @@ void PrinterEnumerator::ask(const QString &queue, PrinterDesc printer, Lane lane
     if (!isStopping()) {
         int retCode = -1;
         char id[PlDeviceNw::kBufferSize];
-        if (lane == Lane::Probe)
-            PlDeviceNw(printer.devPath)
-                    .request(PlDeviceNw::kDeviceIdOid, id, int(sizeof id), kProbeTimeoutMs, 0, 0,
-                             &retCode);
+        if (lane == Lane::Probe) {
+            PlDeviceNw device(printer.devPath);
+            device.setCancelFlag(&m_cancelAsks);
+            device.request(PlDeviceNw::kDeviceIdOid, id, int(sizeof id), kProbeTimeoutMs, 0, 0,
+                           &retCode);
+        }
         if (lane == Lane::Probe && retCode != 0) {
             debugPrintf("PrinterEnumerator: %s does not answer, it is asked again aside",
                         qPrintable(printer.devPath));
@@ -400,7 +405,7 @@ void PrinterEnumerator::ask(const QString &queue, PrinterDesc printer, Lane lane
         } else {
             // Only a description fetched now counts as an answer.
             answer.printer.statusXml.clear();
-            PlDeviceNw::updatePrinterInfo(&answer.printer);
+            PlDeviceNw::updatePrinterInfo(&answer.printer, &m_cancelAsks);
             answer.reply = !answer.printer.statusXml.isEmpty() ? Reply::Answered
                     : lane == Lane::Slow                       ? Reply::Silent
                                                                : Reply::Failed;

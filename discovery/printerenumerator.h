@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -104,6 +105,8 @@ private:
     std::condition_variable m_wakeUp;
     std::mutex m_waitMutex;
     bool m_stopped = false;
+    // Set with m_stopped, read by the asks in progress without the lock.
+    std::atomic<bool> m_cancelAsks{false};
     QObject *m_receiver;
     const QString m_applicationDirectory;
     CapabilityDictionary m_capabilities;

@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kSilenceMs = 1000;
+// How soon a wait notices that its caller stops.
+constexpr qint64 kCancelCheckMs = 50;
 const QByteArray kHeaderEnd = QByteArrayLiteral("\r\n\r\n");
 
 const char *const kErrorTexts[] = {
@@ -108,6 +110,7 @@ bool HttpClient::request(const QString &host, quint16 port, const HttpRequestHea
 
 bool HttpClient::receiveReply(const QDeadlineTimer &deadline)
 {
+    QDeadlineTimer silence(kSilenceMs);
     forever {
         if (!socket->isValid() || m_state == Finished) {
             closeConnection();
@@ -121,10 +124,19 @@ bool HttpClient::receiveReply(const QDeadlineTimer &deadline)
             m_state = Idle;
             return false;
         }
+        if (m_cancel && m_cancel->load()) {
+            debugPrintf("HttpClient::request: abandoned, the caller stops");
+            closeConnection();
+            m_state = Idle;
+            return false;
+        }
         bool timeout = true;
-        const qint64 available = socket->waitForMore(
-                int(std::min<qint64>(kSilenceMs, deadline.remainingTime())), &timeout);
-        if (available < 0 || (available == 0 && timeout && !deadline.hasExpired())) {
+        qint64 waitMs = std::min(silence.remainingTime(), deadline.remainingTime());
+        if (m_cancel)
+            waitMs = std::min(waitMs, kCancelCheckMs);
+        const qint64 available = socket->waitForMore(int(waitMs), &timeout);
+        if (available < 0
+            || (available == 0 && timeout && silence.hasExpired() && !deadline.hasExpired())) {
             closeConnection();
             m_state = Idle;
             return false;
@@ -134,6 +146,7 @@ bool HttpClient::receiveReply(const QDeadlineTimer &deadline)
                 closeConnection();
             continue;
         }
+        silence.setRemainingTime(kSilenceMs);
         readResponse();
     }
 }

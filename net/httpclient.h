@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 
 class QDeadlineTimer;
@@ -33,6 +34,8 @@ public:
                  const char *data);
 
     void setOutputDevice(QIODevice *device);
+    // A request in progress gives up soon after the flag is set. Not owned.
+    void setCancelFlag(const std::atomic<bool> *flag) { m_cancel = flag; }
     QIODevice *outputDevice() const { return m_outputDevice; }
     int state() const { return m_state; }
 
@@ -66,4 +69,5 @@ private:
     HttpReplyHeader replyHeader;
     QIODevice *m_outputDevice = nullptr;
     bool refused = false; // the reply broke a bound: the request fails
+    const std::atomic<bool> *m_cancel = nullptr;
 };
