@@ -6,8 +6,10 @@
 #include "tests/tools/logcapture.h"
 #include "tests/tools/privatecupsserver.h"
 #include "tests/tools/snifixture.h"
+#include "tests/tools/testfiles.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -81,6 +83,7 @@ private Q_SLOTS:
     void serverRestartAnnouncesNoOldJobAndLoopStaysLive();
     void withoutLibraryNothingIsReportedAndStopIsPrompt();
     void unreachableServerIsLoggedOncePerOutage();
+    void idleSubscriptionIsNotRenewedEveryFewSeconds();
 
 private:
     PrivateSessionBus m_systemBus{PrivateSessionBus::System};
@@ -292,6 +295,28 @@ void TestJobPollingThread::unreachableServerIsLoggedOncePerOutage()
     m_server.stop();
     QTest::qWait(3000);
     QCOMPARE(log.count(QStringLiteral("CUPS: request 0x")), 1);
+}
+
+// Each renewal makes cupsd rewrite its subscriptions file: a lease of an hour is renewed within
+// the hour, not every few seconds all day.
+void TestJobPollingThread::idleSubscriptionIsNotRenewedEveryFewSeconds()
+{
+    QFETCH_GLOBAL(int, way);
+    if (way != JobEventSource::Signals)
+        QSKIP("Only the D-Bus way keeps a subscription without fetching from it");
+    EventRecorder recorder(copyJobEvent);
+    LogCapture log;
+    JobPollingThread thread(&recorder);
+    const auto stop = qScopeGuard([&thread] {
+        thread.stop();
+        thread.wait();
+    });
+    thread.setWay(JobEventSource::Signals);
+    thread.start();
+    QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("JobEventSource: subscription ")), 10000);
+    const int before = readFile(m_server.accessLog()).count("Renew-Subscription");
+    QTest::qWait(5000);
+    QCOMPARE(readFile(m_server.accessLog()).count("Renew-Subscription"), before);
 }
 
 QTEST_GUILESS_MAIN(TestJobPollingThread)

@@ -90,7 +90,7 @@ bool PrivateCupsServer::start()
         return false;
     const QByteArray d = QFile::encodeName(dir);
     const QByteArray conf = "Listen " + d
-            + "/cups.sock\nLogLevel warn\nWebInterface No\n"
+            + "/cups.sock\nLogLevel warn\nAccessLogLevel all\nWebInterface No\n"
               "Browsing No\nPreserveJobHistory Yes\nMaxJobs 0\n"
               "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n";
     const QByteArray files = "ServerRoot " + d + "/root\nRequestRoot " + d + "/spool\nCacheDir " + d

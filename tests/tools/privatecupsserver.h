@@ -28,6 +28,8 @@ public:
     QString socketPath() const { return m_dir.path() + QStringLiteral("/cups.sock"); }
 
     QString ppdDirectory() const { return m_dir.path() + QStringLiteral("/root/ppd"); }
+    // Every request the server was asked, one line each with the operation's name.
+    QString accessLog() const { return m_dir.path() + QStringLiteral("/log/access_log"); }
 
     // An enabled queue, raw without a PPD; false when lpadmin failed. Besides the machine's
     // backends the server knows "mfp" (a backend that takes every job).
