@@ -157,16 +157,20 @@ int main(int argc, char **argv)
     printf("icon changes without a status change in 25 s: %d (the longest lasted %lld ms)\n",
            flickers, flickerMs);
     const bool panelOpen = rig.panel() != 0;
-    const double pellar0 = cpuSecondsOf(rig.pellarPid());
-    const double cupsd0 = cpuSecondsOf(rig.cupsdPid());
+    CpuMeter pellarMeter(rig.pellarPid());
+    CpuMeter cupsdMeter(rig.cupsdPid());
     QElapsedTimer steady;
     steady.start();
-    QThread::sleep(steadySeconds);
+    for (int second = 0; second < steadySeconds; ++second) {
+        QThread::sleep(1);
+        pellarMeter.sample();
+        cupsdMeter.sample();
+    }
     const double wall = double(steady.elapsed()) / 1000;
-    const double pellarCpu = (cpuSecondsOf(rig.pellarPid()) - pellar0) / wall * 100;
-    const double cupsdCpu = (cpuSecondsOf(rig.cupsdPid()) - cupsd0) / wall * 100;
+    const double pellarCpu = pellarMeter.seconds() / wall * 100;
+    const double cupsdCpu = cupsdMeter.seconds() / wall * 100;
     printf("steady polling for %.0f s (panel %s, job polling on): Pellar resident %lld KiB, CPU "
-           "%.2f %%; cupsd CPU %.2f %% (of one core)\n",
+           "%.4f %%; cupsd CPU %.4f %% (of one core)\n",
            wall, panelOpen ? "open" : "NOT open", residentKiBOf(rig.pellarPid()), pellarCpu,
            cupsdCpu);
     printf("job events: %s\n",

@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -415,14 +416,29 @@ QImage PellarRig::settled(const std::function<QImage()> &grab)
     return last;
 }
 
-double cpuSecondsOf(qint64 pid)
+CpuMeter::CpuMeter(qint64 pid)
+    : m_pid(pid)
 {
-    const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
-    // utime and stime are fields 14 and 15, counted after the command in parentheses.
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return -1;
-    return (fields.at(11).toDouble() + fields.at(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
+    sample();
+    m_first = m_last;
+}
+
+void CpuMeter::sample()
+{
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(m_pid);
+    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+        if (stat.open(QIODevice::ReadOnly))
+            m_last.insert(task, stat.readAll().split(' ').value(0).toDouble() / 1e9);
+    }
+}
+
+double CpuMeter::seconds() const
+{
+    double spent = 0;
+    for (auto task = m_last.cbegin(); task != m_last.cend(); ++task)
+        spent += task.value() - m_first.value(task.key(), 0);
+    return spent;
 }
 
 qint64 residentKiBOf(qint64 pid)

@@ -5,6 +5,7 @@
 #include "tests/tools/x11fixture.h"
 #include "usbsim.h"
 
+#include <QHash>
 #include <QImage>
 #include <QProcess>
 #include <QRect>
@@ -92,7 +93,21 @@ private:
     QString m_logFile;
 };
 
-// CPU seconds a process has used so far (user and system), from /proc; -1 when it is gone.
-double cpuSecondsOf(qint64 pid);
+// CPU time of a process's threads from the scheduler's nanosecond figures, where clock ticks
+// are too coarse for a program that idles. Sampled now and then: a thread that ends loses only
+// what it spent since the last sample.
+class CpuMeter
+{
+public:
+    explicit CpuMeter(qint64 pid);
+    void sample();
+    // Spent since construction, as of the last sample.
+    double seconds() const;
+
+private:
+    qint64 m_pid;
+    QHash<QString, double> m_first;
+    QHash<QString, double> m_last;
+};
 // Its resident memory in KiB, from /proc; -1 when it is gone.
 qint64 residentKiBOf(qint64 pid);
