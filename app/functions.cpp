@@ -10,12 +10,30 @@
 #include <QThread>
 #include <QTime>
 
+#include <atomic>
+
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
 #include <unistd.h>
 
-void debugPrintf(const char *format, ...)
+namespace {
+
+std::atomic<bool> g_logEnabled{true};
+
+} // namespace
+
+bool isLogEnabled()
+{
+    return g_logEnabled.load(std::memory_order_relaxed);
+}
+
+void setLogEnabled(bool enabled)
+{
+    g_logEnabled.store(enabled, std::memory_order_relaxed);
+}
+
+void debugLine(const char *format, ...)
 {
     char text[2048];
     va_list args;

@@ -8,7 +8,15 @@
 
 // One diagnostic log line: "hh:mm:ss.zzz[thread]> text", handed to qDebug.
 // Safe from any thread; the text is cut at 2047 bytes.
-void debugPrintf(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void debugLine(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+// Whether log lines are wanted at all (by default they are). Without the log, a line costs a
+// flag's load: neither its text nor its arguments are made, which matters for a program that
+// polls a printer every second all day.
+bool isLogEnabled();
+void setLogEnabled(bool enabled);
+
+#define debugPrintf(...) (isLogEnabled() ? debugLine(__VA_ARGS__) : void())
 
 // Two lowercase hex digits per byte, no separators.
 QByteArray toHexString(const unsigned char *bytes, int length);

@@ -110,8 +110,10 @@ int main(int argc, char **argv)
 {
     for (int i = 0; i < argc; ++i)
         AppSettings::words().append(QString::fromLocal8Bit(argv[i]));
-    if (!AppSettings::hasWord(QStringLiteral("debug")))
+    if (!AppSettings::hasWord(QStringLiteral("debug"))) {
+        setLogEnabled(false);
         g_previousHandler = qInstallMessageHandler(messageFilter);
+    }
     // Once, before any thread: setlocale frees the name it returned to another thread.
     loadSystemLocale();
 
