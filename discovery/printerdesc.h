@@ -26,6 +26,7 @@ public:
     }
 
     QString toString() const;
+    bool operator==(const PrinterDesc &other) const = default;
 
     // A new status channel for this printer, owned by the caller: USB for a local printer,
     // the network channel to devPath otherwise.

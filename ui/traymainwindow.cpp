@@ -178,7 +178,14 @@ void TrayMainWindow::selectPrinterFromMenu(int printerID)
 void TrayMainWindow::printerListChanged()
 {
     debugPrintf("TrayMainWindow::printerListChanged {");
-    m_configurator->setPrinters(m_printerEnumerator->printers());
+    const PrinterMap printers = m_printerEnumerator->printers();
+    // Every pass publishes; one that found what the last one did changes nothing, and the
+    // followed printer's description is not read again every ten seconds.
+    if (printerListReceived && printers == m_configurator->printers()) {
+        debugPrintf("TrayMainWindow::printerListChanged }: the same printers");
+        return;
+    }
+    m_configurator->setPrinters(printers);
     assignPrinters();
     printerListReceived = true;
     debugPrintf("TrayMainWindow::printerListChanged }");
