@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <atomic>
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
@@ -129,6 +130,20 @@ QString ppdValue(const QStringList &lines, const QString &key)
     return QString();
 }
 
+// A server that does not answer is logged once per outage, whichever thread or object asks.
+std::atomic<bool> g_unreachable{false};
+
+bool isFirstFailure()
+{
+    return !g_unreachable.exchange(true);
+}
+
+void noteAnswer()
+{
+    if (g_unreachable.exchange(false))
+        debugPrintf("CUPS: the server answers again");
+}
+
 } // namespace
 
 struct CUPS::EntryPoints
@@ -230,10 +245,8 @@ QString CUPS::deviceKey(const QString &deviceUri)
 
 DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
 {
-    // A restarting server is asked every pass: its silence is logged once, not every time.
-    static QAtomicInt silent;
-    const auto fail = [&](const char *message) {
-        if (silent.fetchAndStoreRelaxed(1) == 0)
+    const auto fail = [](const char *message) {
+        if (isFirstFailure())
             debugPrintf("%s", message);
     };
     if (answered)
@@ -327,8 +340,8 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
     if (response)
         e.ippDelete(response);
     e.httpClose(http);
-    if (ok && silent.fetchAndStoreRelaxed(0) != 0)
-        debugPrintf("CUPS: the server answers again");
+    if (ok)
+        noteAnswer();
     return devices;
 }
 
@@ -434,10 +447,11 @@ void *CUPS::doRequest(int operation, const std::function<void(void *)> &fill, in
     void *response = e.cupsDoRequest(nullptr, request, "/");
     if (status)
         *status = response ? e.ippGetStatusCode(response) : -1;
-    const bool quiet = !response && m_unreachable;
-    m_unreachable = !response;
-    if ((!response || e.ippGetStatusCode(response) > kLastSuccessStatus) && !quiet
-        && resolve(e.cupsLastErrorString, "cupsLastErrorString"))
+    if (response)
+        noteAnswer();
+    const bool failed
+            = response ? e.ippGetStatusCode(response) > kLastSuccessStatus : isFirstFailure();
+    if (failed && resolve(e.cupsLastErrorString, "cupsLastErrorString"))
         debugPrintf("CUPS: request 0x%04x failed: %s", operation, e.cupsLastErrorString());
     if (response && e.ippGetStatusCode(response) > kLastSuccessStatus
         && !(status && *status == kStatusEventsComplete)) {

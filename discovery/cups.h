@@ -95,6 +95,4 @@ private:
 
     void *m_handle = nullptr;
     std::unique_ptr<EntryPoints> m_entries;
-    // A server that does not answer is logged once, not at every request until it is back.
-    bool m_unreachable = false;
 };

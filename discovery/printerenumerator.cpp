@@ -345,8 +345,7 @@ void PrinterEnumerator::askNetworkPrinters(const QList<PrinterDesc> &network, bo
         for (const PrinterDesc &printer : network) {
             const QString queue = printer.softName.first();
             NetworkPrinter known = m_network.value(queue);
-            if (known.devPath != printer.devPath || known.manufacturer != printer.manufacturer
-                || known.product != printer.product) {
+            if (!known.isFor(printer)) {
                 NetworkPrinter fresh;
                 fresh.devPath = printer.devPath;
                 fresh.manufacturer = printer.manufacturer;
@@ -437,8 +436,7 @@ bool PrinterEnumerator::takeAnswers()
             continue;
         known->asking = false;
         const PrinterDesc &printer = answer.printer;
-        if (known->devPath != printer.devPath || known->manufacturer != printer.manufacturer
-            || known->product != printer.product || answer.reply == Reply::Unknown)
+        if (!known->isFor(printer) || answer.reply == Reply::Unknown)
             continue;
         known->last = answer.reply;
         // A failed ask keeps the last good description: the printer is still the same.
@@ -460,8 +458,7 @@ void PrinterEnumerator::describe(PrinterMap &list) const
         if (printer.isLocal || printer.softName.isEmpty())
             continue;
         const auto known = m_network.constFind(printer.softName.first());
-        if (known == m_network.cend() || !known->described || known->devPath != printer.devPath
-            || known->manufacturer != printer.manufacturer || known->product != printer.product)
+        if (known == m_network.cend() || !known->described || !known->isFor(printer))
             continue;
         printer.statusXml = known->statusXml;
         printer.hasTunex = known->hasTunex;

@@ -77,6 +77,13 @@ private:
         QString statusXml;
         bool hasTunex = false;
         bool extJobTable = false;
+
+        // The same printer as the record: same address and model.
+        bool isFor(const PrinterDesc &printer) const
+        {
+            return devPath == printer.devPath && manufacturer == printer.manufacturer
+                    && product == printer.product;
+        }
     };
 
     struct NetworkAnswer
