@@ -68,3 +68,15 @@ refresh_automoc() {
         rm -rf "$build/pellar_core_autogen" "$build/CMakeFiles/pellar_core_autogen.dir/ParseCache.txt"
     fi
 }
+
+# Two unprivileged accounts (not in lp) for the tests that run Pellar as people do; made once,
+# reused after. Root only: without it the tests that need them say so and are skipped.
+ensure_test_accounts() {
+    local name
+    [ "$(id -u)" -eq 0 ] || return 0
+    for name in pellartest1 pellartest2; do
+        id -u "$name" >/dev/null 2>&1 \
+            || useradd --system --no-create-home --shell /usr/sbin/nologin "$name"
+    done
+    export PELLAR_TEST_ACCOUNTS="pellartest1 pellartest2"
+}

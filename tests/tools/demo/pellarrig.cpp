@@ -1,5 +1,6 @@
 #include "pellarrig.h"
 
+#include "ordinaryaccount.h"
 #include "tests/tools/quillonprinter.h"
 
 #include "tests/tools/endwithparent.h"
@@ -192,12 +193,16 @@ bool PellarRig::startPellar(const QString &executable, const QStringList &words,
     environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_systemBus.address());
     // The queues' PPD files are in the private server's configuration folder.
     environment.insert(QStringLiteral("CUPS_SERVERROOT"), QFileInfo(m_cups.ppdDirectory()).path());
-    m_pellar.setProcessEnvironment(environment);
+    if (m_account) {
+        m_account->prepare(m_pellar, environment);
+    } else {
+        m_pellar.setProcessEnvironment(environment);
+        endWithParent(m_pellar);
+    }
     m_pellar.setStandardInputFile(QProcess::nullDevice());
     m_pellar.setStandardOutputFile(QProcess::nullDevice());
     m_logFile = logFile;
     m_pellar.setStandardErrorFile(logFile.isEmpty() ? QProcess::nullDevice() : logFile);
-    endWithParent(m_pellar);
     m_pellar.start(executable, words);
     if (!m_pellar.waitForStarted(10000)) {
         fprintf(stderr, "cannot start %s\n", qPrintable(executable));
@@ -205,6 +210,12 @@ bool PellarRig::startPellar(const QString &executable, const QStringList &words,
     }
     g_pellarPid = pid_t(m_pellar.processId());
     return true;
+}
+
+bool PellarRig::setAccount(const OrdinaryAccount *account)
+{
+    m_account = account;
+    return !account || OrdinaryAccount::openToAll(m_usb.directory());
 }
 
 int PellarRig::stopPellar()
@@ -318,6 +329,46 @@ bool PellarRig::clickTrayIcon()
 {
     return movePointer(dpy(m_display), rootRect(trayIcon()).center())
             && xdotool({QStringLiteral("click"), QStringLiteral("1")});
+}
+
+bool PellarRig::chooseFromMenu(int steps)
+{
+    if (!movePointer(dpy(m_display), rootRect(trayIcon()).center())
+        || !xdotool({QStringLiteral("click"), QStringLiteral("3")}))
+        return false;
+    // The menu takes the keyboard once it is up.
+    QThread::msleep(500);
+    QStringList keys{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("100")};
+    for (int step = 0; step < steps; ++step)
+        keys << QStringLiteral("Down");
+    return xdotool(keys << QStringLiteral("Return"));
+}
+
+bool PellarRig::typeIntoWindow(const QString &title, const QStringList &keys, int timeoutMs)
+{
+    const QByteArray wanted = title.toUtf8();
+    Display *display = dpy(m_display);
+    Window found = 0;
+    waitWhileRunning(
+            [&] {
+                found = findWindow(display, [&](Window window) {
+                    char *name = nullptr;
+                    XWindowAttributes attributes;
+                    const bool match = XGetWindowAttributes(display, window, &attributes)
+                            && attributes.map_state == IsViewable
+                            && XFetchName(display, window, &name) && name && wanted == name;
+                    if (name)
+                        XFree(name);
+                    return match;
+                });
+                return found != 0;
+            },
+            timeoutMs);
+    return found
+            && xdotool(QStringList{QStringLiteral("windowfocus"), QStringLiteral("--sync"),
+                                   QString::number(found), QStringLiteral("key"),
+                                   QStringLiteral("--delay"), QStringLiteral("100")}
+                       + keys);
 }
 
 bool PellarRig::hoverTrayIcon()

@@ -5,6 +5,8 @@
 #include "tests/tools/x11fixture.h"
 #include "usbsim.h"
 
+class OrdinaryAccount;
+
 #include <QHash>
 #include <QImage>
 #include <QProcess>
@@ -34,6 +36,9 @@ public:
     // Waits for the display's tray host, starts the buses, cupsd with the queue and plugs the
     // printer in; false with a message on stderr.
     bool prepare();
+    // Pellar runs as this account from now on (null: as the test); the simulation's files
+    // become the account's to use.
+    bool setAccount(const OrdinaryAccount *account);
     // Starts Pellar with these words; its standard error goes to logFile (empty: discarded).
     bool startPellar(const QString &executable, const QStringList &words, const QString &logFile);
     // Ends Pellar with SIGTERM (SIGKILL after 10 s); its exit code, or -1.
@@ -65,6 +70,11 @@ public:
     bool waitForPanel(int timeoutMs = 10000);
     // A left click in the middle of the docked icon, as a user makes it.
     bool clickTrayIcon();
+    // Opens the icon's menu with a right click and takes the entry `steps` down from the top, as
+    // a user does with the arrow keys.
+    bool chooseFromMenu(int steps);
+    // Once a window of Pellar's with this title shows, gives it the keys (xdotool's names).
+    bool typeIntoWindow(const QString &title, const QStringList &keys, int timeoutMs = 10000);
     // The pointer comes to rest on the icon; true once its tooltip shows.
     bool hoverTrayIcon();
 
@@ -91,6 +101,7 @@ private:
     X11Fixture m_x11;
     QProcess m_pellar;
     QString m_logFile;
+    const OrdinaryAccount *m_account = nullptr;
 };
 
 // CPU time of a process's threads from the scheduler's nanosecond figures, where clock ticks
