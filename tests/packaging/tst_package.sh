@@ -82,7 +82,10 @@ done
 # The entries and the starter name the installed program, never a build or staging path.
 for entry in usr/share/applications/pellar.desktop etc/xdg/autostart/pellar.desktop; do
     [ -f "$root/$entry" ] || continue
-    grep -qx "Exec=$tree/bin/pellar" "$root/$entry" || fail "/$entry: $(grep '^Exec=' "$root/$entry")"
+    # TryExec: a removed package leaves its autostart conffile behind, which sessions then skip.
+    for key in Exec TryExec; do
+        grep -qx "$key=$tree/bin/pellar" "$root/$entry" || fail "/$entry: no $key=$tree/bin/pellar"
+    done
     desktop-file-validate "$root/$entry" || fail "desktop-file-validate /$entry"
 done
 grep -q "exec \"$tree/bin/pellar\"" "$root/usr/bin/pellar" || fail "the starter does not start $tree/bin/pellar"
