@@ -31,7 +31,6 @@ deb="$work/out/pellar_${version}_${arch}.deb"
 [ -f "$deb" ] || { ls "$work/out"; echo "FAIL: no $(basename "$deb")"; exit 1; }
 
 # Control fields.
-dpkg-deb --info "$deb" >"$work/info"
 field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Package)" = "pellar" ] || fail "Package is '$(field Package)'"
 [ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)'"
@@ -41,10 +40,10 @@ case "$(field Maintainer)" in "Pellar developers <"*@*">") ;; *) fail "Maintaine
 case "$(field Description)" in *"printer status monitor"*) ;; *) fail "Description: $(field Description)" ;; esac
 depends=$(field Depends)
 for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6xml6 libqt6dbus6 'libsnmp[0-9]+' libx11-6; do
-    echo "$depends" | grep -Eq "(^|, )$lib( |,|$)" || fail "Depends lacks $lib: $depends"
+    grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
-dpkg-deb --info "$deb" conffiles 2>/dev/null | grep -qx /etc/xdg/autostart/pellar.desktop ||
-    fail "the autostart entry is not a conffile"
+conffiles=$(dpkg-deb --info "$deb" conffiles 2>/dev/null || true)
+grep -qx /etc/xdg/autostart/pellar.desktop <<<"$conffiles" || fail "the autostart entry is not a conffile"
 
 # Contents: everything under /usr or /etc and owned by root.
 dpkg-deb --contents "$deb" >"$work/contents"
