@@ -39,6 +39,9 @@ foreach(size IN LISTS hicolor_sizes)
 endforeach()
 pellar_art(OUTPUTS hicolor_pngs DIR "${CMAKE_BINARY_DIR}/art/hicolor" IMAGES ${hicolor_images})
 add_custom_target(pellar_hicolor ALL DEPENDS ${hicolor_pngs})
+# cmake --install builds nothing: the program's target makes everything that is installed, so a
+# build of that target alone (./run's) can be installed.
+add_dependencies(pellar pellar_hicolor)
 foreach(size IN LISTS hicolor_sizes)
     install(FILES "${CMAKE_BINARY_DIR}/art/hicolor/${size}x${size}/pellar.png"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
