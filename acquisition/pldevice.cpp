@@ -4,6 +4,13 @@
 
 #include <QStringList>
 
+StatusBlock PlDevice::requestStatusAndJobs(QList<Job> &jobs, int *retCode)
+{
+    const StatusBlock status = requestStatus_withRepeat(retCode);
+    jobs = getJobList(retCode);
+    return status;
+}
+
 PlDevice::~PlDevice() = default;
 
 bool PlDevice::checkDescription(const QString &desc, const QString &manufacturer,

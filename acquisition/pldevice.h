@@ -16,6 +16,8 @@ public:
     // Bytes 0 to 7 from the printer, bytes 8 and 9 zero.
     virtual StatusBlock requestStatus_withRepeat(int *retCode = nullptr) = 0;
     virtual QList<Job> getJobList(int *retCode = nullptr) = 0;
+    // One poll: the status, then the job list into `jobs`; `retCode` is the job list's.
+    virtual StatusBlock requestStatusAndJobs(QList<Job> &jobs, int *retCode = nullptr);
     virtual bool isLocal() const = 0;
     // Names the channel in log lines.
     virtual QString toString() const = 0;

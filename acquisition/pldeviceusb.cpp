@@ -154,6 +154,25 @@ bool readDocument(USB &usb, const QDeadlineTimer &deadline, QByteArray &text, in
     return true;
 }
 
+// The job table of the opened printer; `code` is the request's result.
+QList<Job> readJobTable(USB &usb, int &code)
+{
+    QList<Job> jobs;
+    unsigned char table[kJobEntries * kJobEntrySize] = {};
+    code = usb.controlMsg(kRequestType, kJobTableRequest, 0, 0, reinterpret_cast<char *>(table),
+                          sizeof table, kTimeoutMs);
+    if (code <= 0)
+        return jobs;
+    for (int i = 0; i < kJobEntries; ++i) {
+        const int at = i * kJobEntrySize;
+        unsigned int number = 0;
+        readBigEndianField(&number, table, sizeof table, at, at + 4);
+        jobs.append(
+                Job{QStringLiteral("localhost"), QString::number(qint32(number)), table[at + 4]});
+    }
+    return jobs;
+}
+
 } // namespace
 
 PlDeviceUsb::PlDeviceUsb(std::uint16_t productId, std::uint16_t vendorId)
@@ -183,7 +202,7 @@ bool PlDeviceUsb::initUSBChannel(UsbSession &session)
     return usb.isOpen();
 }
 
-StatusBlock PlDeviceUsb::requestStatus(int &retCode)
+StatusBlock PlDeviceUsb::requestStatus(int &retCode, QList<Job> *jobs, int *jobsCode)
 {
     debugPrintf("PlDeviceUsb::requestStatus()");
     StatusBlock block;
@@ -194,29 +213,37 @@ StatusBlock PlDeviceUsb::requestStatus(int &retCode)
                                  kTimeoutMs);
         if (retCode < 0)
             block.clear();
+        else if (jobs)
+            *jobs = readJobTable(usb, *jobsCode);
     });
     return block;
 }
 
-StatusBlock PlDeviceUsb::requestStatusWithRetries(int &retCode)
+StatusBlock PlDeviceUsb::requestStatusWithRetries(int &retCode, QList<Job> *jobs, int *jobsCode)
 {
     return withRetries(
             "requestStatus", retCode, [](int code) { return code < 0; },
-            [this](int &code) { return requestStatus(code); });
+            [&](int &code) { return requestStatus(code, jobs, jobsCode); });
 }
 
-StatusBlock PlDeviceUsb::requestStatus_withRepeat(int *retCode)
+StatusBlock PlDeviceUsb::requestStatusRepeated(int &code, QList<Job> *jobs, int *jobsCode)
 {
-    int code = -1;
-    StatusBlock block = requestStatusWithRetries(code);
+    StatusBlock block = requestStatusWithRetries(code, jobs, jobsCode);
     if (code < 0) {
         debugPrintf("PlDeviceUsb::requestStatus_withRepeat() wrong return code: %d. Trying "
                     "again...",
                     code);
         // Outside the USB lock: the pause lies between two locked sequences.
         QThread::sleep(kRepeatPauseS);
-        block = requestStatusWithRetries(code);
+        block = requestStatusWithRetries(code, jobs, jobsCode);
     }
+    return block;
+}
+
+StatusBlock PlDeviceUsb::requestStatus_withRepeat(int *retCode)
+{
+    int code = -1;
+    const StatusBlock block = requestStatusRepeated(code);
     if (retCode)
         *retCode = code;
     return block;
@@ -255,23 +282,23 @@ QList<Job> PlDeviceUsb::getJobList(int *retCode)
     debugPrintf("PlDeviceUsb::getJobList()");
     int code = -1;
     QList<Job> jobs;
-    onPrinter(*this, [&](USB &usb) {
-        unsigned char table[kJobEntries * kJobEntrySize] = {};
-        code = usb.controlMsg(kRequestType, kJobTableRequest, 0, 0, reinterpret_cast<char *>(table),
-                              sizeof table, kTimeoutMs);
-        if (code <= 0)
-            return;
-        for (int i = 0; i < kJobEntries; ++i) {
-            const int at = i * kJobEntrySize;
-            unsigned int number = 0;
-            readBigEndianField(&number, table, sizeof table, at, at + 4);
-            jobs.append(Job{QStringLiteral("localhost"), QString::number(qint32(number)),
-                            table[at + 4]});
-        }
-    });
+    onPrinter(*this, [&](USB &usb) { jobs = readJobTable(usb, code); });
     if (retCode)
         *retCode = code;
     return jobs;
+}
+
+StatusBlock PlDeviceUsb::requestStatusAndJobs(QList<Job> &jobs, int *retCode)
+{
+    int code = -1;
+    int jobsCode = -1;
+    const StatusBlock block = requestStatusRepeated(code, &jobs, &jobsCode);
+    // A printer that gave no status is asked for its jobs on its own, as before.
+    if (code < 0)
+        jobs = getJobList(&jobsCode);
+    if (retCode)
+        *retCode = jobsCode;
+    return block;
 }
 
 QString PlDeviceUsb::requestDescriptionOnce(const QString &path, int &retCode, bool &final)

@@ -19,6 +19,8 @@ public:
     QString requestStatusXML(int *retCode = nullptr) override;
     StatusBlock requestStatus_withRepeat(int *retCode = nullptr) override;
     QList<Job> getJobList(int *retCode = nullptr) override;
+    // Both from one opening of the device while it answers: a poll every second opens it once.
+    StatusBlock requestStatusAndJobs(QList<Job> &jobs, int *retCode = nullptr) override;
     bool isLocal() const override { return true; }
     QString toString() const override;
 
@@ -42,8 +44,14 @@ public:
 private:
     static QString requestDescriptionOnce(const QString &path, int &retCode, bool &final);
 
-    StatusBlock requestStatus(int &retCode);
-    StatusBlock requestStatusWithRetries(int &retCode);
+    // With `jobs`, a status that came is followed by the job list in the same session;
+    // `jobsCode` is then its result code.
+    StatusBlock requestStatus(int &retCode, QList<Job> *jobs = nullptr, int *jobsCode = nullptr);
+    StatusBlock requestStatusWithRetries(int &retCode, QList<Job> *jobs = nullptr,
+                                         int *jobsCode = nullptr);
+    // The retries, then after a pause the retries once more.
+    StatusBlock requestStatusRepeated(int &code, QList<Job> *jobs = nullptr,
+                                      int *jobsCode = nullptr);
     QByteArray requestStatusXMLOnce(int &retCode, const QDeadlineTimer &deadline, bool &final);
 
     std::uint16_t m_productId;

@@ -119,8 +119,8 @@ StatusBlock Worker::getStatus(int *retCode)
     if (!m_device)
         return status;
 
-    status = m_device->requestStatus_withRepeat(retCode);
-    const QList<Job> jobs = m_device->getJobList(retCode);
+    QList<Job> jobs;
+    status = m_device->requestStatusAndJobs(jobs, retCode);
     std::uint8_t hostJobs = 0;
     std::uint8_t allJobs = 0;
     for (const Job &job : jobs) {
