@@ -6,6 +6,7 @@
 // seconds (60)] It needs $DISPLAY with a tray host (source tools/common.sh; xsession_start).
 #include "pellarrig.h"
 #include "tests/tools/testprocess.h"
+#include "usbsimstate.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -58,6 +59,8 @@ int main(int argc, char **argv)
     const int steadySeconds = argc > 2 ? std::max(1, atoi(argv[2])) : 60;
 
     // A copy of the stage: default options (1 s polling, job polling on) and no other instance.
+    // The simulated printer keeps no record of the polls: what is measured is Pellar's cost.
+    qputenv(USBSIM_UNRECORDED_VARIABLE, "1");
     StagedInstallation install;
     PellarRig rig;
     if (!install.isValid() || !rig.prepare())
@@ -173,6 +176,11 @@ int main(int argc, char **argv)
            "%.4f %%; cupsd CPU %.4f %% (of one core)\n",
            wall, panelOpen ? "open" : "NOT open", residentKiBOf(rig.pellarPid()), pellarCpu,
            cupsdCpu);
+    for (const auto &[name, seconds] : pellarMeter.threads()) {
+        if (seconds > 0)
+            printf("  thread %-16s %.3f ms a minute\n", qPrintable(name),
+                   seconds * 1000 * 60 / wall);
+    }
     printf("job events: %s\n",
            rig.isPellarOnSystemBus()
                    ? "cupsd's D-Bus notifier, on the rig's own system bus"

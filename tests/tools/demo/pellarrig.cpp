@@ -17,6 +17,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -489,6 +490,23 @@ double CpuMeter::seconds() const
     double spent = 0;
     for (auto task = m_last.cbegin(); task != m_last.cend(); ++task)
         spent += task.value() - m_first.value(task.key(), 0);
+    return spent;
+}
+
+QList<QPair<QString, double>> CpuMeter::threads() const
+{
+    QHash<QString, double> byName;
+    for (auto task = m_last.cbegin(); task != m_last.cend(); ++task) {
+        const QString name = QString::fromUtf8(
+                readFile(QStringLiteral("/proc/%1/task/%2/comm").arg(m_pid).arg(task.key()))
+                        .trimmed());
+        byName[name.isEmpty() ? task.key() : name] += task.value() - m_first.value(task.key(), 0);
+    }
+    QList<QPair<QString, double>> spent;
+    for (auto thread = byName.cbegin(); thread != byName.cend(); ++thread)
+        spent.append({thread.key(), thread.value()});
+    std::sort(spent.begin(), spent.end(),
+              [](const auto &a, const auto &b) { return a.second > b.second; });
     return spent;
 }
 

@@ -114,6 +114,8 @@ public:
     void sample();
     // Spent since construction, as of the last sample.
     double seconds() const;
+    // The same by thread name, the busiest first (a thread gone by now is named by its id).
+    QList<QPair<QString, double>> threads() const;
 
 private:
     qint64 m_pid;

@@ -53,6 +53,7 @@ const char *const kRedirected[]
 
 char g_dir[kPathSize];
 std::atomic<bool> g_active{false};
+bool g_recorded = true;
 std::atomic<long> g_ownSyscalls{0};
 // Guards the URB table and the read-modify-write of fault files.
 pthread_mutex_t g_lock = PTHREAD_MUTEX_INITIALIZER;
@@ -241,6 +242,8 @@ void logRequest(const Target &target, long long start, int result, const char *f
         __attribute__((format(printf, 4, 5)));
 void logRequest(const Target &target, long long start, int result, const char *format, ...)
 {
+    if (!g_recorded)
+        return;
     char what[256];
     va_list args;
     va_start(args, format);
@@ -291,6 +294,8 @@ bool matches(const char *pattern, const char *key)
 // The errno of the first fault rule for this request, using up one of its counts; 0 for none.
 int takeFault(const Target &target, const char *kind, const char *key)
 {
+    if (!g_recorded)
+        return 0;
     Lock lock;
     char text[4096] = {};
     if (readState(target, USBSIM_FAULTS_FILE, text, sizeof text - 1) <= 0)
@@ -752,6 +757,7 @@ void setDirectory(const char *directory)
 __attribute__((constructor)) void initFromEnvironment()
 {
     setDirectory(getenv(USBSIM_DIR_VARIABLE));
+    g_recorded = !getenv(USBSIM_UNRECORDED_VARIABLE);
 }
 
 } // namespace

@@ -32,5 +32,8 @@
 
 // The directory that mirrors the redirected system paths (see usbsim.h).
 #define USBSIM_DIR_VARIABLE "PELLAR_USBSIM_DIR"
+// Set for a benchmark: the printer keeps no record of requests and takes no faults, so that it
+// costs the program about what a device costs, not the tests' bookkeeping.
+#define USBSIM_UNRECORDED_VARIABLE "PELLAR_USBSIM_UNRECORDED"
 
 #define USBSIM_DOCUMENT_BLOCK 256
