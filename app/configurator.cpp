@@ -76,6 +76,8 @@ Configurator::Configurator(const QString &applicationDirectory, bool useLocalSta
         debugPrintf("Configurator: no application directory; using <%s>",
                     qPrintable(m_applicationDirectory));
     }
+    m_stateDirectory = defaultStateDirectory();
+    debugPrintf("Configurator: state directory <%s>", qPrintable(m_stateDirectory));
     logVersionBanner();
     addPseudoStatuses();
 }
@@ -101,6 +103,41 @@ QString Configurator::absPath(const QString &path) const
     }
     debugPrintf("cleanDirPath");
     return QDir::cleanPath(m_applicationDirectory + QLatin1Char('/') + path);
+}
+
+QString Configurator::defaultStateDirectory()
+{
+    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    QString base = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
+    if (!base.startsWith(QLatin1Char('/')))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return QDir::cleanPath(base + QStringLiteral("/pellar"));
+}
+
+QString Configurator::statePath(const QString &name) const
+{
+    return m_stateDirectory + QLatin1Char('/') + QDir::cleanPath(name);
+}
+
+QString Configurator::stateSource(const QString &name) const
+{
+    const QString path = statePath(name);
+    if (QFileInfo::exists(path))
+        return path;
+    const QString old = absPath(name);
+    if (!QFileInfo::exists(old))
+        return path;
+    debugPrintf("Configurator: no <%s> yet; starting from <%s>", qPrintable(path), qPrintable(old));
+    return old;
+}
+
+QString Configurator::stateTarget(const QString &name, const char *who) const
+{
+    if (!QDir().mkpath(m_stateDirectory)) {
+        debugPrintf("%s: can't make the directory <%s>", who, qPrintable(m_stateDirectory));
+        return QString();
+    }
+    return statePath(name);
 }
 
 void Configurator::logVersionBanner() const
@@ -172,8 +209,10 @@ void Configurator::rememberActivePrinter()
     if (name.isEmpty() || name == m_rememberedPrinter)
         return;
     m_rememberedPrinter = name;
-    saveWholeFile(absPath(QLatin1String(kActivePrinterFile)), name.toUtf8(),
-                  "Configurator::setActivePrinter");
+    const QString path
+            = stateTarget(QLatin1String(kActivePrinterFile), "Configurator::setActivePrinter");
+    if (!path.isNull())
+        saveWholeFile(path, name.toUtf8(), "Configurator::setActivePrinter");
 }
 
 QString Configurator::rememberedPrinterName() const
@@ -235,10 +274,13 @@ void Configurator::activatePrinter(const QString &statusXml)
     debugPrintf("Configurator::activatePrinter statusXML is %snull",
                 statusXml.isEmpty() ? "" : "not ");
     const auto printer = printerDesc();
-    if (m_saveStatusXml && printer)
-        saveWholeFile(
-                absPath(QStringLiteral("./sm(%1).xml").arg(productFileName(printer->product))),
-                statusXml.toUtf8(), "Configurator::activatePrinter");
+    if (m_saveStatusXml && printer) {
+        const QString path
+                = stateTarget(QStringLiteral("./sm(%1).xml").arg(productFileName(printer->product)),
+                              "Configurator::activatePrinter");
+        if (!path.isNull())
+            saveWholeFile(path, statusXml.toUtf8(), "Configurator::activatePrinter");
+    }
 
     m_statusParser.setContent(statusXml);
     m_statusParser.readErrorStatuses();
@@ -338,11 +380,11 @@ void Configurator::saveTranslation()
 
 bool Configurator::loadConfig()
 {
-    QFile remembered(absPath(QLatin1String(kActivePrinterFile)));
+    QFile remembered(stateSource(QLatin1String(kActivePrinterFile)));
     if (remembered.open(QIODevice::ReadOnly))
         m_rememberedPrinter = QString::fromUtf8(remembered.read(kMaxQueueNameBytes)).trimmed();
 
-    const QString path = absPath(QLatin1String(kConfigFile));
+    const QString path = stateSource(QLatin1String(kConfigFile));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         debugPrintf("Configurator::loadConfig: failed to open <%s>", qPrintable(path));
@@ -359,7 +401,9 @@ bool Configurator::loadConfig()
 bool Configurator::saveConfig()
 {
     debugPrintf("Configurator::saveConfig: options:%s", qPrintable(m_options.toString()));
-    const QString path = absPath(QLatin1String(kConfigFile));
+    const QString path = stateTarget(QLatin1String(kConfigFile), "Configurator::saveConfig");
+    if (path.isNull())
+        return false;
     const FileSave result = saveWholeFile(path, streamed(m_options), "Configurator::saveConfig");
     if (result == FileSave::NotOpened)
         debugPrintf("Configurator::saveConfig: failed to open <%s>", qPrintable(path));
@@ -479,12 +523,15 @@ void Configurator::loadIgnoredBits()
 {
     const QString name = activeIgnoredBitsFile("loadIgnoredBits", "Can't load ignored bits");
     if (!name.isNull())
-        m_ignoredBits.load(name, absPath(name));
+        m_ignoredBits.load(name, stateSource(name));
 }
 
 void Configurator::saveIgnoredBits()
 {
     const QString name = activeIgnoredBitsFile("saveIgnoredBits", "Can't save ignored bits");
-    if (!name.isNull())
-        m_ignoredBits.save(name, absPath(name));
+    if (name.isNull())
+        return;
+    const QString path = stateTarget(name, "Configurator::saveIgnoredBits()");
+    if (!path.isNull())
+        m_ignoredBits.save(name, path);
 }

@@ -45,6 +45,10 @@ public:
     ~Configurator() override;
 
     QString absPath(const QString &path) const;
+    // Where this user's options and remembered state are kept: "$XDG_CONFIG_HOME/pellar", by
+    // default "~/.config/pellar". The installation's tree may belong to root.
+    static QString defaultStateDirectory();
+    QString stateDirectory() const { return m_stateDirectory; }
 
     void setPrinters(const PrinterMap &printers);
     PrinterMap printers() const { return m_printers; }
@@ -114,6 +118,13 @@ private:
     void logVersionBanner() const;
     void addPseudoStatuses();
     void translateStatusTable();
+    // A state file ("./name") in the state directory.
+    QString statePath(const QString &name) const;
+    // The state file, or while the user has none yet the one an older version left in the tree.
+    QString stateSource(const QString &name) const;
+    // The state path of a file about to be written, its directory made; null, logged, if it
+    // cannot be made.
+    QString stateTarget(const QString &name, const char *who) const;
     // The active model's ignored-bits file, logged for the method; null without a printer.
     QString activeIgnoredBitsFile(const char *method, const char *failure) const;
 
@@ -122,6 +133,7 @@ private:
     QString m_rememberedPrinter;
     StatusParser m_statusParser;
     QString m_applicationDirectory;
+    QString m_stateDirectory;
     bool m_saveStatusXml;
     bool m_useLocalStatusXml;
     IgnoredBits m_ignoredBits;

@@ -10,6 +10,7 @@
 #include <QMutexLocker>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -98,6 +99,15 @@ void warn(const QString &caption, const QString &text)
 
 void StartWebBrowser(const QString &address)
 {
+    // The desktop's own choice of browser first; the fixed list only where there is none.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty()) {
+        debugPrintf("StartWebBrowser command : \"%s &\"",
+                    qPrintable(commandLineText(opener, {address})));
+        if (startProgramDetached(opener, {address}))
+            return;
+        debugPrintf("StartWebBrowser: can't start %s; trying the browsers", qPrintable(opener));
+    }
     QString browser;
     for (const QString &path : browserSearchList()) {
         if (QFileInfo::exists(path)) {

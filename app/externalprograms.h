@@ -13,7 +13,8 @@ constexpr int kNoDevice = -2;
 constexpr int kCannotStart = -3;
 } // namespace PrinterSettings
 
-// The browsers tried in order; the first that exists is used.
+// The browsers tried in order when xdg-open is not on PATH or cannot start; the first that
+// exists is used.
 QStringList browserSearchList();
 // Replaces the search list (tests); an empty list restores the built-in one.
 void setBrowserSearchList(const QStringList &paths);
@@ -32,7 +33,8 @@ QStringList splitQuotedWords(const QString &text);
 bool startProgramDetached(const QString &program, const QStringList &arguments,
                           qint64 *pid = nullptr);
 
-// Opens the address in the first browser found, or tells the user why it cannot.
+// Opens the address through xdg-open, else in the first browser found, or tells the user why it
+// cannot.
 void StartWebBrowser(const QString &address);
 
 // An http or https address with a host: what may be opened of a text from outside.

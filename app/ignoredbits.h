@@ -5,8 +5,8 @@
 #include <QString>
 
 // The low-toner warnings the user silenced, one bit per colour as in the status block's byte 3
-// (8 black, 4 cyan, 2 magenta, 1 yellow), and their store: one small file per model beside the
-// program. A silence lasts until that toner is seen above half full again.
+// (8 black, 4 cyan, 2 magenta, 1 yellow), and their store: one small file per model in the
+// user's state directory. A silence lasts until that toner is seen above half full again.
 class IgnoredBits
 {
 public:

@@ -2,6 +2,7 @@
 #include "app/autopixmapcache.h"
 #include "app/configurator.h"
 #include "app/functions.h"
+#include "app/instancelock.h"
 #include "app/qtsingleapplication.h"
 #include "app/terminationwatcher.h"
 #include "app/widgethelpers.h"
@@ -19,7 +20,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <sys/sem.h>
 
 namespace {
 
@@ -63,46 +63,8 @@ QString instanceIdentifier(const QString &firstWord)
     return applicationDirectory(QStringLiteral("/proc/self/exe"));
 }
 
-// Key 0 is IPC_PRIVATE, a new set at every start that guards nothing; no 16-bit checksum
-// takes the place of this one.
-const key_t kKeyForChecksumZero = 0x10000;
-
 const int kDockAttempts = 5;
 const int kDockIntervalMs = 1000;
-
-key_t semaphoreKey(const QString &identifier)
-{
-    const QByteArray bytes = identifier.toLatin1();
-    const key_t key = key_t(qChecksum(QByteArrayView(bytes), Qt::ChecksumIso3309));
-    return key == IPC_PRIVATE ? kKeyForChecksumZero : key;
-}
-
-// One instance per installation, whoever runs it: a semaphore keyed by the directory's checksum,
-// raised with undo so the kernel lowers it again however the process ends.
-enum class InstanceClaim { Claimed, Failed, IncrementFailed };
-
-InstanceClaim claimSemaphore(key_t key)
-{
-    const int semaphore = semget(key, 1, IPC_CREAT | 0600);
-    if (semaphore < 0) {
-        perror("semget");
-        debugPrintf("main(): can't create semaphore [%d]", int(key));
-        return InstanceClaim::Failed;
-    }
-    struct sembuf waitForZero = {0, 0, IPC_NOWAIT | SEM_UNDO};
-    if (semop(semaphore, &waitForZero, 1) != 0) {
-        perror("semop");
-        debugPrintf("main(): can't semaphore [%d] count != 0", int(key));
-        return InstanceClaim::Failed;
-    }
-    struct sembuf increment = {0, 1, IPC_NOWAIT | SEM_UNDO};
-    if (semop(semaphore, &increment, 1) != 0) {
-        perror("semop");
-        debugPrintf("main(): can't increaze semaphore [%d] count", int(key));
-        return InstanceClaim::IncrementFailed;
-    }
-    return InstanceClaim::Claimed;
-}
 
 } // namespace
 
@@ -122,17 +84,32 @@ int main(int argc, char **argv)
 
     const QString firstWord = argc > 0 ? QFile::decodeName(argv[0]) : QString();
     const QString identifier = instanceIdentifier(firstWord);
-    auto app = std::make_unique<QtSingleApplication>(identifier, argc, argv, true);
+    // One instance per user and session, of whichever installation: the state it keeps is the
+    // user's. The selection that carries the message is named after the same lock.
+    InstanceLock instanceLock;
+    const QString lockPath = InstanceLock::defaultPath();
+    auto app = std::make_unique<QtSingleApplication>(lockPath.isEmpty() ? identifier : lockPath,
+                                                     argc, argv, true);
 
     enterApplicationDirectory(firstWord);
 
-    switch (claimSemaphore(semaphoreKey(identifier))) {
-    case InstanceClaim::Failed:
-        return 0;
-    case InstanceClaim::IncrementFailed:
+    switch (instanceLock.claim(lockPath)) {
+    case InstanceLock::Claim::HeldByAnother:
+        fprintf(stderr, "%s\n",
+                qPrintable(QCoreApplication::translate(
+                                   "main",
+                                   "Pellar is already running for this user in this "
+                                   "session (process %1, lock %2).")
+                                   .arg(instanceLock.holder())
+                                   .arg(lockPath)));
         app->sendMessage(identifier, 5000);
         return 0;
-    case InstanceClaim::Claimed:
+    case InstanceLock::Claim::Unguarded:
+        fprintf(stderr, "%s\n",
+                qPrintable(QCoreApplication::translate(
+                        "main", "Pellar cannot make sure it runs only once in this session.")));
+        break;
+    case InstanceLock::Claim::Claimed:
         break;
     }
     if (app->sendMessage(identifier, 5000))

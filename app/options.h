@@ -4,7 +4,7 @@
 
 class QDataStream;
 
-// The five user settings, stored in "./.config".
+// The five user settings, stored in ".config" in the user's state directory.
 class Options
 {
 public:

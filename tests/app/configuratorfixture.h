@@ -9,16 +9,29 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// An application directory of its own for one test: ROOT/bin beside ROOT/share.
+// An application directory of its own for one test: ROOT/bin beside ROOT/share, and while it
+// lives a configuration home of its own, apart from the tree, for the user's state.
 class ApplicationTree
 {
 public:
     ApplicationTree()
+        : m_hadConfigHome(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+        , m_previousConfigHome(qgetenv("XDG_CONFIG_HOME"))
     {
         QDir().mkpath(bin());
         QDir().mkpath(root() + QStringLiteral("/share/icons"));
         QDir().mkpath(root() + QStringLiteral("/share/translation/en"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_configHome.path()));
     }
+    ~ApplicationTree()
+    {
+        if (m_hadConfigHome)
+            qputenv("XDG_CONFIG_HOME", m_previousConfigHome);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+    ApplicationTree(const ApplicationTree &) = delete;
+    ApplicationTree &operator=(const ApplicationTree &) = delete;
 
     bool isValid() const { return m_dir.isValid(); }
     QString root() const { return m_dir.path(); }
@@ -32,8 +45,22 @@ public:
     }
     QByteArray read(const QString &relative) const { return readFile(path(relative)); }
 
+    // A file of the user's state directory.
+    QString state(const QString &name) const
+    {
+        return m_configHome.path() + QStringLiteral("/pellar/") + name;
+    }
+    bool writeState(const QString &name, const QByteArray &bytes) const
+    {
+        QDir().mkpath(state(QString()));
+        return writeFile(state(name), bytes);
+    }
+
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_configHome;
+    bool m_hadConfigHome;
+    QByteArray m_previousConfigHome;
 };
 
 inline PrinterDesc makePrinter(const QByteArray &product, const QString &queue)

@@ -71,14 +71,15 @@ private Q_SLOTS:
     void optionsFileHasTheExactStoredForm();
     void optionsFileFailuresKeepTheOptions();
     void failedWriteKeepsTheOldOptionsFile();
+    void stateIsTheUsersAndStartsFromTheTree();
     void localStatusDocument();
     void installedDataIsActivatedAndTranslated();
     void translatorIsMadeOnceAndFollowsTheLocale();
     void translationFileGainsExactlyTheMissingEntriesOnce();
     void missingTranslationFileIsCreatedAtExit();
     void unreadableTranslationFileIsLeftAsItIs();
-    void savedStatusDocumentStaysInTheApplicationDirectory_data();
-    void savedStatusDocumentStaysInTheApplicationDirectory();
+    void savedStatusDocumentGoesToTheStateDirectory_data();
+    void savedStatusDocumentGoesToTheStateDirectory();
     void printerPicture_data();
     void printerPicture();
     void destructionSavesBitsThenTranslation();
@@ -225,12 +226,14 @@ void TestConfigurator::optionsFileHasTheExactStoredForm()
     ApplicationTree tree;
     Configurator configurator(tree.bin(), false, false);
     QVERIFY(configurator.saveConfig());
-    QCOMPARE(tree.read(QStringLiteral("bin/.config")), QByteArray::fromHex("0100000001010101"));
+    QCOMPARE(readFile(tree.state(QStringLiteral(".config"))),
+             QByteArray::fromHex("0100000001010101"));
 
     configurator.options().displayPrinterWaiting = false;
     configurator.options().scheduleTime = 7;
     QVERIFY(configurator.saveConfig());
-    QCOMPARE(tree.read(QStringLiteral("bin/.config")), QByteArray::fromHex("0100000007010001"));
+    QCOMPARE(readFile(tree.state(QStringLiteral(".config"))),
+             QByteArray::fromHex("0100000007010001"));
 
     LogCapture log;
     Configurator reader(tree.bin(), false, false);
@@ -240,9 +243,10 @@ void TestConfigurator::optionsFileHasTheExactStoredForm()
     QVERIFY(log.contains(QStringLiteral("Configurator::loadConfig: options:\n\tSchedule time: 1")));
 
     // A longer file is written over, not appended to.
-    QVERIFY(tree.write(QStringLiteral("bin/.config"), QByteArray(64, '\x01')));
+    QVERIFY(tree.writeState(QStringLiteral(".config"), QByteArray(64, '\x01')));
     QVERIFY(reader.saveConfig());
-    QCOMPARE(tree.read(QStringLiteral("bin/.config")), QByteArray::fromHex("0100000001010001"));
+    QCOMPARE(readFile(tree.state(QStringLiteral(".config"))),
+             QByteArray::fromHex("0100000001010001"));
 }
 
 void TestConfigurator::optionsFileFailuresKeepTheOptions()
@@ -253,13 +257,13 @@ void TestConfigurator::optionsFileFailuresKeepTheOptions()
     configurator.options().displayFinishNwJob = false;
     QVERIFY(!configurator.loadConfig());
     QVERIFY(!configurator.options().displayFinishNwJob);
-    QVERIFY(log.contains(QStringLiteral("Configurator::loadConfig: failed to open <%1/.config>")
-                                 .arg(tree.bin())));
+    QVERIFY(log.contains(QStringLiteral("Configurator::loadConfig: failed to open <%1>")
+                                 .arg(tree.state(QStringLiteral(".config")))));
 
-    QVERIFY(QDir().mkpath(tree.path(QStringLiteral("bin/.config"))));
+    QVERIFY(QDir().mkpath(tree.state(QStringLiteral(".config"))));
     QVERIFY(!configurator.saveConfig());
-    QVERIFY(log.contains(QStringLiteral("Configurator::saveConfig: failed to open <%1/.config>")
-                                 .arg(tree.bin())));
+    QVERIFY(log.contains(QStringLiteral("Configurator::saveConfig: failed to open <%1>")
+                                 .arg(tree.state(QStringLiteral(".config")))));
     QVERIFY(!configurator.loadConfig());
 }
 
@@ -267,7 +271,7 @@ void TestConfigurator::failedWriteKeepsTheOldOptionsFile()
 {
     ApplicationTree tree;
     const QByteArray old = QByteArray::fromHex("0100000005000100");
-    QVERIFY(tree.write(QStringLiteral("bin/.config"), old));
+    QVERIFY(tree.writeState(QStringLiteral(".config"), old));
     Configurator configurator(tree.bin(), false, false);
     LogCapture log;
     // A file-size limit of 0 fails every write, as a full disk does.
@@ -280,9 +284,60 @@ void TestConfigurator::failedWriteKeepsTheOldOptionsFile()
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, previous);
     QVERIFY(!written);
-    QCOMPARE(tree.read(QStringLiteral("bin/.config")), old);
-    QVERIFY2(log.contains(QStringLiteral("Configurator::saveConfig: can't write <%1/.config>")
-                                  .arg(tree.bin())),
+    QCOMPARE(readFile(tree.state(QStringLiteral(".config"))), old);
+    QVERIFY2(log.contains(QStringLiteral("Configurator::saveConfig: can't write <%1>")
+                                  .arg(tree.state(QStringLiteral(".config")))),
+             qPrintable(log.text()));
+}
+
+void TestConfigurator::stateIsTheUsersAndStartsFromTheTree()
+{
+    ApplicationTree tree;
+    // What a run in place or an older version left in the tree.
+    const QByteArray oldOptions = QByteArray::fromHex("0000000001000100");
+    QVERIFY(tree.write(QStringLiteral("bin/.config"), oldOptions));
+    QVERIFY(tree.write(QStringLiteral("bin/.active_printer"), "old_queue"));
+    QVERIFY(tree.write(QStringLiteral("bin/.cfg_(Quillon_C410_Series)"),
+                       QByteArray::fromHex("00000008")));
+    const PrinterDesc printer = makePrinter("Quillon C410 Series", QStringLiteral("new_queue"));
+    {
+        Configurator configurator(tree.bin(), false, false);
+        QVERIFY(configurator.loadConfig());
+        QVERIFY(!configurator.options().displayPrinterError);
+        QCOMPARE(configurator.rememberedPrinterName(), QStringLiteral("old_queue"));
+        configurator.setPrinters(printerMapOf({printer}));
+        configurator.setActivePrinter(printer.uniqueKey);
+        configurator.loadIgnoredBits();
+        QCOMPARE(configurator.ignoredBits(), 8u);
+
+        configurator.options().displayPrinterError = true;
+        QVERIFY(configurator.saveConfig());
+        configurator.rememberActivePrinter();
+        configurator.ignoreStatus(0x4, true);
+    }
+    // The same stored forms, in the user's directory; the tree is left as it was.
+    QCOMPARE(readFile(tree.state(QStringLiteral(".config"))),
+             QByteArray::fromHex("0100000001000100"));
+    QCOMPARE(readFile(tree.state(QStringLiteral(".active_printer"))), QByteArray("new_queue"));
+    QCOMPARE(readFile(tree.state(QStringLiteral(".cfg_(Quillon_C410_Series)"))),
+             QByteArray::fromHex("0000000c"));
+    QCOMPARE(tree.read(QStringLiteral("bin/.config")), oldOptions);
+    QCOMPARE(tree.read(QStringLiteral("bin/.active_printer")), QByteArray("old_queue"));
+    {
+        Configurator configurator(tree.bin(), false, false);
+        QVERIFY(configurator.loadConfig());
+        QVERIFY(configurator.options().displayPrinterError);
+        QCOMPARE(configurator.rememberedPrinterName(), QStringLiteral("new_queue"));
+    }
+
+    // No directory can be made where the configuration home is a file.
+    QVERIFY(tree.write(QStringLiteral("file"), "x"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(tree.path(QStringLiteral("file"))));
+    LogCapture log;
+    Configurator configurator(tree.bin(), false, false);
+    QVERIFY(!configurator.saveConfig());
+    QVERIFY2(log.contains(QStringLiteral("Configurator::saveConfig: can't make the directory <%1>")
+                                  .arg(tree.path(QStringLiteral("file/pellar")))),
              qPrintable(log.text()));
 }
 
@@ -481,7 +536,7 @@ void TestConfigurator::unreadableTranslationFileIsLeftAsItIs()
     QVERIFY(log.contains(QStringLiteral("is left as it is")));
 }
 
-void TestConfigurator::savedStatusDocumentStaysInTheApplicationDirectory_data()
+void TestConfigurator::savedStatusDocumentGoesToTheStateDirectory_data()
 {
     QTest::addColumn<QByteArray>("product");
     QTest::addColumn<QString>("fileName");
@@ -491,7 +546,7 @@ void TestConfigurator::savedStatusDocumentStaysInTheApplicationDirectory_data()
     QTest::newRow("NUL") << QByteArray("a\0/b", 4) << "sm(a__b).xml";
 }
 
-void TestConfigurator::savedStatusDocumentStaysInTheApplicationDirectory()
+void TestConfigurator::savedStatusDocumentGoesToTheStateDirectory()
 {
     QFETCH(QByteArray, product);
     QFETCH(QString, fileName);
@@ -503,19 +558,21 @@ void TestConfigurator::savedStatusDocumentStaysInTheApplicationDirectory()
         configurator.setActivePrinter(printer.uniqueKey);
         configurator.activatePrinter(QString::fromUtf8(kSmallDocument));
     }
-    QCOMPARE(QDir(tree.bin()).entryList({QStringLiteral("sm*")}, QDir::Files), QStringList());
+    QCOMPARE(QDir(tree.state(QString())).entryList({QStringLiteral("sm*")}, QDir::Files),
+             QStringList());
 
     Configurator configurator(tree.bin(), false, true);
     QVERIFY(configurator.saveStatusXml());
     configurator.activatePrinter(QString::fromUtf8(kSmallDocument));
-    QCOMPARE(QDir(tree.bin()).entryList({QStringLiteral("sm*")}, QDir::Files), QStringList());
+    QCOMPARE(QDir(tree.state(QString())).entryList({QStringLiteral("sm*")}, QDir::Files),
+             QStringList());
     configurator.setPrinters(printerMapOf({printer}));
     configurator.setActivePrinter(printer.uniqueKey);
-    QVERIFY(tree.write(QStringLiteral("bin/") + fileName, QByteArray(4096, 'o')));
+    QVERIFY(tree.writeState(fileName, QByteArray(4096, 'o')));
     configurator.activatePrinter(QString::fromUtf8(kSmallDocument));
-    QCOMPARE(QDir(tree.bin()).entryList({QStringLiteral("sm*")}, QDir::Files),
+    QCOMPARE(QDir(tree.state(QString())).entryList({QStringLiteral("sm*")}, QDir::Files),
              QStringList({fileName}));
-    QCOMPARE(tree.read(QStringLiteral("bin/") + fileName), QByteArray(kSmallDocument));
+    QCOMPARE(readFile(tree.state(fileName)), QByteArray(kSmallDocument));
     QCOMPARE(QDir(tree.root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList({QStringLiteral("bin"), QStringLiteral("share")}));
 }
@@ -590,7 +647,7 @@ void TestConfigurator::destructionSavesBitsThenTranslation()
     QVERIFY(destructor >= 0);
     QVERIFY(bits > destructor);
     QVERIFY(translation > bits);
-    QCOMPARE(tree.read(QStringLiteral("bin/.cfg_(Quillon_C410_Series)")),
+    QCOMPARE(readFile(tree.state(QStringLiteral(".cfg_(Quillon_C410_Series)"))),
              QByteArray::fromHex("00000006"));
     QVERIFY(QFile::exists(tree.path(QStringLiteral("share/translation/en/sm_en.xml"))));
 }

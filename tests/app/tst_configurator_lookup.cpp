@@ -350,8 +350,8 @@ void TestConfiguratorLookup::ignoredBitsSurviveASaveLoadCycle()
     activate();
     m_configurator->ignoreStatus(0x6, true);
     m_configurator->saveIgnoredBits();
-    const QString file = QStringLiteral("bin/.cfg_(Quillon_C410_Series)");
-    QCOMPARE(m_tree->read(file), QByteArray::fromHex("00000006"));
+    const QString file = m_tree->state(QStringLiteral(".cfg_(Quillon_C410_Series)"));
+    QCOMPARE(readFile(file), QByteArray::fromHex("00000006"));
 
     m_configurator->ignoreStatus(0xF, false);
     LogCapture log;
@@ -363,7 +363,7 @@ void TestConfiguratorLookup::ignoredBitsSurviveASaveLoadCycle()
                                         "[0x00000006h]")));
 
     // Only the first four bytes count; bits beyond the colours are carried as they are.
-    QVERIFY(m_tree->write(file, QByteArray::fromHex("8000000bffff")));
+    QVERIFY(writeFile(file, QByteArray::fromHex("8000000bffff")));
     m_configurator->loadIgnoredBits();
     QCOMPARE(m_configurator->ignoredBits(), 0x8000000Bu);
     QVERIFY(!m_configurator->isStatusApplicable(lowTonerRecord(0x08)));
@@ -373,7 +373,7 @@ void TestConfiguratorLookup::ignoredBitsSurviveASaveLoadCycle()
             m_configurator->getTonerDesc(statusBlockFromHex("0101000064000000")));
     QCOMPARE(m_configurator->ignoredBits(), 0x80000003u);
     m_configurator->saveIgnoredBits();
-    QCOMPARE(m_tree->read(file), QByteArray::fromHex("80000003"));
+    QCOMPARE(readFile(file), QByteArray::fromHex("80000003"));
 
     // Another model without a file inherits what is held.
     activate("Quillon C420");
@@ -400,7 +400,7 @@ void TestConfiguratorLookup::ignoredBitsFileName()
     activate(product);
     m_configurator->ignoreStatus(1, true);
     m_configurator->saveIgnoredBits();
-    QStringList files = QDir(m_tree->bin()).entryList(QDir::Files | QDir::Hidden);
+    QStringList files = QDir(m_tree->state(QString())).entryList(QDir::Files | QDir::Hidden);
     files.removeOne(QStringLiteral(".active_printer"));
     QCOMPARE(files, QStringList({fileName}));
     QCOMPARE(QDir(m_tree->root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -411,7 +411,7 @@ void TestConfiguratorLookup::unreadableIgnoredBitsFilesKeepTheBits()
 {
     activate();
     m_configurator->ignoreStatus(0x5, true);
-    const QString file = QStringLiteral("bin/.cfg_(Quillon_C410_Series)");
+    const QString file = QStringLiteral(".cfg_(Quillon_C410_Series)");
     LogCapture log;
 
     m_configurator->loadIgnoredBits();
@@ -421,15 +421,15 @@ void TestConfiguratorLookup::unreadableIgnoredBitsFilesKeepTheBits()
 
     for (const QByteArray &content : {QByteArray(), QByteArray::fromHex("000000")}) {
         log.clear();
-        QVERIFY(m_tree->write(file, content));
+        QVERIFY(m_tree->writeState(file, content));
         m_configurator->loadIgnoredBits();
         QVERIFY(log.contains(QStringLiteral("Configurator::loadIgnoredBits(): Can't read ignored "
                                             "bits: \"./.cfg_(Quillon_C410_Series)\"")));
         QCOMPARE(m_configurator->ignoredBits(), 5u);
     }
 
-    QVERIFY(QFile::remove(m_tree->path(file)));
-    QVERIFY(QDir().mkpath(m_tree->path(file)));
+    QVERIFY(QFile::remove(m_tree->state(file)));
+    QVERIFY(QDir().mkpath(m_tree->state(file)));
     m_configurator->saveIgnoredBits();
     QVERIFY(log.contains(QStringLiteral("Configurator::saveIgnoredBits(): Can't open model file "
                                         "\"./.cfg_(Quillon_C410_Series)\"")));
@@ -447,6 +447,7 @@ void TestConfiguratorLookup::withoutAPrinterNothingIsLoadedOrSaved()
             QStringLiteral("Configurator::loadIgnoredBits(): Can't load ignored bits")));
     QCOMPARE(m_configurator->ignoredBits(), 2u);
     QCOMPARE(QDir(m_tree->bin()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QVERIFY(!QFileInfo::exists(m_tree->state(QString())));
 }
 
 QTEST_GUILESS_MAIN(TestConfiguratorLookup)

@@ -5,6 +5,7 @@
 #include "tests/tools/messageboxcatcher.h"
 #include "tests/tools/standinprogram.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void builtInSearchListOrder();
+    void desktopOpenerFirstThenTheBrowserList();
     void firstExistingBrowserIsUsed();
     void hostileAddressArrivesAsOneArgumentAndRunsNothing();
     void withoutBrowserTheUserGetsTheAddress();
@@ -33,17 +35,22 @@ private Q_SLOTS:
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
     std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_path = qgetenv("PATH");
 };
 
 void TestExternalPrograms::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
+    // Only the test's own programs: a desktop's xdg-open must not take the browser's place.
+    QVERIFY(QDir().mkpath(path(QStringLiteral("path"))));
+    qputenv("PATH", QFile::encodeName(path(QStringLiteral("path"))));
 }
 
 void TestExternalPrograms::cleanup()
 {
     setBrowserSearchList({});
+    qputenv("PATH", m_path);
 }
 
 void TestExternalPrograms::builtInSearchListOrder()
@@ -57,6 +64,30 @@ void TestExternalPrograms::builtInSearchListOrder()
     QCOMPARE(browserSearchList(), QStringList{path(QStringLiteral("x"))});
     setBrowserSearchList({});
     QCOMPARE(browserSearchList(), expected);
+}
+
+void TestExternalPrograms::desktopOpenerFirstThenTheBrowserList()
+{
+    const QString opener = path(QStringLiteral("path/xdg-open"));
+    const QString browser = path(QStringLiteral("firefox"));
+    QVERIFY(writeStandInProgram(opener));
+    QVERIFY(writeStandInProgram(browser));
+    setBrowserSearchList({browser});
+    MessageBoxCatcher boxes;
+    const QString address = QStringLiteral("https://shop.example/order?c=QT-400K&n='x';$(id)");
+    OpenWebAddress(address);
+    QTRY_COMPARE_WITH_TIMEOUT(recordedArguments(opener), (QStringList{"1", address}), 10000);
+    const QString help = QStringLiteral("file:///opt/Pellar/share/help/start_here.htm");
+    QFile::remove(opener + QStringLiteral(".args"));
+    StartWebBrowser(help);
+    QTRY_COMPARE_WITH_TIMEOUT(recordedArguments(opener), (QStringList{"1", help}), 10000);
+    QVERIFY(!QFile::exists(browser + QStringLiteral(".args")));
+
+    // Without it on PATH the fixed list is used.
+    QVERIFY(QFile::remove(opener));
+    OpenWebAddress(address);
+    QTRY_COMPARE_WITH_TIMEOUT(recordedArguments(browser), (QStringList{"1", address}), 10000);
+    QVERIFY(boxes.boxes().isEmpty());
 }
 
 void TestExternalPrograms::firstExistingBrowserIsUsed()

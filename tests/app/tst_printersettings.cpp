@@ -42,6 +42,7 @@ private:
 
     std::unique_ptr<StagedInstallation> m_installation;
     std::unique_ptr<Configurator> m_configurator;
+    QByteArray m_path = qgetenv("PATH");
 };
 
 void TestPrinterSettings::init()
@@ -49,6 +50,8 @@ void TestPrinterSettings::init()
     m_installation = std::make_unique<StagedInstallation>();
     QVERIFY(m_installation->isValid());
     m_configurator = std::make_unique<Configurator>(m_installation->binDir(), false, false);
+    // A desktop's xdg-open would take the stand-in browser's place.
+    qputenv("PATH", QFile::encodeName(m_installation->root()));
 }
 
 void TestPrinterSettings::cleanup()
@@ -56,6 +59,7 @@ void TestPrinterSettings::cleanup()
     m_configurator.reset();
     m_installation.reset();
     setBrowserSearchList({});
+    qputenv("PATH", m_path);
 }
 
 void TestPrinterSettings::activate(const QByteArray &product, const QString &devPath, bool isLocal)

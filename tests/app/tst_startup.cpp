@@ -1,6 +1,6 @@
 // The program as a whole process on a display with a tray host and session and system buses of
-// the test's own: the log switch, the single-instance semaphore, the start through links and
-// PATH, and the orderly end on signals.
+// the test's own: the log switch, one instance per user and session, the start through links
+// and PATH, and the orderly end on signals.
 #include "app/qtsingleapplication.h"
 #include "tests/tools/snifixture.h"
 #include "tests/tools/testprocess.h"
@@ -16,9 +16,18 @@
 
 namespace {
 
-QByteArray atomFor(const QString &dir)
+// The selection is named after the session's lock file.
+QByteArray atomFor(const StagedInstallation &install)
 {
-    return QtSingleApplication::atomName(QDir(dir).canonicalPath());
+    return QtSingleApplication::atomName(install.runtimeDir() + QStringLiteral("/pellar.lock"));
+}
+
+QString refusal(const QString &runtimeDir, qint64 pid)
+{
+    return QStringLiteral("Pellar is already running for this user in this session (process %1, "
+                          "lock %2/pellar.lock).\n")
+            .arg(pid)
+            .arg(runtimeDir);
 }
 
 QRegularExpression literal(const QString &text)
@@ -36,7 +45,7 @@ private Q_SLOTS:
     void debugWordShowsTheLog();
     void switchWordsCountOnlyAsWholeWords_data();
     void switchWordsCountOnlyAsWholeWords();
-    void secondStartExitsWithoutWindowOrMessage();
+    void oneInstancePerSession();
     void startThroughSymbolicLinkAndPath();
     void unfoundProgramNameStillGuardsTheInstallation();
     void signalsEndTheLoopInOrder_data();
@@ -62,7 +71,7 @@ void TestStartup::debugWordShowsTheLog()
     QVERIFY(QRegularExpression(R"(\d\d:\d\d:\d\d\.\d\d\d\[[0-9a-f]+\]> appFile)")
                     .match(log)
                     .hasMatch());
-    QVERIFY(m_x11.waitForSelectionOwner(atomFor(bin)));
+    QVERIFY(m_x11.waitForSelectionOwner(atomFor(install)));
     pellar.terminate();
     QVERIFY(pellar.waitForFinished());
 }
@@ -86,7 +95,7 @@ void TestStartup::switchWordsCountOnlyAsWholeWords()
     QVERIFY(install.isValid());
     TestProcess pellar;
     pellar.start(install.executable(), words);
-    QVERIFY(m_x11.waitForSelectionOwner(atomFor(install.binDir())));
+    QVERIFY(m_x11.waitForSelectionOwner(atomFor(install)));
     pellar.terminate();
     QVERIFY(pellar.waitForFinished());
     QCOMPARE(pellar.exitStatus(), QProcess::NormalExit);
@@ -97,7 +106,7 @@ void TestStartup::switchWordsCountOnlyAsWholeWords()
         QVERIFY2(log.isEmpty(), qPrintable(log));
 }
 
-void TestStartup::secondStartExitsWithoutWindowOrMessage()
+void TestStartup::oneInstancePerSession()
 {
     StagedInstallation install;
     QVERIFY(install.isValid());
@@ -105,38 +114,40 @@ void TestStartup::secondStartExitsWithoutWindowOrMessage()
     first.start(install.executable(), {QStringLiteral("debug")});
     QVERIFY(first.waitForStderr(literal("main(): event loop {")));
 
-    // Another user's display or none at all: the semaphore alone stops the second start.
-    TestProcess second;
-    second.start(install.executable(), {QStringLiteral("debug")});
-    QVERIFY(second.waitForFinished());
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 0);
-    const QString log = second.stdErr();
-    QVERIFY2(log.contains("semop: "), qPrintable(log));
-    QVERIFY(QRegularExpression(R"(main\(\): can't semaphore \[\d+\] count != 0)")
-                    .match(log)
-                    .hasMatch());
-    QVERIFY(!log.contains("sendMessage"));
-    QVERIFY(!log.contains("event loop"));
+    // The same session: refused in one line, also without "debug".
+    for (const QStringList &words : {QStringList{"debug"}, QStringList{}}) {
+        TestProcess second;
+        second.start(install.executable(), words);
+        QVERIFY(second.waitForFinished());
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        const QString log = second.stdErr();
+        QVERIFY2(log.contains(refusal(install.runtimeDir(), first.pid())), qPrintable(log));
+        QVERIFY(!log.contains("event loop"));
+        if (words.isEmpty())
+            QCOMPARE(log, refusal(install.runtimeDir(), first.pid()));
+    }
 
-    // Without "debug" only the system error is printed.
-    TestProcess quiet;
-    quiet.start(install.executable(), {});
-    QVERIFY(quiet.waitForFinished());
-    QCOMPARE(quiet.exitCode(), 0);
-    QVERIFY(quiet.stdErr().startsWith("semop: "));
-    QVERIFY(!quiet.stdErr().contains("count != 0"));
+    // Another session of the same user on the same display has one of its own.
+    QTemporaryDir otherSession;
+    TestProcess other;
+    other.setEnvironmentValue("XDG_RUNTIME_DIR", otherSession.path());
+    other.start(install.executable(), {QStringLiteral("debug")});
+    QVERIFY2(other.waitForStderr(literal("main(): event loop {")), qPrintable(other.stdErr()));
 
-    // The first one is untouched and ends normally; then a new start succeeds.
+    // The lock file an ended instance leaves behind refuses nobody.
     QVERIFY(first.isRunning());
     first.terminate();
     QVERIFY(first.waitForFinished());
     QCOMPARE(first.exitCode(), 0);
+    QVERIFY(QFile::exists(install.runtimeDir() + "/pellar.lock"));
     TestProcess third;
     third.start(install.executable(), {QStringLiteral("debug")});
-    QVERIFY(third.waitForStderr(literal("main(): event loop {")));
+    QVERIFY2(third.waitForStderr(literal("main(): event loop {")), qPrintable(third.stdErr()));
     third.terminate();
     QVERIFY(third.waitForFinished());
+    other.terminate();
+    QVERIFY(other.waitForFinished());
 }
 
 void TestStartup::startThroughSymbolicLinkAndPath()
@@ -152,7 +163,7 @@ void TestStartup::startThroughSymbolicLinkAndPath()
         pellar.start(linkDir + "/pellar", {QStringLiteral("debug")}, QDir::tempPath());
         QVERIFY(pellar.waitForStderr(literal("main(): event loop {")));
         // The identifier is the real directory; the working directory that of the word as typed.
-        QVERIFY(m_x11.waitForSelectionOwner(atomFor(install.binDir())));
+        QVERIFY(m_x11.waitForSelectionOwner(atomFor(install)));
         QVERIFY(pellar.stdErr().contains("appFile: <" + linkDir + "/pellar>"));
         QVERIFY(pellar.stdErr().contains("QDir::currentDirPath=<" + linkDir + ">"));
         pellar.terminate();
@@ -166,7 +177,7 @@ void TestStartup::startThroughSymbolicLinkAndPath()
         // exec keeps the bare word as argv[0], as a shell does for a command found in PATH.
         pellar.start("/bin/sh", {"-c", "exec pellar debug"}, workDir);
         QVERIFY(pellar.waitForStderr(literal("main(): event loop {")));
-        QVERIFY(m_x11.waitForSelectionOwner(atomFor(install.binDir())));
+        QVERIFY(m_x11.waitForSelectionOwner(atomFor(install)));
         QVERIFY2(pellar.stdErr().contains("appFile: <" + workDir + "/pellar>"),
                  qPrintable(pellar.stdErr()));
         pellar.terminate();
@@ -184,12 +195,13 @@ void TestStartup::unfoundProgramNameStillGuardsTheInstallation()
     TestProcess first;
     first.start("/bin/bash", launch);
     QVERIFY(first.waitForStderr(literal("main(): event loop {")));
-    QVERIFY2(m_x11.waitForSelectionOwner(atomFor(install.binDir())), qPrintable(first.stdErr()));
+    QVERIFY2(m_x11.waitForSelectionOwner(atomFor(install)), qPrintable(first.stdErr()));
 
     TestProcess second;
     second.start("/bin/bash", launch);
     QVERIFY(second.waitForFinished());
-    QVERIFY2(second.stdErr().contains("count != 0"), qPrintable(second.stdErr()));
+    QVERIFY2(second.stdErr().contains(refusal(install.runtimeDir(), first.pid())),
+             qPrintable(second.stdErr()));
     first.terminate();
     QVERIFY(first.waitForFinished());
 }

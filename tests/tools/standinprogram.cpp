@@ -8,7 +8,7 @@ namespace {
 
 const char kScript[] = "#!/bin/sh\n"
                        "printf '%s\\0' \"$#\" \"$@\" > \"$0.args.tmp\"\n"
-                       "mv \"$0.args.tmp\" \"$0.args\"\n";
+                       "/bin/mv \"$0.args.tmp\" \"$0.args\"\n";
 
 bool writeProgramFile(const QString &path, const QByteArray &content,
                       QFile::Permissions permissions)

@@ -49,6 +49,28 @@ StagedInstallation::StagedInstallation()
         if (::link(from.constData(), to.constData()) != 0)
             m_valid = QFile::copy(stage + QStringLiteral("/bin/pellar"), executable());
     }
+    const QPair<const char *, QString> privateDirs[]
+            = {{"XDG_CONFIG_HOME", configHome()}, {"XDG_RUNTIME_DIR", runtimeDir()}};
+    for (const auto &[name, path] : privateDirs) {
+        m_valid = m_valid && QDir().mkpath(path)
+                && QFile::setPermissions(path,
+                                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_savedEnvironment.append({name,
+                                   qEnvironmentVariableIsSet(name)
+                                           ? std::optional<QByteArray>(qgetenv(name))
+                                           : std::nullopt});
+        qputenv(name, QFile::encodeName(path));
+    }
+}
+
+StagedInstallation::~StagedInstallation()
+{
+    for (const auto &[name, value] : m_savedEnvironment) {
+        if (value)
+            qputenv(name.constData(), *value);
+        else
+            qunsetenv(name.constData());
+    }
 }
 
 TestProcess::TestProcess()

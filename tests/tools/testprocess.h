@@ -5,21 +5,31 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <optional>
+
 // A private copy of the staged installation in a temporary directory, so that every test has
-// its own application directory (and so its own single-instance identifier).
+// its own application directory; while it lives, the process's XDG_CONFIG_HOME and
+// XDG_RUNTIME_DIR name private directories beside it, so that every Pellar and Configurator of
+// the test keeps its state and its single-instance lock apart from the user's and other tests'.
 class StagedInstallation
 {
 public:
     StagedInstallation();
+    ~StagedInstallation();
+    StagedInstallation(const StagedInstallation &) = delete;
+    StagedInstallation &operator=(const StagedInstallation &) = delete;
 
     bool isValid() const { return m_valid; }
     QString root() const { return m_dir.path() + QStringLiteral("/Pellar"); }
     QString binDir() const { return root() + QStringLiteral("/bin"); }
     QString executable() const { return binDir() + QStringLiteral("/pellar"); }
+    QString configHome() const { return m_dir.path() + QStringLiteral("/config"); }
+    QString runtimeDir() const { return m_dir.path() + QStringLiteral("/runtime"); }
 
 private:
     QTemporaryDir m_dir;
     bool m_valid = false;
+    QList<QPair<QByteArray, std::optional<QByteArray>>> m_savedEnvironment;
 };
 
 // A program started by a test, with its standard error and output collected as it comes.

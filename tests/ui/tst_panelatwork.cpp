@@ -135,7 +135,7 @@ void TestPanelAtWork::initTestCase()
 
 void TestPanelAtWork::cleanup()
 {
-    QFile::remove(m_install.binDir() + "/.active_printer");
+    QFile::remove(m_install.configHome() + "/pellar/.active_printer");
     m_printer.setStatus(QByteArray::fromHex("0101000050505050"));
     m_printer.setJobs(UsbSimDevice::jobTable({}));
     m_printer.setMode(UsbSimDevice::Normal);
@@ -278,7 +278,8 @@ void TestPanelAtWork::buttonsStartTheSettingsToolAndTheBrowser()
 void TestPanelAtWork::terminationDuringAPollEndsInOrder()
 {
     // Cyan was prepared for in an earlier run and is still low.
-    const QString ignored = m_install.binDir() + "/.cfg_(Quillon_C400_Series)";
+    const QString ignored = m_install.configHome() + "/pellar/.cfg_(Quillon_C400_Series)";
+    QVERIFY(QDir().mkpath(m_install.configHome() + "/pellar"));
     QVERIFY(writeFile(ignored, QByteArray::fromHex("00000004")));
     m_printer.setStatus(QByteArray::fromHex("0203010450085a50"));
     TestProcess pellar;
@@ -293,7 +294,7 @@ void TestPanelAtWork::terminationDuringAPollEndsInOrder()
     m_printer.setMode(UsbSimDevice::Slow, 400);
     TestProcess peer;
     peer.start(PELLAR_TOOLS_DIR "/pellar_peer",
-               {"send", QFileInfo(m_install.binDir()).canonicalFilePath(), "show"});
+               {"send", m_install.runtimeDir() + "/pellar.lock", "show"});
     QVERIFY(peer.waitForStdout(QRegularExpression("sent:1")));
     QVERIFY2(pellar.waitForStderr(QRegularExpression("PlDeviceUsb::requestStatus"), 20000),
              qPrintable(pellar.stdErr()));

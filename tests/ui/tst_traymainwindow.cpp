@@ -89,8 +89,8 @@ private Q_SLOTS:
     {
         UsbSim usb;
         Panel panel;
-        const QString remembered = QStringLiteral("bin/.active_printer");
-        QCOMPARE(panel.tree.read(remembered), QByteArray("laser"));
+        const QString remembered = panel.tree.state(QStringLiteral(".active_printer"));
+        QCOMPARE(readFile(remembered), QByteArray("laser"));
         PrinterDesc office("Acme", "Laser 100", "SIM0002", 0x0100, 0xf1e0,
                            PrinterDesc::uniqueKeyForQueue("office"));
         office.softName = QStringList({"office"});
@@ -102,9 +102,9 @@ private Q_SLOTS:
         JobChangedEvent job(false, "office", false);
         QCoreApplication::sendEvent(&panel.window, &job);
         QCOMPARE(panel.configurator.activePrinterName(), QStringLiteral("office"));
-        QCOMPARE(panel.tree.read(remembered), QByteArray("laser"));
+        QCOMPARE(readFile(remembered), QByteArray("laser"));
         panel.window.selectPrinterFromMenu(int(office.uniqueKey));
-        QCOMPARE(panel.tree.read(remembered), QByteArray("office"));
+        QCOMPARE(readFile(remembered), QByteArray("office"));
         panel.window.hide();
     }
 

@@ -195,8 +195,11 @@ bool PellarRig::startPellar(const QString &executable, const QStringList &words,
     // The queues' PPD files are in the private server's configuration folder.
     environment.insert(QStringLiteral("CUPS_SERVERROOT"), QFileInfo(m_cups.ppdDirectory()).path());
     if (m_account) {
+        // The account's own home and runtime directory.
         m_account->prepare(m_pellar, environment);
     } else {
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_userDirs.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_userDirs.path());
         m_pellar.setProcessEnvironment(environment);
         endWithParent(m_pellar);
     }

@@ -12,6 +12,7 @@ class OrdinaryAccount;
 #include <QProcess>
 #include <QRect>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -100,6 +101,8 @@ private:
     PrivateCupsServer m_cups;
     X11Fixture m_x11;
     QProcess m_pellar;
+    // Pellar's session runtime and configuration directories: neither the user's lock nor state.
+    QTemporaryDir m_userDirs;
     QString m_logFile;
     const OrdinaryAccount *m_account = nullptr;
 };
