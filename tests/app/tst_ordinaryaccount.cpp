@@ -114,21 +114,21 @@ void TestOrdinaryAccount::supportedQueueIsListedAndAnOptionKept()
                       .isEmpty(),
              qPrintable(tail(firstLog)));
 
-    // Switched off in the options dialog (Show Pellar, Configure Pellar...), kept for the next
-    // start although the installation is not the account's to write.
+    // Switched off in the options dialog (past the header, Show Pellar, Configure Pellar...), kept
+    // for the next start although the installation is not the account's to write.
     QVERIFY(rig.waitForTrayIcon());
-    QVERIFY(rig.chooseFromMenu(2));
+    QVERIFY(rig.chooseFromMenu(3));
     QVERIFY(rig.typeIntoWindow(QStringLiteral("Configure - Pellar"),
                                {QStringLiteral("space"), QStringLiteral("alt+o")}));
     const QStringList saved = rig.waitForLog(optionsLine("saveConfig"), &at);
-    QVERIFY2(saved.value(1) == QLatin1String("no"), qPrintable(tail(firstLog)));
+    QVERIFY2(saved.value(1) == QLatin1String("false"), qPrintable(tail(firstLog)));
     QCOMPARE(rig.stopPellar(), 0);
 
     const QString secondLog = m_logs.filePath(QStringLiteral("second.log"));
     QVERIFY(rig.startPellar(install.executable(), {QStringLiteral("debug")}, secondLog));
     at = 0;
     const QStringList loaded = rig.waitForLog(optionsLine("loadConfig"), &at);
-    QVERIFY2(loaded.value(1) == QLatin1String("no"), qPrintable(tail(secondLog)));
+    QVERIFY2(loaded.value(1) == QLatin1String("false"), qPrintable(tail(secondLog)));
     QCOMPARE(rig.stopPellar(), 0);
 }
 
