@@ -7,6 +7,8 @@
 #include <QBuffer>
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QGuiApplication>
@@ -251,6 +253,8 @@ public Q_SLOTS:
     uint GetLayout(int parentId, int recursionDepth, const QStringList &propertyNames,
                    DBusMenuLayoutItem &layout)
     {
+        if (!known(parentId))
+            return 0;
         layout = layoutOf(parentId, recursionDepth, propertyNames);
         return m_exporter->revision();
     }
@@ -267,7 +271,11 @@ public Q_SLOTS:
 
     QDBusVariant GetProperty(int id, const QString &name)
     {
-        return QDBusVariant(m_exporter->properties(id).value(name));
+        const QVariant value = known(id) ? m_exporter->properties(id).value(name) : QVariant();
+        // An empty variant cannot be sent: without an error the caller would wait for nothing.
+        if (!value.isValid())
+            m_exporter->failCall(QStringLiteral("no property %1").arg(name));
+        return QDBusVariant(value.isValid() ? value : QVariant(QString()));
     }
 
     void Event(int id, const QString &eventId, const QDBusVariant &data, uint timestamp)
@@ -316,6 +324,15 @@ Q_SIGNALS:
     void ItemActivationRequested(int id, uint timestamp);
 
 private:
+    // Unknown ids get an error, not a reply that looks like an empty menu.
+    bool known(int id)
+    {
+        if (id == kRootId || m_exporter->actionOf(id))
+            return true;
+        m_exporter->failCall(QStringLiteral("no menu entry %1").arg(id));
+        return false;
+    }
+
     DBusMenuLayoutItem layoutOf(int id, int depth, const QStringList &propertyNames)
     {
         DBusMenuLayoutItem item;
@@ -407,6 +424,13 @@ QVariantMap DBusMenuExporter::properties(int id)
     if (sent == m_properties.constEnd())
         m_properties.insert(id, current);
     return current;
+}
+
+void DBusMenuExporter::failCall(const QString &text)
+{
+    // Only the first failure of a call is its answer.
+    if (calledFromDBus() && !message().isDelayedReply())
+        sendErrorReply(QDBusError::InvalidArgs, text);
 }
 
 void DBusMenuExporter::trigger(int id)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -16,7 +17,7 @@ class QMenu;
 // Shows a QMenu to a StatusNotifierItem host over D-Bus (the com.canonical.dbusmenu interface),
 // which draws the menu itself and reports clicks back. Every answer comes from the menu as it is;
 // changes to its entries are announced to the host.
-class DBusMenuExporter : public QObject
+class DBusMenuExporter : public QObject, protected QDBusContext
 {
     Q_OBJECT
 
@@ -36,6 +37,8 @@ public:
     QVariantMap properties(int id);
     uint revision() const { return m_revision; }
     void trigger(int id);
+    // Answers the D-Bus call in hand with an error instead of its reply.
+    void failCall(const QString &text);
 
 Q_SIGNALS:
     // The host is about to show the menu (or submenu) with this id.
