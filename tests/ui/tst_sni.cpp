@@ -173,7 +173,7 @@ void TestSni::itemFollowsStateTooltipAndMenu()
 
 int main(int argc, char **argv)
 {
-    // Before Qt connects to either: Qt chooses its kind of tray once per process.
+    // Before Qt connects to either: the test's own display and bus, never the desktop's.
     PrivateXSession session;
     PrivateSessionBus bus;
     if (!session.isRunning() || !bus.isRunning()) {
