@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # A StatusNotifierWatcher with a registered host on the session bus, for tests. It logs each item
-# that registers and each signal the item sends, and probes the item on commands from standard
+# that registers and each signal the item and its menu send, and probes the item on commands from standard
 # input: "probe" (its properties), "menu" (its exported menu), "activate", "click LABEL".
 # Every answer is one line on standard output. With --hang it owns the name and answers nothing;
 # with --no-introspect it answers everything but Introspect, which it leaves unanswered; with
@@ -51,6 +51,8 @@ def on_call(conn, sender, path, interface, method, params, invocation):
         items.append(service)
         bus.signal_subscribe(service, "org.kde.StatusNotifierItem", None, "/StatusNotifierItem",
                              None, Gio.DBusSignalFlags.NONE, on_item_signal)
+        bus.signal_subscribe(service, "com.canonical.dbusmenu", None, "/MenuBar", None,
+                             Gio.DBusSignalFlags.NONE, on_item_signal)
         say("registered", service, time.monotonic_ns())
         conn.emit_signal(None, PATH, NAME, "StatusNotifierItemRegistered",
                          GLib.Variant("(s)", (service,)))
