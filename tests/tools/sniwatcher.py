@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 # A StatusNotifierWatcher with a registered host on the session bus, for tests. It logs each item
-# that registers and each signal the item and its menu send, and probes the item on commands from standard
-# input: "probe" (its properties), "menu" (its exported menu), "activate", "click LABEL".
+# that registers and each signal the item and its menu send, and probes the item on commands from
+# standard input: "probe" (its properties), "menu" (its exported menu), "activate", "click LABEL".
 # Every answer is one line on standard output. With --hang it owns the name and answers nothing;
 # with --no-introspect it answers everything but Introspect, which it leaves unanswered; with
 # --hang-after-check it answers the first Get and the first Introspect, then nothing at all.
@@ -53,6 +53,9 @@ def on_call(conn, sender, path, interface, method, params, invocation):
                              None, Gio.DBusSignalFlags.NONE, on_item_signal)
         bus.signal_subscribe(service, "com.canonical.dbusmenu", None, "/MenuBar", None,
                              Gio.DBusSignalFlags.NONE, on_item_signal)
+        # The bus takes one connection's messages in order: after this answer the match rules
+        # hold, and a signal sent by a test that saw the line below is not missed.
+        call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetId", None)
         say("registered", service, time.monotonic_ns())
         conn.emit_signal(None, PATH, NAME, "StatusNotifierItemRegistered",
                          GLib.Variant("(s)", (service,)))
