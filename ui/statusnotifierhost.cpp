@@ -3,7 +3,6 @@
 #include "app/functions.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
@@ -35,16 +34,19 @@ QDBusMessage hostQuery()
             QLatin1String(kWatcherService), QLatin1String(kWatcherPath),
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     message << QLatin1String(kWatcherInterface) << QStringLiteral("IsStatusNotifierHostRegistered");
+    // Asked before the bus says whether there is a watcher: none is to be started for it.
+    message.setAutoStartService(false);
     return message;
 }
 
-// Qt reads the property only through the interface that Introspect describes, and waits 25 s
-// for a watcher that does not answer that.
+// A watcher that cannot describe itself is not one a panel runs.
 QDBusMessage introspection()
 {
-    return QDBusMessage::createMethodCall(
+    QDBusMessage message = QDBusMessage::createMethodCall(
             QLatin1String(kWatcherService), QLatin1String(kWatcherPath),
             QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
+    message.setAutoStartService(false);
+    return message;
 }
 
 bool hostRegistered(const QDBusMessage &reply)
@@ -96,13 +98,21 @@ bool StatusNotifierHost::isAvailable(int timeoutMs)
     if (!sessionBusExists())
         return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(QLatin1String(kWatcherService)))
+    if (!bus.isConnected())
         return false;
-    // Both at once: one wait of at most `timeoutMs`.
+    // All at once: one wait of at most `timeoutMs`, the bus's own answer included.
+    QDBusMessage owned = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    owned << QLatin1String(kWatcherService);
+    QDBusPendingReply<bool> watcherThere = bus.asyncCall(owned, timeoutMs);
     QDBusPendingCall query = bus.asyncCall(hostQuery(), timeoutMs);
     QDBusPendingCall description = bus.asyncCall(introspection(), timeoutMs);
+    watcherThere.waitForFinished();
     query.waitForFinished();
     description.waitForFinished();
+    if (!watcherThere.isValid() || !watcherThere.value())
+        return false;
     return hostAnswers(query.reply(), description.reply(), "isAvailable()");
 }
 

@@ -12,8 +12,8 @@ public:
     // Starts watching for a watcher, or its host, to appear.
     explicit StatusNotifierHost(QObject *parent = nullptr);
 
-    // Whether a host is there now, with a watcher that Qt can use (it answers Introspect too);
-    // waits at most `timeoutMs` for a watcher that hangs.
+    // Whether a host is there now, with a watcher that answers Introspect too; waits at most
+    // `timeoutMs` for a watcher (or a bus) that hangs.
     static bool isAvailable(int timeoutMs);
 
 Q_SIGNALS:

@@ -3,16 +3,15 @@
 #include "app/functions.h"
 #include "ui/menuheader.h"
 #include "ui/statusnotifierhost.h"
+#include "ui/statusnotifieritem.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSystemTrayIcon>
 #include <QThread>
 #include <QWidget>
 #include <QWidgetAction>
@@ -142,7 +141,7 @@ QImage parentBackground(Display *display, Window window)
 }
 
 // The host draws the menu from D-Bus, where a widget row has no text: the header becomes a
-// disabled first entry. The menu is not shown as a widget while it is exported.
+// first entry with the header's text and image (a widget row is exported disabled).
 void exportHeader(QMenu *menu)
 {
     auto *action = qobject_cast<QWidgetAction *>(menu ? menu->actions().value(0) : nullptr);
@@ -151,7 +150,6 @@ void exportHeader(QMenu *menu)
         return;
     action->setText(header->textLabel->text());
     action->setIcon(header->pixmapLabel->pixmap());
-    action->setEnabled(false);
 }
 
 // Drawn when the tray image could not be loaded, so that the icon can still be found.
@@ -390,52 +388,42 @@ bool TrayIcon::showStatusNotifier()
 {
     if (m_statusNotifier)
         return true;
-    if (m_statusNotifierRefused || !StatusNotifierHost::isAvailable(kHostQueryTimeoutMs))
+    if (!StatusNotifierHost::isAvailable(kHostQueryTimeoutMs))
         return false;
-    // Only now, with no XEmbed tray there: Qt's own icon would dock into one that came later.
-    m_statusNotifier = std::make_unique<QSystemTrayIcon>(QIcon(m_icon));
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        debugPrintf("TrayIcon::showStatusNotifier(): Qt finds no host");
-        m_statusNotifier.reset();
-        m_statusNotifierRefused = true;
-        return false;
-    }
-    applyToolTip();
+    createStatusNotifier();
+    return true;
+}
+
+void TrayIcon::createStatusNotifier()
+{
+    // Only now, with no XEmbed tray there: both at once would show the icon twice.
     exportHeader(m_popupMenu);
-    m_statusNotifier->setContextMenu(m_popupMenu);
+    m_statusNotifier = std::make_unique<StatusNotifierItem>(m_icon, m_toolTip, m_popupMenu);
     // Queued: the host waits for the answer to its call while the panel comes up.
     connect(
-            m_statusNotifier.get(), &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                switch (reason) {
-                case QSystemTrayIcon::Trigger:
-                    Q_EMIT clicked(QCursor::pos(), int(Qt::LeftButton));
-                    break;
-                case QSystemTrayIcon::MiddleClick:
-                    Q_EMIT clicked(QCursor::pos(), int(Qt::MiddleButton));
-                    break;
-                case QSystemTrayIcon::DoubleClick:
-                    Q_EMIT doubleClicked(QCursor::pos());
-                    break;
-                case QSystemTrayIcon::Context:
-                    if (m_popupMenu)
-                        Q_EMIT menuActivated();
-                    break;
-                default:
-                    break;
-                }
-            },
+            m_statusNotifier.get(), &StatusNotifierItem::activated, this,
+            [this](const QPoint &pos) { Q_EMIT clicked(pos, int(Qt::LeftButton)); },
             Qt::QueuedConnection);
-    m_statusNotifier->show();
+    connect(
+            m_statusNotifier.get(), &StatusNotifierItem::secondaryActivated, this,
+            [this](const QPoint &pos) { Q_EMIT clicked(pos, int(Qt::MiddleButton)); },
+            Qt::QueuedConnection);
+    connect(m_statusNotifier.get(), &StatusNotifierItem::menuRequested, this, [this] {
+        if (m_popupMenu)
+            Q_EMIT menuActivated();
+    });
     m_docked = true;
     debugPrintf("TrayIcon::showStatusNotifier(): shown");
-    return true;
 }
 
 void TrayIcon::statusNotifierHostAppeared()
 {
-    if (m_waitingForTray && showStatusNotifier())
-        endWaiting();
+    if (!m_waitingForTray)
+        return;
+    // Checked just now without waiting; asking again would wait on the window thread.
+    if (!m_statusNotifier)
+        createStatusNotifier();
+    endWaiting();
 }
 
 void TrayIcon::endWaiting()
@@ -444,6 +432,15 @@ void TrayIcon::endWaiting()
     // Later: this may run inside the watcher's own signal.
     m_hostWatcher.release()->deleteLater();
     Q_EMIT trayAppeared();
+}
+
+void TrayIcon::setPopupMenu(QMenu *menu)
+{
+    m_popupMenu = menu;
+    if (m_statusNotifier) {
+        exportHeader(menu);
+        m_statusNotifier->setMenu(menu);
+    }
 }
 
 QWidget *TrayIcon::dockWidget() const
@@ -477,7 +474,7 @@ void TrayIcon::setIcon(const QPixmap &icon)
     if (m_dockWidget)
         m_dockWidget->setDockPixmap(icon);
     if (m_statusNotifier)
-        m_statusNotifier->setIcon(QIcon(icon));
+        m_statusNotifier->setIcon(icon);
 }
 
 void TrayIcon::setToolTip(const QString &text)

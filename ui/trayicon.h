@@ -9,9 +9,9 @@
 
 class QMenu;
 class QMouseEvent;
-class QSystemTrayIcon;
 class QWidget;
 class StatusNotifierHost;
+class StatusNotifierItem;
 
 // A small icon in the desktop's system tray (freedesktop XEmbed protocol, or a StatusNotifierItem
 // where the desktop only hosts those): shows the state image and a tooltip, reports left and
@@ -30,7 +30,7 @@ public:
              QObject *parent = nullptr);
     ~TrayIcon() override;
 
-    void setPopupMenu(QMenu *menu) { m_popupMenu = menu; }
+    void setPopupMenu(QMenu *menu);
     QMenu *popupMenu() const { return m_popupMenu; }
     QPixmap icon() const { return m_icon; }
     QString toolTip() const { return m_toolTip; }
@@ -72,6 +72,7 @@ private:
     class ManagerWatcher;
     void applyToolTip();
     bool showStatusNotifier();
+    void createStatusNotifier();
     void statusNotifierHostAppeared();
     void endWaiting();
 
@@ -83,7 +84,5 @@ private:
     std::unique_ptr<ManagerWatcher> m_managerWatcher;
     bool m_waitingForTray = false;
     std::unique_ptr<StatusNotifierHost> m_hostWatcher;
-    std::unique_ptr<QSystemTrayIcon> m_statusNotifier;
-    // Qt chooses its kind of tray once per process; after it chose another, never again.
-    bool m_statusNotifierRefused = false;
+    std::unique_ptr<StatusNotifierItem> m_statusNotifier;
 };

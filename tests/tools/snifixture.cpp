@@ -102,6 +102,8 @@ bool SniWatcher::start(const PrivateSessionBus &bus, Mode mode)
         arguments << QStringLiteral("--hang");
     else if (mode == HalfHung)
         arguments << QStringLiteral("--no-introspect");
+    else if (mode == HangingAfterCheck)
+        arguments << QStringLiteral("--hang-after-check");
     m_process.start(QStringLiteral("/usr/bin/python3"), arguments);
     return waitForLine(QRegularExpression(QStringLiteral("^ready$"))).hasMatch();
 }

@@ -35,8 +35,9 @@ private:
 class SniWatcher
 {
 public:
-    // A hanging watcher answers no call; a half-hung one all but Introspect.
-    enum Mode { Answering, Hanging, HalfHung };
+    // A hanging watcher answers no call; a half-hung one all but Introspect; one hanging after
+    // the check answers the first Get and Introspect only.
+    enum Mode { Answering, Hanging, HalfHung, HangingAfterCheck };
     ~SniWatcher();
     // Starts it on the bus and waits until it owns the watcher's name.
     bool start(const PrivateSessionBus &bus, Mode mode = Answering);

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 # A StatusNotifierWatcher with a registered host on the session bus, for tests. It logs each item
-# that registers and each signal the item sends, and probes the item on commands from standard
-# input: "probe" (its properties), "menu" (its exported menu), "activate", "click LABEL".
+# that registers and each signal the item and its menu send, and probes the item on commands from
+# standard input: "probe" (its properties), "menu" (its exported menu), "activate", "click LABEL".
 # Every answer is one line on standard output. With --hang it owns the name and answers nothing;
-# with --no-introspect it answers everything but Introspect, which it leaves unanswered.
+# with --no-introspect it answers everything but Introspect, which it leaves unanswered; with
+# --hang-after-check it answers the first Get and the first Introspect, then nothing at all.
 import json
 import sys
 import time
@@ -50,6 +51,11 @@ def on_call(conn, sender, path, interface, method, params, invocation):
         items.append(service)
         bus.signal_subscribe(service, "org.kde.StatusNotifierItem", None, "/StatusNotifierItem",
                              None, Gio.DBusSignalFlags.NONE, on_item_signal)
+        bus.signal_subscribe(service, "com.canonical.dbusmenu", None, "/MenuBar", None,
+                             Gio.DBusSignalFlags.NONE, on_item_signal)
+        # The bus takes one connection's messages in order: after this answer the match rules
+        # hold, and a signal sent by a test that saw the line below is not missed.
+        call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetId", None)
         say("registered", service, time.monotonic_ns())
         conn.emit_signal(None, PATH, NAME, "StatusNotifierItemRegistered",
                          GLib.Variant("(s)", (service,)))
@@ -133,6 +139,18 @@ def drop_introspect(conn, message, incoming):
     return message
 
 
+check_calls = {"Get", "Introspect"}
+
+
+def hang_after_check(conn, message, incoming):
+    if not incoming or message.get_message_type() != Gio.DBusMessageType.METHOD_CALL:
+        return message
+    if message.get_path() == PATH and message.get_member() in check_calls:
+        check_calls.discard(message.get_member())
+        return message
+    return None
+
+
 def on_acquired(conn, name):
     say("ready")
 
@@ -144,6 +162,8 @@ def on_lost(conn, name):
 
 if "--no-introspect" in sys.argv:
     bus.add_filter(drop_introspect)
+if "--hang-after-check" in sys.argv:
+    bus.add_filter(hang_after_check)
 node = Gio.DBusNodeInfo.new_for_xml(XML)
 bus.register_object(PATH, node.interfaces[0], on_call, on_get, None)
 Gio.bus_own_name_on_connection(bus, NAME, Gio.BusNameOwnerFlags.DO_NOT_QUEUE, on_acquired, on_lost)

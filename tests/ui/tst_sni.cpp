@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 QPixmap trayImage(const char *name)
@@ -54,6 +56,7 @@ public:
 private Q_SLOTS:
     void hangingWatcherIsNotWaitedFor();
     void halfHungWatcherHoldsNothingAndALaterOneGetsTheIcon();
+    void watcherHangingAfterTheCheckHoldsNothingAndItsSuccessorGetsTheItem();
     void itemFollowsStateTooltipAndMenu();
 
 private:
@@ -99,6 +102,44 @@ void TestSni::halfHungWatcherHoldsNothingAndALaterOneGetsTheIcon()
     QVERIFY(heartbeat.longestGapMs() < 1000);
 }
 
+void TestSni::watcherHangingAfterTheCheckHoldsNothingAndItsSuccessorGetsTheItem()
+{
+    // It passes the check, then leaves every call unanswered, the item's registration too.
+    SniWatcher hung;
+    QVERIFY(hung.start(m_bus, SniWatcher::HangingAfterCheck));
+    ContextMenu menu;
+    menu.addFixedEntries(trayImage("pl_default16x16.png"));
+    auto icon = std::make_unique<TrayIcon>(trayImage("pl_default.png"), QStringLiteral("Pellar"),
+                                           &menu);
+    Heartbeat heartbeat;
+    QTest::qWait(50);
+    QVERIFY(icon->dock(1, 0));
+    QVERIFY(icon->isStatusNotifierItem());
+    icon->setIcon(trayImage("pl_error.png"));
+    icon->setToolTip(QStringLiteral("Paper jam"));
+    menu.insertPrinter(QStringLiteral("Laser 2100"), 10, true, 8);
+    menu.removePrinters();
+    QTest::qWait(100);
+
+    // A restarted panel gets the item as it is now.
+    hung.stop();
+    SniWatcher watcher;
+    QVERIFY(watcher.start(m_bus));
+    QVERIFY(watcher.waitForLine(QRegularExpression("^registered ")).hasMatch());
+    QCOMPARE(watcher.request("probe", "probe").object()["ToolTip"].toString(),
+             QStringLiteral("Paper jam"));
+
+    // Gone while a hung watcher holds the name again.
+    watcher.stop();
+    QVERIFY(hung.start(m_bus, SniWatcher::HangingAfterCheck));
+    QTest::qWait(50);
+    icon.reset();
+    QTest::qWait(50);
+    QVERIFY2(heartbeat.longestGapMs() < 1000,
+             qPrintable(QStringLiteral("window thread held %1 ms").arg(heartbeat.longestGapMs())));
+    qInfo("window thread held at most %lld ms", heartbeat.longestGapMs());
+}
+
 void TestSni::itemFollowsStateTooltipAndMenu()
 {
     SniWatcher watcher;
@@ -132,7 +173,7 @@ void TestSni::itemFollowsStateTooltipAndMenu()
 
 int main(int argc, char **argv)
 {
-    // Before Qt connects to either: Qt chooses its kind of tray once per process.
+    // Before Qt connects to either: the test's own display and bus, never the desktop's.
     PrivateXSession session;
     PrivateSessionBus bus;
     if (!session.isRunning() || !bus.isRunning()) {
