@@ -8,10 +8,12 @@
 #include <QMutexLocker>
 
 #include <atomic>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
 #include <limits>
+#include <unistd.h>
 
 namespace {
 
@@ -72,6 +74,11 @@ const int kTagEventNotification = 0x07;
 const int kStatusEventsComplete = 0x0007;
 const char *const kJobEvents[] = {"job-created", "job-completed", "job-state-changed"};
 
+// HTTP answers to a PPD fetch.
+const int kHttpOk = 200;
+const int kHttpNotModified = 304;
+const int kHttpNotFound = 404;
+
 const int kIppPending = 3;
 const int kIppProcessing = 5;
 const int kWhichJobsActive = 0;
@@ -107,6 +114,7 @@ using IppGetIntegerFn = int (*)(void *, int);
 using DoRequestFn = void *(*)(void *, void *, const char *);
 using UserFn = const char *(*)();
 using LastErrorStringFn = const char *(*)();
+using GetPpd3Fn = int (*)(void *, const char *, time_t *, char *, size_t);
 
 QMutex g_namesMutex;
 QStringList g_libraryNames;
@@ -178,6 +186,7 @@ struct CUPS::EntryPoints
     DoRequestFn cupsDoRequest = nullptr;
     UserFn cupsUser = nullptr;
     LastErrorStringFn cupsLastErrorString = nullptr;
+    GetPpd3Fn cupsGetPPD3 = nullptr;
 };
 
 CUPS::CUPS()
@@ -361,10 +370,48 @@ PpdInfo CUPS::ppdSummary(const QByteArray &ppdText)
     return info;
 }
 
-PpdInfo CUPS::getPrinterDescription2(const QString &name)
+PpdInfo CUPS::getPrinterDescription2(const QString &name, PpdRecord *known)
 {
     if (!m_handle)
         return PpdInfo();
+    if (!resolve(m_entries->cupsGetPPD3, "cupsGetPPD3"))
+        return readPpdFile(name);
+    const QByteArray queue = name.toUtf8();
+    time_t fetched = known ? time_t(known->fetched) : 0;
+    // Empty: the library makes a file of its own, which is ours to delete.
+    char copy[PATH_MAX] = "";
+    // The thread's default connection, kept open between requests.
+    const int status
+            = m_entries->cupsGetPPD3(nullptr, queue.constData(), &fetched, copy, sizeof copy);
+    std::optional<QByteArray> text;
+    if (copy[0]) {
+        QFile file(QFile::decodeName(copy));
+        if (status == kHttpOk && file.open(QIODevice::ReadOnly))
+            text = file.readAll();
+        ::unlink(copy);
+    }
+    if (status == kHttpNotModified && known && known->fetched != 0)
+        return known->info;
+    if (text) {
+        const PpdInfo info = ppdSummary(*text);
+        if (known)
+            *known = PpdRecord{info, qint64(fetched)};
+        return info;
+    }
+    // A server that failed to answer this once still has the PPD it gave before.
+    if (status != kHttpNotFound && status != kHttpOk && known && known->fetched != 0) {
+        debugPrintf("CUPS::getPrinterDescription2(%s) the server did not answer (%d), "
+                    "its last ppd file is kept",
+                    queue.constData(), status);
+        return known->info;
+    }
+    if (known)
+        *known = PpdRecord();
+    return readPpdFile(name);
+}
+
+PpdInfo CUPS::readPpdFile(const QString &name)
+{
     const QByteArray queue = name.toUtf8();
     QFile file(QStringLiteral("%1/%2.ppd").arg(ppdDirectory(), name));
     if (!file.exists()) {

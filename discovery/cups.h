@@ -16,6 +16,14 @@
 // a queue without device URI); one key may hold several queues.
 using DeviceDict = QMultiMap<QString, Device>;
 
+// A queue's PPD summary and the time the server gave with it: asked again with that time, the
+// server sends nothing while the PPD is unchanged.
+struct PpdRecord
+{
+    PpdInfo info;
+    qint64 fetched = 0;
+};
+
 // The CUPS client library, loaded when the object is made. Without the library every
 // operation answers its empty result, so the program runs on machines without CUPS.
 // One object per thread: the library keeps a connection per thread, so threads never wait for
@@ -33,8 +41,10 @@ public:
     // The print queues, limited to the names in the filter when it is not empty. `answered`
     // (may be null) is false when the server did not answer: no queues then says nothing.
     DeviceDict getDevices(const QStringList &filter = QStringList(), bool *answered = nullptr);
-    // The summary of the queue's PPD file; empty without library or readable file.
-    PpdInfo getPrinterDescription2(const QString &name);
+    // The summary of the queue's PPD, as the server gives it to any user; read from
+    // ppdDirectory() when the server gives none. Empty without library or PPD. Given the last
+    // record of the queue, an unchanged PPD is not fetched again and the record is kept current.
+    PpdInfo getPrinterDescription2(const QString &name, PpdRecord *known = nullptr);
     // A job of the queue is pending or processing.
     bool hasActiveJobs(const QString &name, bool myJobsOnly);
     // The jobs of all queues: the unfinished ones, or the finished ones when completed is set.
@@ -75,8 +85,8 @@ public:
     // program without CUPS; an empty list restores the default. Applies to objects made later.
     static QStringList libraryNames();
     static void setLibraryNames(const QStringList &names);
-    // Where queues' PPD files are read from: "/etc/cups/ppd" unless a test serves its own
-    // server's. An empty path restores the default.
+    // Where queues' PPD files are read when the server gives none: "/etc/cups/ppd" unless a test
+    // serves its own server's. An empty path restores the default.
     static QString ppdDirectory();
     static void setPpdDirectory(const QString &path);
 
@@ -87,6 +97,8 @@ private:
     bool resolve(Function &entry, const char *symbol);
     bool resolveJobFunctions();
     bool resolveRequestFunctions();
+    // The summary read from the queue's file in ppdDirectory().
+    PpdInfo readPpdFile(const QString &name);
     // Sends an IPP request on the thread's default connection; the reply or null.
     void *doRequest(int operation, const std::function<void(void *)> &fill, int *status = nullptr);
     // Runs cupsGetJobs and hands each job (id, destination, IPP state) to the visitor.

@@ -61,6 +61,16 @@ quint16 hexId(const QString &productInfo, const QString &key)
     return ok ? id : 0;
 }
 
+// "bus/device" from a topology line's numbers; empty without them.
+QString pluggingOf(const QString &topology)
+{
+    static const QRegularExpression numbers(QStringLiteral("Bus=\\s*(\\d+).*Dev#=\\s*(\\d+)"));
+    const QRegularExpressionMatch match = numbers.match(topology);
+    if (!match.hasMatch())
+        return QString();
+    return QStringLiteral("%1/%2").arg(match.captured(1).toInt()).arg(match.captured(2).toInt());
+}
+
 void takeIds(UsbDeviceDesc &device)
 {
     device.productId = hexId(device.productInfo, QStringLiteral("ProdID"));
@@ -131,6 +141,7 @@ bool DeviceReader::enumerateFromFile(const QString &path, QList<UsbDeviceDesc> &
         const QStringList lines = piece.trimmed().split(QLatin1Char('\n'));
         UsbDeviceDesc device;
         device.topology = lines.first().simplified();
+        device.plugging = pluggingOf(device.topology);
         device.bandwidth = field(lines, QStringLiteral("B"));
         device.deviceInfo = field(lines, QStringLiteral("D"));
         device.productInfo = field(lines, QStringLiteral("P"));
@@ -204,6 +215,10 @@ bool DeviceReader::addSysfsPrinters(const QStringList &names, QList<UsbDeviceDes
         if (!directory.cdUp())
             return false;
         device.topology = QStringLiteral("Bus=");
+        const QString bus = readAttribute(directory.filePath(QStringLiteral("busnum")));
+        const QString number = readAttribute(directory.filePath(QStringLiteral("devnum")));
+        if (!bus.isEmpty() && !number.isEmpty())
+            device.plugging = bus + QLatin1Char('/') + number;
         device.product = readAttribute(directory.filePath(QStringLiteral("product")));
         device.manufacturer = readAttribute(directory.filePath(QStringLiteral("manufacturer")));
         device.serialNumber = readAttribute(directory.filePath(QStringLiteral("serial")));

@@ -51,10 +51,10 @@ bool isSupported(const QString &model, const QStringList &supportedModels)
 // The first capture of the pattern in the text, logged the way every search is logged. The
 // patterns take the longest match at the leftmost place ("print-1.example.org", not
 // "print-1.example") in one pass: possessive and atomic parts never retry what they took.
-bool rxSearch(const QString &pattern, const QString &text, QString *capture)
+bool rxSearch(const QRegularExpression &pattern, const QString &text, QString *capture)
 {
-    debugPrintf("::rxSearch: str=<%s>\n<%s>", qPrintable(pattern), qPrintable(text));
-    const QRegularExpressionMatch match = QRegularExpression(pattern).match(text);
+    debugPrintf("::rxSearch: str=<%s>\n<%s>", qPrintable(pattern.pattern()), qPrintable(text));
+    const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch())
         return false;
     debugPrintf("rx.capturedTexts()=<%s>\n",
@@ -243,11 +243,16 @@ PrinterEnumerator::Association PrinterEnumerator::associate(const Device &queue,
 void PrinterEnumerator::enumeratePrinters()
 {
     debugPrintf("PrinterEnumerator::enumeratePrinters() {");
-    const QStringList supportedModels = getHelpSupportedModels(m_applicationDirectory);
+    if (!m_supportedModelsRead) {
+        m_supportedModels = getHelpSupportedModels(m_applicationDirectory);
+        m_supportedModelsRead = true;
+    }
+    const QStringList &supportedModels = m_supportedModels;
     debugPrintf("helpSupportedModels:\n\t%s",
                 qPrintable(supportedModels.join(QLatin1String("\n\t"))));
 
     UsbMap usbPrinters;
+    QHash<QString, UsbDocument> usbDocuments;
     const QList<UsbDeviceDesc> devices = DeviceReader().enumerate();
     for (const UsbDeviceDesc &device : devices) {
         debugPrintf("PrinterEnumerator::enumeratePrinters(): UsbDeviceDesc:%s",
@@ -260,9 +265,30 @@ void PrinterEnumerator::enumeratePrinters()
         }
         PrinterDesc printer(device.manufacturer.toLatin1(), product.toLatin1(),
                             device.serialNumber.toLatin1(), device.productId, device.vendorId, 0);
-        if (readCapabilities(printer))
+        // A printer plugged in again has a new device number, and maybe a new document.
+        const QString plugging = device.plugging.isEmpty() ? QString()
+                                                           : QStringLiteral("%1 %2:%3 %4")
+                                                                     .arg(device.plugging)
+                                                                     .arg(device.vendorId)
+                                                                     .arg(device.productId)
+                                                                     .arg(device.serialNumber);
+        const auto known = m_usbDocuments.constFind(plugging);
+        if (!plugging.isEmpty() && known != m_usbDocuments.cend()) {
+            printer.statusXml = known->statusXml;
+            printer.hasTunex = known->hasTunex;
+            printer.extJobTable = known->extJobTable;
+            usbDocuments.insert(plugging, *known);
             usbPrinters.insert(printer.internalId, printer);
+            continue;
+        }
+        if (!readCapabilities(printer))
+            continue;
+        usbPrinters.insert(printer.internalId, printer);
+        if (!plugging.isEmpty() && !printer.statusXml.isEmpty())
+            usbDocuments.insert(plugging,
+                                {printer.statusXml, printer.hasTunex, printer.extJobTable});
     }
+    m_usbDocuments.swap(usbDocuments);
 
     PrinterMap previous;
     bool firstList = false;
@@ -285,13 +311,15 @@ void PrinterEnumerator::enumeratePrinters()
         return;
     }
     m_cupsSilent = false;
+    QHash<QString, PpdRecord> ppds;
     QList<PrinterDesc> network;
     // In the order the server listed them, by dictionary key.
     for (Device &queue : queues) {
         debugPrintf("cupsPrinter: softname=<%s>", qPrintable(queue.name));
         if (queue.location != Device::USB && queue.location != Device::Network)
             continue;
-        queue.ppd = cups.getPrinterDescription2(queue.name);
+        PpdRecord &ppd = ppds[queue.name] = m_ppds.value(queue.name);
+        queue.ppd = cups.getPrinterDescription2(queue.name, &ppd);
         if (queue.ppd.model.isEmpty())
             continue;
         debugPrintf("cupsPrinter:%s", qPrintable(queue.toString()));
@@ -327,6 +355,8 @@ void PrinterEnumerator::enumeratePrinters()
         list.insert(qint32(printer.uniqueKey), printer);
         debugPrintf("added cups printer:%s", qPrintable(printer.toString()));
     }
+
+    m_ppds.swap(ppds);
 
     takeAnswers();
     askNetworkPrinters(network, false);
@@ -510,8 +540,8 @@ void PrinterEnumerator::publishLateAnswers()
 
 QString PrinterEnumerator::getDestinationPath(const QString &uri)
 {
-    const QRegularExpressionMatch mfp
-            = QRegularExpression(QStringLiteral("(mfp:/dev/mfp)(\\d+)")).match(uri);
+    static const QRegularExpression mfpPattern(QStringLiteral("(mfp:/dev/mfp)(\\d+)"));
+    const QRegularExpressionMatch mfp = mfpPattern.match(uri);
     if (mfp.hasMatch()) {
         const int port = mfp.captured(2).toInt() - 4;
         if (port < 0 || port > 3)
@@ -524,19 +554,22 @@ QString PrinterEnumerator::getDestinationPath(const QString &uri)
     QString path = rest;
     if (!uri.startsWith(QLatin1String("usb"))) {
         // Bracketed IPv6, dotted IPv4, host name; each the longest at the leftmost place.
-        static const QString patterns[] = {
-                QStringLiteral("(\\[(?>[\\da-fA-F]{1,4}+(?::[\\da-fA-F]{1,4}+)*+"
-                               "(?:::(?:[\\da-fA-F]{1,4}+(?::[\\da-fA-F]{1,4}+)*+)?+)?+"
-                               "|::(?:[\\da-fA-F]{1,4}+(?!\\.)(?::[\\da-fA-F]{1,4}+(?!\\.))*+)?+"
-                               "(?::\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+)?+)\\])"),
-                QStringLiteral("(\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+)"),
+        static const QRegularExpression patterns[] = {
+                QRegularExpression(QStringLiteral(
+                        "(\\[(?>[\\da-fA-F]{1,4}+(?::[\\da-fA-F]{1,4}+)*+"
+                        "(?:::(?:[\\da-fA-F]{1,4}+(?::[\\da-fA-F]{1,4}+)*+)?+)?+"
+                        "|::(?:[\\da-fA-F]{1,4}+(?!\\.)(?::[\\da-fA-F]{1,4}+(?!\\.))*+)?+"
+                        "(?::\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+)?+)\\])")),
+                QRegularExpression(
+                        QStringLiteral("(\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+\\.\\d{1,3}+)")),
                 // Dotted labels ending in a letter; else one label, its dot included; else word
                 // characters up to their last letter.
-                QStringLiteral("((?:\\w(?:-*+\\w)++\\.)+(?:[^\\Wa-zA-Z]*+[a-zA-Z])++"
-                               "|[a-zA-Z](?:-*+\\w)++\\.?+|(?:[^\\Wa-zA-Z]*+[a-zA-Z])++)"),
+                QRegularExpression(
+                        QStringLiteral("((?:\\w(?:-*+\\w)++\\.)+(?:[^\\Wa-zA-Z]*+[a-zA-Z])++"
+                                       "|[a-zA-Z](?:-*+\\w)++\\.?+|(?:[^\\Wa-zA-Z]*+[a-zA-Z])++)")),
         };
         const QString host = hostPart(rest);
-        for (const QString &pattern : patterns) {
+        for (const QRegularExpression &pattern : patterns) {
             if (rxSearch(pattern, host, &path))
                 break;
         }

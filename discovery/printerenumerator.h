@@ -1,5 +1,6 @@
 #pragma once
 
+#include "discovery/cups.h"
 #include "discovery/printerdesc.h"
 #include "status/capabilityparser.h"
 
@@ -86,6 +87,14 @@ private:
         }
     };
 
+    // A USB printer's status description, read once while it stays plugged in.
+    struct UsbDocument
+    {
+        QString statusXml;
+        bool hasTunex = false;
+        bool extJobTable = false;
+    };
+
     struct NetworkAnswer
     {
         QString queue;
@@ -122,6 +131,14 @@ private:
     bool m_published = false;
     const bool m_useLocalSm;
     bool m_cupsSilent = false;
+
+    // Only the enumerator thread touches these. Help folders are read once.
+    QStringList m_supportedModels;
+    bool m_supportedModelsRead = false;
+    // By queue name, the queues of the last list.
+    QHash<QString, PpdRecord> m_ppds;
+    // By plugging, the printers of the last pass.
+    QHash<QString, UsbDocument> m_usbDocuments;
 
     // By queue name; only the enumerator thread touches it.
     QHash<QString, NetworkPrinter> m_network;

@@ -18,6 +18,9 @@ public:
     QStringList interfaces;
     quint16 productId = 0;
     quint16 vendorId = 0;
+    // Bus and device number ("1/3"): a printer plugged in again gets a new one. Empty when
+    // unknown.
+    QString plugging;
 
     // A printer-class interface (class 7), or a device id that says so.
     bool isPrinter() const;

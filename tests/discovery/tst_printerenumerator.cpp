@@ -43,6 +43,7 @@ private Q_SLOTS:
     void destinationPath_data();
     void destinationPath();
     void usbQueueJoinsItsPrinterByModel();
+    void ppdComesFromTheServerForAUserWhoCannotReadItsFolder();
     void sameModelTwiceDeviceIdAndPreviousListDecide();
     void networkQueueKeptOrLeftOutByCapabilities();
     void answeringNetworkPrinterIsDescribedAndPolled();
@@ -168,6 +169,40 @@ void TestPrinterEnumerator::usbQueueJoinsItsPrinterByModel()
     QVERIFY(printer.statusXml.contains("StatusMonitorInfo"));
     QVERIFY(printer.hasTunex);
     QVERIFY(!printer.extJobTable);
+}
+
+void TestPrinterEnumerator::ppdComesFromTheServerForAUserWhoCannotReadItsFolder()
+{
+    // As outside the server's group: its PPD folder shows nothing.
+    QTemporaryDir unreadable;
+    QTemporaryDir temporary;
+    CUPS::setPpdDirectory(unreadable.path());
+    const QByteArray savedTemporary = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+    const QString queue = QStringLiteral("pellar_ppd_from_server");
+    const bool added = m_server.addQueue(
+            queue, "usb://Tessival/Quillon%20C400%20Series?serial=SIM0009", projectPpd());
+    m_queues << queue;
+
+    EventRecorder recorder;
+    PrinterEnumerator enumerator(&recorder, true, m_install->binDir());
+    enumerator.enumeratePrinters();
+    enumerator.enumeratePrinters();
+    const PrinterDesc printer = published(enumerator, queue);
+    const QStringList copies
+            = QDir(temporary.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    CUPS::setPpdDirectory(m_server.ppdDirectory());
+    if (savedTemporary.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTemporary);
+    QVERIFY(added);
+    QCOMPARE(printer.product, kModel.toLatin1());
+    QCOMPARE(printer.manufacturer, QByteArray("Tessival"));
+    // Fetched once; the library's copies are gone.
+    const QByteArray fetch = "GET /printers/" + queue.toLatin1() + ".ppd HTTP/1.1\" 200";
+    QCOMPARE(readFile(m_server.accessLog()).count(fetch), 1);
+    QVERIFY2(copies.isEmpty(), qPrintable(copies.join(' ')));
 }
 
 void TestPrinterEnumerator::sameModelTwiceDeviceIdAndPreviousListDecide()
