@@ -84,8 +84,8 @@ const int kIppProcessing = 5;
 const int kWhichJobsActive = 0;
 const int kWhichJobsCompleted = 1;
 
-const char *const kRequestedAttributes[]
-        = {"printer-name", "printer-uri-supported", "device-uri", "printer-info"};
+const char *const kRequestedAttributes[] = {"printer-name", "printer-uri-supported", "device-uri",
+                                            "printer-info", "printer-config-change-time"};
 
 using GetJobsFn = int (*)(CupsJobRecord **, const char *, int, int);
 using FreeJobsFn = void (*)(int, CupsJobRecord *);
@@ -187,27 +187,91 @@ struct CUPS::EntryPoints
     UserFn cupsUser = nullptr;
     LastErrorStringFn cupsLastErrorString = nullptr;
     GetPpd3Fn cupsGetPPD3 = nullptr;
+
+    // All at once when the library is loaded: objects of every thread share them unchanged.
+    static std::shared_ptr<const EntryPoints> resolve(void *handle)
+    {
+        auto entries = std::make_shared<EntryPoints>();
+        EntryPoints &e = *entries;
+        const auto load = [handle](auto &entry, const char *symbol) {
+            entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(
+                    dlsym(handle, symbol));
+        };
+        load(e.cupsGetJobs, "cupsGetJobs");
+        load(e.cupsFreeJobs, "cupsFreeJobs");
+        load(e.cupsServer, "cupsServer");
+        load(e.cupsEncryption, "cupsEncryption");
+        load(e.cupsDoFileRequest, "cupsDoFileRequest");
+        load(e.cupsLangEncoding, "cupsLangEncoding");
+        load(e.cupsLangGet, "cupsLangGet");
+        load(e.httpClose, "httpClose");
+        load(e.httpConnectEncrypt, "httpConnectEncrypt");
+        load(e.ippNew, "ippNew");
+        load(e.ippAddString, "ippAddString");
+        load(e.ippAddStrings, "ippAddStrings");
+        load(e.ippDelete, "ippDelete");
+        load(e.ippPort, "ippPort");
+        load(e.ippSetOperation, "ippSetOperation");
+        load(e.ippSetRequestId, "ippSetRequestId");
+        load(e.ippFirstAttribute, "ippFirstAttribute");
+        load(e.ippNextAttribute, "ippNextAttribute");
+        load(e.ippGetName, "ippGetName");
+        load(e.ippGetGroupTag, "ippGetGroupTag");
+        load(e.ippGetValueTag, "ippGetValueTag");
+        load(e.ippGetString, "ippGetString");
+        load(e.ippGetStatusCode, "ippGetStatusCode");
+        load(e.ippNewRequest, "ippNewRequest");
+        load(e.ippAddInteger, "ippAddInteger");
+        load(e.ippGetInteger, "ippGetInteger");
+        load(e.cupsDoRequest, "cupsDoRequest");
+        load(e.cupsUser, "cupsUser");
+        load(e.cupsLastErrorString, "cupsLastErrorString");
+        load(e.cupsGetPPD3, "cupsGetPPD3");
+        return entries;
+    }
 };
 
-CUPS::CUPS()
-    : m_entries(std::make_unique<EntryPoints>())
+namespace {
+
+// The library loaded for the current names, loaded once: every pass of every thread makes
+// objects, and loading costs more than the request they make.
+struct LoadedLibrary
 {
-    for (const QString &name : libraryNames()) {
-        // Never unmapped: the library keeps per-thread state whose destructors run at thread
-        // exit, which would jump into an unloaded library.
-        m_handle = dlopen(QFile::encodeName(name).constData(), RTLD_LAZY | RTLD_NODELETE);
-        if (m_handle)
-            break;
+    bool tried = false;
+    QStringList names;
+    void *handle = nullptr;
+    std::shared_ptr<const CUPS::EntryPoints> entries;
+};
+LoadedLibrary g_loaded;
+
+} // namespace
+
+CUPS::CUPS()
+{
+    {
+        QMutexLocker lock(&g_namesMutex);
+        const QStringList names = g_libraryNames.isEmpty() ? defaultLibraryNames() : g_libraryNames;
+        if (!g_loaded.tried || g_loaded.names != names) {
+            void *handle = nullptr;
+            for (const QString &name : names) {
+                // Never unmapped: the library keeps per-thread state whose destructors run at
+                // thread exit, which would jump into an unloaded library.
+                handle = dlopen(QFile::encodeName(name).constData(), RTLD_LAZY | RTLD_NODELETE);
+                if (handle)
+                    break;
+            }
+            g_loaded = LoadedLibrary{true, names, handle,
+                                     handle ? EntryPoints::resolve(handle)
+                                            : std::make_shared<const EntryPoints>()};
+        }
+        m_handle = g_loaded.handle;
+        m_entries = g_loaded.entries;
     }
     if (!m_handle)
         debugPrintf("CUPS(): invalid libcups handle!");
 }
 
-CUPS::~CUPS()
-{
-    if (m_handle)
-        dlclose(m_handle);
-}
+CUPS::~CUPS() = default;
 
 QStringList CUPS::libraryNames()
 {
@@ -238,14 +302,6 @@ void CUPS::setPpdDirectory(const QString &path)
     g_ppdDirectory = path;
 }
 
-template<typename Function>
-bool CUPS::resolve(Function &entry, const char *symbol)
-{
-    if (!entry && m_handle)
-        entry = reinterpret_cast<Function>(dlsym(m_handle, symbol));
-    return entry != nullptr;
-}
-
 QString CUPS::deviceKey(const QString &deviceUri)
 {
     const qsizetype colon = deviceUri.indexOf(QLatin1Char(':'));
@@ -261,23 +317,13 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
     if (answered)
         *answered = true;
     DeviceDict devices;
-    EntryPoints &e = *m_entries;
-    const bool resolved = resolve(e.cupsServer, "cupsServer")
-            && resolve(e.cupsEncryption, "cupsEncryption")
-            && resolve(e.cupsDoFileRequest, "cupsDoFileRequest")
-            && resolve(e.cupsLangEncoding, "cupsLangEncoding")
-            && resolve(e.cupsLangGet, "cupsLangGet") && resolve(e.httpClose, "httpClose")
-            && resolve(e.httpConnectEncrypt, "httpConnectEncrypt") && resolve(e.ippNew, "ippNew")
-            && resolve(e.ippAddString, "ippAddString") && resolve(e.ippAddStrings, "ippAddStrings")
-            && resolve(e.ippDelete, "ippDelete") && resolve(e.ippPort, "ippPort")
-            && resolve(e.ippSetOperation, "ippSetOperation")
-            && resolve(e.ippSetRequestId, "ippSetRequestId")
-            && resolve(e.ippFirstAttribute, "ippFirstAttribute")
-            && resolve(e.ippNextAttribute, "ippNextAttribute")
-            && resolve(e.ippGetName, "ippGetName") && resolve(e.ippGetGroupTag, "ippGetGroupTag")
-            && resolve(e.ippGetValueTag, "ippGetValueTag")
-            && resolve(e.ippGetString, "ippGetString")
-            && resolve(e.ippGetStatusCode, "ippGetStatusCode");
+    const EntryPoints &e = *m_entries;
+    const bool resolved = e.cupsServer && e.cupsEncryption && e.cupsDoFileRequest
+            && e.cupsLangEncoding && e.cupsLangGet && e.httpClose && e.httpConnectEncrypt
+            && e.ippNew && e.ippAddString && e.ippAddStrings && e.ippDelete && e.ippPort
+            && e.ippSetOperation && e.ippSetRequestId && e.ippFirstAttribute && e.ippNextAttribute
+            && e.ippGetName && e.ippGetGroupTag && e.ippGetValueTag && e.ippGetString
+            && e.ippGetStatusCode && e.ippGetInteger;
     if (!resolved)
         return devices;
 
@@ -324,6 +370,7 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
             const char *name = nullptr;
             const char *printerUri = nullptr;
             const char *deviceUri = nullptr;
+            qint64 configChanged = 0;
             for (; attribute && e.ippGetGroupTag(attribute) == kTagPrinter;
                  attribute = e.ippNextAttribute(response)) {
                 const char *attributeName = e.ippGetName(attribute);
@@ -336,6 +383,9 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
                     printerUri = e.ippGetString(attribute, 0, nullptr);
                 else if (valueTag == kTagUri && !strcmp(attributeName, "device-uri"))
                     deviceUri = e.ippGetString(attribute, 0, nullptr);
+                else if (valueTag == kTagInteger
+                         && !strcmp(attributeName, "printer-config-change-time"))
+                    configChanged = e.ippGetInteger(attribute, 0);
             }
             if (!name)
                 continue;
@@ -343,7 +393,9 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
             if (!filter.isEmpty() && !filter.contains(queue))
                 continue;
             const QString uri = QString::fromUtf8(deviceUri);
-            devices.insert(deviceKey(uri), Device(queue, uri, QString::fromUtf8(printerUri)));
+            Device device(queue, uri, QString::fromUtf8(printerUri));
+            device.configChanged = configChanged;
+            devices.insert(deviceKey(uri), device);
         }
     }
     if (response)
@@ -370,11 +422,13 @@ PpdInfo CUPS::ppdSummary(const QByteArray &ppdText)
     return info;
 }
 
-PpdInfo CUPS::getPrinterDescription2(const QString &name, PpdRecord *known)
+PpdInfo CUPS::getPrinterDescription2(const QString &name, PpdRecord *known, qint64 configChanged)
 {
     if (!m_handle)
         return PpdInfo();
-    if (!resolve(m_entries->cupsGetPPD3, "cupsGetPPD3"))
+    if (known && known->fetched != 0 && configChanged != 0 && known->configChanged == configChanged)
+        return known->info;
+    if (!m_entries->cupsGetPPD3)
         return readPpdFile(name);
     const QByteArray queue = name.toUtf8();
     time_t fetched = known ? time_t(known->fetched) : 0;
@@ -390,12 +444,14 @@ PpdInfo CUPS::getPrinterDescription2(const QString &name, PpdRecord *known)
             text = file.readAll();
         ::unlink(copy);
     }
-    if (status == kHttpNotModified && known && known->fetched != 0)
+    if (status == kHttpNotModified && known && known->fetched != 0) {
+        known->configChanged = configChanged;
         return known->info;
+    }
     if (text) {
         const PpdInfo info = ppdSummary(*text);
         if (known)
-            *known = PpdRecord{info, qint64(fetched)};
+            *known = PpdRecord{info, qint64(fetched), configChanged};
         return info;
     }
     // A server that failed to answer this once still has the PPD it gave before.
@@ -427,8 +483,7 @@ PpdInfo CUPS::readPpdFile(const QString &name)
 
 bool CUPS::resolveJobFunctions()
 {
-    return resolve(m_entries->cupsGetJobs, "cupsGetJobs")
-            && resolve(m_entries->cupsFreeJobs, "cupsFreeJobs");
+    return m_entries->cupsGetJobs && m_entries->cupsFreeJobs;
 }
 
 int CUPS::forEachJob(const char *dest, bool myJobsOnly, bool completed,
@@ -468,22 +523,16 @@ QList<CupsJob> CUPS::getJobs(bool myJobsOnly, bool completed)
 
 bool CUPS::resolveRequestFunctions()
 {
-    EntryPoints &e = *m_entries;
-    return resolve(e.ippNewRequest, "ippNewRequest") && resolve(e.ippAddString, "ippAddString")
-            && resolve(e.ippAddStrings, "ippAddStrings")
-            && resolve(e.ippAddInteger, "ippAddInteger") && resolve(e.ippDelete, "ippDelete")
-            && resolve(e.ippFirstAttribute, "ippFirstAttribute")
-            && resolve(e.ippNextAttribute, "ippNextAttribute")
-            && resolve(e.ippGetName, "ippGetName") && resolve(e.ippGetGroupTag, "ippGetGroupTag")
-            && resolve(e.ippGetValueTag, "ippGetValueTag")
-            && resolve(e.ippGetString, "ippGetString") && resolve(e.ippGetInteger, "ippGetInteger")
-            && resolve(e.ippGetStatusCode, "ippGetStatusCode")
-            && resolve(e.cupsDoRequest, "cupsDoRequest") && resolve(e.cupsUser, "cupsUser");
+    const EntryPoints &e = *m_entries;
+    return e.ippNewRequest && e.ippAddString && e.ippAddStrings && e.ippAddInteger && e.ippDelete
+            && e.ippFirstAttribute && e.ippNextAttribute && e.ippGetName && e.ippGetGroupTag
+            && e.ippGetValueTag && e.ippGetString && e.ippGetInteger && e.ippGetStatusCode
+            && e.cupsDoRequest && e.cupsUser;
 }
 
 void *CUPS::doRequest(int operation, const std::function<void(void *)> &fill, int *status)
 {
-    EntryPoints &e = *m_entries;
+    const EntryPoints &e = *m_entries;
     void *request = e.ippNewRequest(operation);
     if (!request)
         return nullptr;
@@ -498,7 +547,7 @@ void *CUPS::doRequest(int operation, const std::function<void(void *)> &fill, in
         noteAnswer();
     const bool failed
             = response ? e.ippGetStatusCode(response) > kLastSuccessStatus : isFirstFailure();
-    if (failed && resolve(e.cupsLastErrorString, "cupsLastErrorString"))
+    if (failed && e.cupsLastErrorString)
         debugPrintf("CUPS: request 0x%04x failed: %s", operation, e.cupsLastErrorString());
     if (response && e.ippGetStatusCode(response) > kLastSuccessStatus
         && !(status && *status == kStatusEventsComplete)) {
@@ -512,7 +561,7 @@ std::optional<QList<qint32>> CUPS::getJobIds(bool completed, QSet<QString> *queu
 {
     if (!resolveRequestFunctions())
         return std::nullopt;
-    EntryPoints &e = *m_entries;
+    const EntryPoints &e = *m_entries;
     const bool withOwners = queuesWithOwnActiveJobs && !completed;
     static const char *const kOwnerAttributes[]
             = {"job-id", "job-state", "job-printer-uri", "job-originating-user-name"};
@@ -571,7 +620,7 @@ QString CUPS::getJobDestination(qint32 id)
 {
     if (!resolveRequestFunctions())
         return QString();
-    EntryPoints &e = *m_entries;
+    const EntryPoints &e = *m_entries;
     void *response = doRequest(kOperationGetJobAttributes, [&](void *request) {
         e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr, "ipp://localhost/");
         e.ippAddInteger(request, kTagOperation, kTagInteger, "job-id", id);
@@ -599,7 +648,7 @@ int CUPS::subscribeToJobs(const QString &recipientUri, int leaseSeconds, int *st
 {
     if (!resolveRequestFunctions())
         return -1;
-    EntryPoints &e = *m_entries;
+    const EntryPoints &e = *m_entries;
     const QByteArray recipient = recipientUri.toUtf8();
     void *response = doRequest(
             kOperationCreatePrinterSubscriptions,
@@ -637,7 +686,7 @@ bool CUPS::renewSubscription(int id, int leaseSeconds)
 {
     if (!resolveRequestFunctions())
         return false;
-    EntryPoints &e = *m_entries;
+    const EntryPoints &e = *m_entries;
     void *response = doRequest(kOperationRenewSubscription, [&](void *request) {
         e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr, "ipp://localhost/");
         e.ippAddInteger(request, kTagOperation, kTagInteger, "notify-subscription-id", id);
@@ -653,7 +702,7 @@ void CUPS::cancelSubscription(int id)
 {
     if (!resolveRequestFunctions())
         return;
-    EntryPoints &e = *m_entries;
+    const EntryPoints &e = *m_entries;
     void *response = doRequest(kOperationCancelSubscription, [&](void *request) {
         e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr, "ipp://localhost/");
         e.ippAddInteger(request, kTagOperation, kTagInteger, "notify-subscription-id", id);
@@ -666,7 +715,7 @@ std::optional<bool> CUPS::hasSubscription(int id)
 {
     if (!resolveRequestFunctions())
         return std::nullopt;
-    EntryPoints &e = *m_entries;
+    const EntryPoints &e = *m_entries;
     int status = -1;
     void *response = doRequest(
             kOperationGetSubscriptionAttributes,
@@ -695,7 +744,7 @@ std::optional<int> CUPS::getNotifications(int id, int *nextSequence)
 {
     if (!resolveRequestFunctions())
         return std::nullopt;
-    EntryPoints &e = *m_entries;
+    const EntryPoints &e = *m_entries;
     int status = 0;
     void *response = doRequest(
             kOperationGetNotifications,

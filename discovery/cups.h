@@ -22,6 +22,8 @@ struct PpdRecord
 {
     PpdInfo info;
     qint64 fetched = 0;
+    // The queue's setup time the summary was read for (Device::configChanged).
+    qint64 configChanged = 0;
 };
 
 // The CUPS client library, loaded when the object is made. Without the library every
@@ -43,8 +45,11 @@ public:
     DeviceDict getDevices(const QStringList &filter = QStringList(), bool *answered = nullptr);
     // The summary of the queue's PPD, as the server gives it to any user; read from
     // ppdDirectory() when the server gives none. Empty without library or PPD. Given the last
-    // record of the queue, an unchanged PPD is not fetched again and the record is kept current.
-    PpdInfo getPrinterDescription2(const QString &name, PpdRecord *known = nullptr);
+    // record of the queue, kept current here, an unchanged PPD is not fetched again, and while
+    // the queue's setup time (Device::configChanged, 0 when unknown) stays the same the server
+    // is not even asked.
+    PpdInfo getPrinterDescription2(const QString &name, PpdRecord *known = nullptr,
+                                   qint64 configChanged = 0);
     // A job of the queue is pending or processing.
     bool hasActiveJobs(const QString &name, bool myJobsOnly);
     // The jobs of all queues: the unfinished ones, or the finished ones when completed is set.
@@ -90,11 +95,10 @@ public:
     static QString ppdDirectory();
     static void setPpdDirectory(const QString &path);
 
-private:
+    // The library's functions, null where it has none.
     struct EntryPoints;
 
-    template<typename Function>
-    bool resolve(Function &entry, const char *symbol);
+private:
     bool resolveJobFunctions();
     bool resolveRequestFunctions();
     // The summary read from the queue's file in ppdDirectory().
@@ -106,5 +110,5 @@ private:
                    const std::function<void(int, const char *, int)> &visit);
 
     void *m_handle = nullptr;
-    std::unique_ptr<EntryPoints> m_entries;
+    std::shared_ptr<const EntryPoints> m_entries;
 };

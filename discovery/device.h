@@ -35,6 +35,8 @@ public:
     QString fullPath;
     qint32 location = Unknown;
     PpdInfo ppd;
+    // When the server last changed the queue's setup, its PPD included; 0 when unknown.
+    qint64 configChanged = 0;
 
     QString toString() const;
 };

@@ -10,8 +10,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <glob.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -61,14 +64,54 @@ quint16 hexId(const QString &productInfo, const QString &key)
     return ok ? id : 0;
 }
 
+// The number after "key=" in a topology line, blanks allowed before it; -1 without one.
+int topologyNumber(const QString &topology, QLatin1StringView key)
+{
+    const qsizetype at = topology.indexOf(key);
+    if (at < 0)
+        return -1;
+    qsizetype start = at + key.size();
+    while (start < topology.size() && topology.at(start) == QLatin1Char(' '))
+        ++start;
+    qsizetype end = start;
+    while (end < topology.size() && topology.at(end).isDigit())
+        ++end;
+    bool ok = false;
+    const int number = QStringView(topology).mid(start, end - start).toInt(&ok);
+    return ok ? number : -1;
+}
+
 // "bus/device" from a topology line's numbers; empty without them.
 QString pluggingOf(const QString &topology)
 {
-    static const QRegularExpression numbers(QStringLiteral("Bus=\\s*(\\d+).*Dev#=\\s*(\\d+)"));
-    const QRegularExpressionMatch match = numbers.match(topology);
-    if (!match.hasMatch())
+    const int bus = topologyNumber(topology, QLatin1StringView("Bus="));
+    const int device = topologyNumber(topology, QLatin1StringView("Dev#="));
+    if (bus < 0 || device < 0)
         return QString();
-    return QStringLiteral("%1/%2").arg(match.captured(1).toInt()).arg(match.captured(2).toInt());
+    return QStringLiteral("%1/%2").arg(bus).arg(device);
+}
+
+// The first name in the folder, in name order, of a file whose name begins with the prefix.
+QString firstFileNamed(const QString &folder, const char *prefix)
+{
+    DIR *directory = ::opendir(QFile::encodeName(folder).constData());
+    if (!directory)
+        return QString();
+    QByteArray first;
+    const size_t prefixLength = strlen(prefix);
+    while (const dirent *entry = ::readdir(directory)) {
+        if (strncmp(entry->d_name, prefix, prefixLength) != 0)
+            continue;
+        struct stat info
+        {
+        };
+        if (::fstatat(::dirfd(directory), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        if (first.isEmpty() || QByteArray(entry->d_name) < first)
+            first = entry->d_name;
+    }
+    ::closedir(directory);
+    return QFile::decodeName(first);
 }
 
 void takeIds(UsbDeviceDesc &device)
@@ -101,10 +144,10 @@ QList<UsbDeviceDesc> DeviceReader::enumerate()
 {
     debugPrintf("DeviceReader::enumerate()");
     QList<UsbDeviceDesc> list;
-    const QDir proc(m_procDirectory);
-    const QStringList lists = proc.entryList({QStringLiteral("devices*")}, QDir::Files);
-    if (!lists.isEmpty()) {
-        const QString path = proc.filePath(lists.first());
+    // A plain directory read: Qt's listing looks up every entry it passes over.
+    const QString listFile = firstFileNamed(m_procDirectory, "devices");
+    if (!listFile.isEmpty()) {
+        const QString path = m_procDirectory + QLatin1Char('/') + listFile;
         if (!enumerateFromFile(path, list)) {
             // The kernel reads a new device's strings a little after listing it.
             debugPrintf("1st attempt failed. Try to enumerate USB devices again...");

@@ -319,7 +319,7 @@ void PrinterEnumerator::enumeratePrinters()
         if (queue.location != Device::USB && queue.location != Device::Network)
             continue;
         PpdRecord &ppd = ppds[queue.name] = m_ppds.value(queue.name);
-        queue.ppd = cups.getPrinterDescription2(queue.name, &ppd);
+        queue.ppd = cups.getPrinterDescription2(queue.name, &ppd, queue.configChanged);
         if (queue.ppd.model.isEmpty())
             continue;
         debugPrintf("cupsPrinter:%s", qPrintable(queue.toString()));
