@@ -55,6 +55,8 @@ const int kTagLanguage = 0x48;
 const int kLastSuccessStatus = 0x0002;
 // client-error-not-found: the server has no queues at all.
 const int kStatusNotFound = 0x0406;
+// What the library sets when it could not connect.
+const int kStatusServiceUnavailable = 0x0502;
 
 const int kOperationGetJobs = 0x000a;
 const int kOperationGetJobAttributes = 0x0009;
@@ -89,19 +91,14 @@ const char *const kRequestedAttributes[] = {"printer-name", "printer-uri-support
 
 using GetJobsFn = int (*)(CupsJobRecord **, const char *, int, int);
 using FreeJobsFn = void (*)(int, CupsJobRecord *);
-using ServerFn = const char *(*)();
-using EncryptionFn = int (*)();
 using DoFileRequestFn = void *(*)(void *, void *, const char *, const char *);
 using LangEncodingFn = const char *(*)(void *);
 using LangGetFn = void *(*)(const char *);
-using HttpCloseFn = void (*)(void *);
-using HttpConnectEncryptFn = void *(*)(const char *, int, int);
 using IppNewFn = void *(*)();
 using IppAddStringFn = void *(*)(void *, int, int, const char *, const char *, const char *);
 using IppAddStringsFn
         = void *(*)(void *, int, int, const char *, int, const char *, const char *const *);
 using IppDeleteFn = void (*)(void *);
-using IppPortFn = int (*)();
 using IppSetIntFn = int (*)(void *, int);
 using IppAttributeFn = void *(*)(void *);
 using IppGetNameFn = const char *(*)(void *);
@@ -114,6 +111,7 @@ using IppGetIntegerFn = int (*)(void *, int);
 using DoRequestFn = void *(*)(void *, void *, const char *);
 using UserFn = const char *(*)();
 using LastErrorStringFn = const char *(*)();
+using LastErrorFn = int (*)();
 using GetPpd3Fn = int (*)(void *, const char *, time_t *, char *, size_t);
 
 QMutex g_namesMutex;
@@ -158,18 +156,13 @@ struct CUPS::EntryPoints
 {
     GetJobsFn cupsGetJobs = nullptr;
     FreeJobsFn cupsFreeJobs = nullptr;
-    ServerFn cupsServer = nullptr;
-    EncryptionFn cupsEncryption = nullptr;
     DoFileRequestFn cupsDoFileRequest = nullptr;
     LangEncodingFn cupsLangEncoding = nullptr;
     LangGetFn cupsLangGet = nullptr;
-    HttpCloseFn httpClose = nullptr;
-    HttpConnectEncryptFn httpConnectEncrypt = nullptr;
     IppNewFn ippNew = nullptr;
     IppAddStringFn ippAddString = nullptr;
     IppAddStringsFn ippAddStrings = nullptr;
     IppDeleteFn ippDelete = nullptr;
-    IppPortFn ippPort = nullptr;
     // Since CUPS 2 a request can only be built and a reply only walked through these.
     IppSetIntFn ippSetOperation = nullptr;
     IppSetIntFn ippSetRequestId = nullptr;
@@ -186,6 +179,7 @@ struct CUPS::EntryPoints
     DoRequestFn cupsDoRequest = nullptr;
     UserFn cupsUser = nullptr;
     LastErrorStringFn cupsLastErrorString = nullptr;
+    LastErrorFn cupsLastError = nullptr;
     GetPpd3Fn cupsGetPPD3 = nullptr;
 
     // All at once when the library is loaded: objects of every thread share them unchanged.
@@ -199,18 +193,13 @@ struct CUPS::EntryPoints
         };
         load(e.cupsGetJobs, "cupsGetJobs");
         load(e.cupsFreeJobs, "cupsFreeJobs");
-        load(e.cupsServer, "cupsServer");
-        load(e.cupsEncryption, "cupsEncryption");
         load(e.cupsDoFileRequest, "cupsDoFileRequest");
         load(e.cupsLangEncoding, "cupsLangEncoding");
         load(e.cupsLangGet, "cupsLangGet");
-        load(e.httpClose, "httpClose");
-        load(e.httpConnectEncrypt, "httpConnectEncrypt");
         load(e.ippNew, "ippNew");
         load(e.ippAddString, "ippAddString");
         load(e.ippAddStrings, "ippAddStrings");
         load(e.ippDelete, "ippDelete");
-        load(e.ippPort, "ippPort");
         load(e.ippSetOperation, "ippSetOperation");
         load(e.ippSetRequestId, "ippSetRequestId");
         load(e.ippFirstAttribute, "ippFirstAttribute");
@@ -226,6 +215,7 @@ struct CUPS::EntryPoints
         load(e.cupsDoRequest, "cupsDoRequest");
         load(e.cupsUser, "cupsUser");
         load(e.cupsLastErrorString, "cupsLastErrorString");
+        load(e.cupsLastError, "cupsLastError");
         load(e.cupsGetPPD3, "cupsGetPPD3");
         return entries;
     }
@@ -318,22 +308,13 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
         *answered = true;
     DeviceDict devices;
     const EntryPoints &e = *m_entries;
-    const bool resolved = e.cupsServer && e.cupsEncryption && e.cupsDoFileRequest
-            && e.cupsLangEncoding && e.cupsLangGet && e.httpClose && e.httpConnectEncrypt
-            && e.ippNew && e.ippAddString && e.ippAddStrings && e.ippDelete && e.ippPort
+    const bool resolved = e.cupsDoFileRequest && e.cupsLastError && e.cupsLangEncoding
+            && e.cupsLangGet && e.ippNew && e.ippAddString && e.ippAddStrings && e.ippDelete
             && e.ippSetOperation && e.ippSetRequestId && e.ippFirstAttribute && e.ippNextAttribute
             && e.ippGetName && e.ippGetGroupTag && e.ippGetValueTag && e.ippGetString
             && e.ippGetStatusCode && e.ippGetInteger;
     if (!resolved)
         return devices;
-
-    void *http = e.httpConnectEncrypt(e.cupsServer(), e.ippPort(), e.cupsEncryption());
-    if (!http) {
-        fail("Unable to connect to server");
-        if (answered)
-            *answered = false;
-        return devices;
-    }
 
     void *request = e.ippNew();
     e.ippSetOperation(request, kOperationCupsGetPrinters);
@@ -348,14 +329,16 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
     e.ippAddStrings(request, kTagOperation, kTagKeyword, "requested-attributes",
                     int(std::size(kRequestedAttributes)), nullptr, kRequestedAttributes);
 
-    // The request belongs to the library from here on, whatever the outcome.
-    void *response = e.cupsDoFileRequest(http, request, "/", nullptr);
+    // The request belongs to the library from here on, whatever the outcome. The thread's
+    // default connection stays open from one pass to the next.
+    void *response = e.cupsDoFileRequest(nullptr, request, "/", nullptr);
     const int status = response ? e.ippGetStatusCode(response) : 0;
     const bool ok = response && (status == kStatusNotFound || status <= kLastSuccessStatus);
     if (answered)
         *answered = ok;
     if (!response) {
-        fail("CUPS: can't get response");
+        fail(e.cupsLastError() == kStatusServiceUnavailable ? "Unable to connect to server"
+                                                            : "CUPS: can't get response");
     } else if (status == kStatusNotFound) {
         // The answer of a server without any queue.
     } else if (status > kLastSuccessStatus) {
@@ -400,7 +383,6 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
     }
     if (response)
         e.ippDelete(response);
-    e.httpClose(http);
     if (ok)
         noteAnswer();
     return devices;

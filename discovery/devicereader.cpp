@@ -91,7 +91,16 @@ QString pluggingOf(const QString &topology)
     return QStringLiteral("%1/%2").arg(bus).arg(device);
 }
 
-// The first name in the folder, in name order, of a file whose name begins with the prefix.
+bool isRegularFile(const QString &path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// A plain directory read, as Qt's listing looks up every entry it passes over: the first name
+// in the folder, in name order, of a file whose name begins with the prefix.
 QString firstFileNamed(const QString &folder, const char *prefix)
 {
     DIR *directory = ::opendir(QFile::encodeName(folder).constData());
@@ -144,10 +153,12 @@ QList<UsbDeviceDesc> DeviceReader::enumerate()
 {
     debugPrintf("DeviceReader::enumerate()");
     QList<UsbDeviceDesc> list;
-    // A plain directory read: Qt's listing looks up every entry it passes over.
-    const QString listFile = firstFileNamed(m_procDirectory, "devices");
-    if (!listFile.isEmpty()) {
-        const QString path = m_procDirectory + QLatin1Char('/') + listFile;
+    // "devices" comes first of all the names that begin with it.
+    QString name = QStringLiteral("devices");
+    if (!isRegularFile(m_procDirectory + QLatin1Char('/') + name))
+        name = firstFileNamed(m_procDirectory, "devices");
+    if (!name.isEmpty()) {
+        const QString path = m_procDirectory + QLatin1Char('/') + name;
         if (!enumerateFromFile(path, list)) {
             // The kernel reads a new device's strings a little after listing it.
             debugPrintf("1st attempt failed. Try to enumerate USB devices again...");
@@ -172,7 +183,14 @@ bool DeviceReader::enumerateFromFile(const QString &path, QList<UsbDeviceDesc> &
         debugPrintf("failed to open file");
         return false;
     }
-    QString text = QString::fromLocal8Bit(file.readAll());
+    const QByteArray contents = file.readAll();
+    // The list as last read: the same printers, without parsing it again.
+    if (m_lastPath == path && m_lastContents == contents) {
+        list.append(m_lastPrinters);
+        return true;
+    }
+    const qsizetype before = list.size();
+    QString text = QString::fromLocal8Bit(contents);
     text.replace(QLatin1String("\n\n"), QLatin1String("\n"));
     text = text.trimmed();
 
@@ -204,6 +222,9 @@ bool DeviceReader::enumerateFromFile(const QString &path, QList<UsbDeviceDesc> &
             list.append(device);
         }
     }
+    m_lastPath = path;
+    m_lastContents = contents;
+    m_lastPrinters = list.mid(before);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "discovery/usbdevicedesc.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -31,4 +32,8 @@ private:
     QString m_procDirectory;
     QString m_classGlob;
     QString m_devicesGlob;
+    // The last device list file read whole, and its printers.
+    QString m_lastPath;
+    QByteArray m_lastContents;
+    QList<UsbDeviceDesc> m_lastPrinters;
 };

@@ -253,7 +253,7 @@ void PrinterEnumerator::enumeratePrinters()
 
     UsbMap usbPrinters;
     QHash<QString, UsbDocument> usbDocuments;
-    const QList<UsbDeviceDesc> devices = DeviceReader().enumerate();
+    const QList<UsbDeviceDesc> devices = m_deviceReader.enumerate();
     for (const UsbDeviceDesc &device : devices) {
         debugPrintf("PrinterEnumerator::enumeratePrinters(): UsbDeviceDesc:%s",
                     qPrintable(device.toString()));

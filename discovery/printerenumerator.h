@@ -1,6 +1,7 @@
 #pragma once
 
 #include "discovery/cups.h"
+#include "discovery/devicereader.h"
 #include "discovery/printerdesc.h"
 #include "status/capabilityparser.h"
 
@@ -139,6 +140,7 @@ private:
     QHash<QString, PpdRecord> m_ppds;
     // By plugging, the printers of the last pass.
     QHash<QString, UsbDocument> m_usbDocuments;
+    DeviceReader m_deviceReader;
 
     // By queue name; only the enumerator thread touches it.
     QHash<QString, NetworkPrinter> m_network;
