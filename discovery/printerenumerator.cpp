@@ -199,6 +199,7 @@ bool PrinterEnumerator::isNetworkCapable(const QString &model) const
 }
 
 PrinterEnumerator::Association PrinterEnumerator::associate(const Device &queue,
+                                                            const QString &devPath,
                                                             const UsbMap &usbPrinters,
                                                             const PrinterMap &previous) const
 {
@@ -218,8 +219,7 @@ PrinterEnumerator::Association PrinterEnumerator::associate(const Device &queue,
 
     // Two printers of one model: the queue's own device file tells whether this is its printer.
     int retCode = 0;
-    const QString description
-            = PlDeviceUsb::requestDescription(getDestinationPath(queue.fullPath), &retCode);
+    const QString description = PlDeviceUsb::requestDescription(devPath, &retCode);
     if (description.isEmpty()
         || PlDevice::checkDescription(description, queue.ppd.manufacturer, queue.ppd.model))
         return found;
@@ -328,13 +328,12 @@ void PrinterEnumerator::enumeratePrinters()
             continue;
         }
 
+        if (queue.location == Device::Network && !isNetworkCapable(queue.ppd.model))
+            continue;
+        const QString devPath = getDestinationPath(queue.fullPath);
         Association association;
-        if (queue.location == Device::Network) {
-            if (!isNetworkCapable(queue.ppd.model))
-                continue;
-        } else {
-            association = associate(queue, usbPrinters, previous);
-        }
+        if (queue.location != Device::Network)
+            association = associate(queue, devPath, usbPrinters, previous);
 
         const quint16 checksum = PrinterDesc::nameChecksum(queue.name);
         PrinterDesc printer(queue.ppd.manufacturer.toLatin1(), queue.ppd.model.toLatin1(),
@@ -343,7 +342,7 @@ void PrinterEnumerator::enumeratePrinters()
                             quint32(checksum) << 16);
         printer.isLocal = queue.location != Device::Network;
         printer.softPath = queue.fullPath;
-        printer.devPath = getDestinationPath(queue.fullPath);
+        printer.devPath = devPath;
         printer.softName.append(queue.name);
         if (!printer.isLocal)
             network.append(printer);

@@ -106,7 +106,7 @@ private:
     bool readCapabilities(PrinterDesc &printer);
     bool isStopping();
     bool isNetworkCapable(const QString &model) const;
-    Association associate(const Device &queue, const UsbMap &usbPrinters,
+    Association associate(const Device &queue, const QString &devPath, const UsbMap &usbPrinters,
                           const PrinterMap &previous) const;
 
     // Enumerator thread.

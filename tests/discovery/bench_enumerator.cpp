@@ -1,4 +1,5 @@
-// Prints the cost of one printer enumerator pass over 10 queues: 5 USB queues with their
+// Prints the CPU time of an idle printer enumerator pass (one USB queue with its printer), and
+// the cost of one pass over 10 queues: 5 USB queues with their
 // simulated printers and 5 network queues with theirs, on a CUPS server of its own; then the
 // same pass while one network printer does not answer. Then the start of a running enumerator
 // with 50 network queues, 25 of them on silent addresses, and one USB printer: when the first
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -37,6 +39,24 @@ double medianPassMs(PrinterEnumerator &enumerator, int passes)
         timer.start();
         enumerator.enumeratePrinters();
         times.append(double(timer.nsecsElapsed()) / 1e6);
+        QCoreApplication::processEvents();
+    }
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+// The median CPU time of the calling thread in one pass.
+double medianPassCpuMs(PrinterEnumerator &enumerator, int passes)
+{
+    QList<double> times;
+    for (int i = 0; i < passes; ++i) {
+        timespec start{};
+        timespec end{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+        enumerator.enumeratePrinters();
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+        times.append(double(end.tv_sec - start.tv_sec) * 1e3
+                     + double(end.tv_nsec - start.tv_nsec) / 1e6);
         QCoreApplication::processEvents();
     }
     std::sort(times.begin(), times.end());
@@ -116,6 +136,20 @@ int main(int argc, char **argv)
     };
 
     UsbSim usb;
+    QObject receiver;
+    {
+        // What an idle pass costs with one USB queue and its printer, as most users have.
+        UsbSimDevice printer = usb.addPrinter(quillonPrinter(0x0100));
+        const QString queue = QStringLiteral("idle_usb");
+        server.addQueue(queue, QStringLiteral("mfp:/dev/mfp4"), ppd);
+        PrinterEnumerator enumerator(&receiver, false, install.binDir());
+        enumerator.enumeratePrinters();
+        printf("an idle pass, 1 USB queue with its printer: %.3f ms CPU (median of %d)\n",
+               medianPassCpuMs(enumerator, passes), passes);
+        server.removeQueue(queue);
+        printer.unplug();
+    }
+
     std::vector<UsbSimDevice> plugged;
     std::vector<std::unique_ptr<SimulatedNetworkPrinter>> network;
     for (int i = 0; i < 5; ++i) {
@@ -129,7 +163,6 @@ int main(int argc, char **argv)
         addQueue(QStringLiteral("bench_net%1").arg(i), net->uri());
     }
 
-    QObject receiver;
     {
         PrinterEnumerator withDocuments(&receiver, false, install.binDir());
         PrinterEnumerator localDocuments(&receiver, true, install.binDir());
