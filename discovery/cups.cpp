@@ -224,7 +224,7 @@ struct CUPS::EntryPoints
 namespace {
 
 // The library loaded for the current names, loaded once: every pass of every thread makes
-// objects, and loading costs more than the request they make.
+// objects, and loading and looking up the functions cost as much as the request they make.
 struct LoadedLibrary
 {
     bool tried = false;

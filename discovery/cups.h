@@ -26,7 +26,7 @@ struct PpdRecord
     qint64 configChanged = 0;
 };
 
-// The CUPS client library, loaded when the object is made. Without the library every
+// The CUPS client library, loaded once per process. Without the library every
 // operation answers its empty result, so the program runs on machines without CUPS.
 // One object per thread: the library keeps a connection per thread, so threads never wait for
 // each other's requests.
