@@ -164,6 +164,21 @@ PrinterMap PrinterEnumerator::printers()
     return m_printers;
 }
 
+QStringList PrinterEnumerator::otherQueues()
+{
+    QMutexLocker lock(&m_listMutex);
+    return m_otherQueues;
+}
+
+QStringList PrinterEnumerator::families() const
+{
+    // Read once in the constructor, never changed after.
+    QStringList names;
+    for (const auto &family : m_capabilities)
+        names.append(family->objectName());
+    return names;
+}
+
 void PrinterEnumerator::setPrinters(const PrinterMap &list)
 {
     debugPrintf("PrinterEnumerator::setPrinters");
@@ -356,6 +371,21 @@ void PrinterEnumerator::enumeratePrinters()
     }
 
     m_ppds.swap(ppds);
+    QStringList others;
+    for (const Device &queue : queues) {
+        const bool listed
+                = std::any_of(list.cbegin(), list.cend(), [&](const PrinterDesc &printer) {
+                      return printer.softName.contains(queue.name);
+                  });
+        if (!listed)
+            others.append(queue.ppd.model.isEmpty()
+                                  ? queue.name
+                                  : QStringLiteral("%1 (%2)").arg(queue.name, queue.ppd.model));
+    }
+    {
+        QMutexLocker lock(&m_listMutex);
+        m_otherQueues = others;
+    }
 
     takeAnswers();
     askNetworkPrinters(network, false);

@@ -40,6 +40,11 @@ public:
     void stop();
     PrinterMap printers();
     void setPrinters(const PrinterMap &list);
+    // The queues of the last pass that are not in the list ("NAME (MODEL)", or the name alone
+    // when the model is not known), and the printer families this installation follows: what
+    // a user with no supported printer is told.
+    QStringList otherQueues();
+    QStringList families() const;
     // One pass; it returns once the network printers that answer at once have been asked. The
     // ones that did not are asked again aside, and their answers published when they come.
     void enumeratePrinters();
@@ -129,6 +134,7 @@ private:
     CapabilityDictionary m_capabilities;
     QMutex m_listMutex;
     PrinterMap m_printers;
+    QStringList m_otherQueues;
     bool m_published = false;
     const bool m_useLocalSm;
     bool m_cupsSilent = false;

@@ -529,8 +529,26 @@ void TrayMainWindow::restoreWindow()
                              tr("The list of printers is not available yet.\nPlease wait for a "
                                 "moment and retry."));
     } else {
-        QMessageBox::warning(this, tr("Error"), tr("Please install supported driver or port."));
+        QMessageBox::warning(this, tr("No supported printer"), noSupportedPrinterText());
     }
+}
+
+QString TrayMainWindow::noSupportedPrinterText() const
+{
+    const QStringList families
+            = m_printerEnumerator ? m_printerEnumerator->families() : QStringList();
+    const QStringList queues
+            = m_printerEnumerator ? m_printerEnumerator->otherQueues() : QStringList();
+    const QString follows = families.isEmpty()
+            ? tr("This installation names no printer family it follows.")
+            : tr("Pellar follows printers of these families: %1.")
+                      .arg(families.join(QLatin1String(", ")));
+    const QString found = queues.isEmpty()
+            ? tr("CUPS has no printer queue.")
+            : tr("CUPS has these queues, and none of them is of a supported family:\n%1")
+                      .arg(queues.join(QLatin1Char('\n')));
+    return follows + QLatin1String("\n\n") + found + QLatin1String("\n\n")
+            + tr("Please install supported driver or port.");
 }
 
 void TrayMainWindow::hideWindow()

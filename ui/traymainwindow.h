@@ -79,6 +79,8 @@ protected:
 private:
     void printerSelected(quint32 printerID);
     void assignPrinters();
+    // What a click says when no queue is of a supported family.
+    QString noSupportedPrinterText() const;
     bool initWorker();
     void startWorker(bool flag);
     void stopWorker();

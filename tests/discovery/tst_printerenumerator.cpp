@@ -446,6 +446,9 @@ void TestPrinterEnumerator::unsupportedModelsAreLeftOut()
     QVERIFY(enumerator.printers().isEmpty());
     QVERIFY(log.containsMessage("Model <Loris 9000> is unsupported"));
     QCOMPARE(log.countMessage("Model <Loris 9000> is unsupported"), 2);
+    // What a user with no supported printer is told: the queues there are, and what is followed.
+    QCOMPARE(enumerator.otherQueues(), QStringList({"pellar_other (Loris 9000)", "pellar_raw"}));
+    QCOMPARE(enumerator.families(), QStringList({"Quillon C400 Series"}));
 }
 
 void TestPrinterEnumerator::everyPassPublishesAndEmptyWithoutCups()

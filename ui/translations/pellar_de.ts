@@ -243,10 +243,6 @@ Please wait for a moment and retry.</source>
 Bitte warten Sie einen Moment und versuchen Sie es erneut.</translation>
     </message>
     <message>
-        <source>Error</source>
-        <translation>Fehler</translation>
-    </message>
-    <message>
         <source>Please install supported driver or port.</source>
         <translation>Bitte installieren Sie einen unterstützten Treiber oder Anschluss.</translation>
     </message>
@@ -257,6 +253,28 @@ Bitte warten Sie einen Moment und versuchen Sie es erneut.</translation>
     <message>
         <source>Unknown status</source>
         <translation>Unbekannter Status</translation>
+    </message>
+    <message>
+        <source>No supported printer</source>
+        <translation>Kein unterstützter Drucker</translation>
+    </message>
+    <message>
+        <source>This installation names no printer family it follows.</source>
+        <translation>Diese Installation nennt keine Druckerfamilie, die sie verfolgt.</translation>
+    </message>
+    <message>
+        <source>Pellar follows printers of these families: %1.</source>
+        <translation>Pellar verfolgt Drucker dieser Familien: %1.</translation>
+    </message>
+    <message>
+        <source>CUPS has no printer queue.</source>
+        <translation>CUPS hat keine Druckerwarteschlange.</translation>
+    </message>
+    <message>
+        <source>CUPS has these queues, and none of them is of a supported family:
+%1</source>
+        <translation>CUPS hat diese Warteschlangen, aber keine davon gehört zu einer unterstützten Familie:
+%1</translation>
     </message>
 </context>
 <context>
@@ -272,6 +290,17 @@ Bitte warten Sie einen Moment und versuchen Sie es erneut.</translation>
     <message>
         <source>Status Description</source>
         <translation>Statusbeschreibung</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Pellar is already running for this user in this session (process %1, lock %2).</source>
+        <translation>Pellar läuft bereits für diesen Benutzer in dieser Sitzung (Prozess %1, Sperre %2).</translation>
+    </message>
+    <message>
+        <source>Pellar cannot make sure it runs only once in this session.</source>
+        <translation>Pellar kann nicht sicherstellen, dass es in dieser Sitzung nur einmal läuft.</translation>
     </message>
 </context>
 </TS>
