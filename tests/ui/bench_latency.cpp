@@ -59,13 +59,21 @@ int main(int argc, char **argv)
     const int steadySeconds = argc > 2 ? std::max(1, atoi(argv[2])) : 60;
 
     // A copy of the stage: default options (1 s polling, job polling on) and no other instance.
-    // The simulated printer keeps no record of the polls: what is measured is Pellar's cost.
-    qputenv(USBSIM_UNRECORDED_VARIABLE, "1");
+    // A plain simulated printer, without the tests' bookkeeping: what is measured is Pellar's cost.
+    qputenv(USBSIM_PLAIN_VARIABLE, "1");
     StagedInstallation install;
     PellarRig rig;
+    rig.cups().setQuietAccessLog();
     if (!install.isValid() || !rig.prepare())
         return 1;
     rig.printer().setStatus(kJam);
+    // cupsd's own housekeeping, before Pellar asks it anything: what it spends for Pellar is the
+    // difference.
+    const int aloneSeconds = std::max(10, steadySeconds / 4);
+    CpuMeter cupsdAlone(rig.cupsdPid());
+    QThread::sleep(aloneSeconds);
+    cupsdAlone.sample();
+    const double cupsdAloneCpu = cupsdAlone.seconds() / aloneSeconds * 100;
     QElapsedTimer clock;
     clock.start();
     if (!rig.startPellar(install.executable(), {}, QString()) || !rig.waitForTrayIcon()) {
@@ -173,9 +181,10 @@ int main(int argc, char **argv)
     const double pellarCpu = pellarMeter.seconds() / wall * 100;
     const double cupsdCpu = cupsdMeter.seconds() / wall * 100;
     printf("steady polling for %.0f s (panel %s, job polling on): Pellar resident %lld KiB, CPU "
-           "%.4f %%; cupsd CPU %.4f %% (of one core)\n",
+           "%.4f %%; cupsd CPU %.4f %% (of one core), %.4f %% for Pellar (%.4f %% alone for %d s "
+           "before Pellar started)\n",
            wall, panelOpen ? "open" : "NOT open", residentKiBOf(rig.pellarPid()), pellarCpu,
-           cupsdCpu);
+           cupsdCpu, std::max(0.0, cupsdCpu - cupsdAloneCpu), cupsdAloneCpu, aloneSeconds);
     for (const auto &[name, seconds] : pellarMeter.threads()) {
         if (seconds > 0)
             printf("  thread %-16s %.3f ms a minute\n", qPrintable(name),

@@ -53,7 +53,7 @@ const char *const kRedirected[]
 
 char g_dir[kPathSize];
 std::atomic<bool> g_active{false};
-bool g_recorded = true;
+bool g_plain = false;
 std::atomic<long> g_ownSyscalls{0};
 // Guards the URB table and the read-modify-write of fault files.
 pthread_mutex_t g_lock = PTHREAD_MUTEX_INITIALIZER;
@@ -165,8 +165,40 @@ bool classifyPath(const char *path, Target &target)
     return hasState(target.state);
 }
 
+// What each descriptor of a simulated file was found to be: asking /proc for its path on every
+// request cost more than all else the simulated printer does. A descriptor closed and opened again
+// since names another file, which its device and inode numbers tell.
+struct KnownFd
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    struct timespec changed = {};
+    Target target;
+    bool known = false;
+};
+constexpr int kKnownFds = 256;
+KnownFd g_knownFds[kKnownFds];
+pthread_mutex_t g_knownLock = PTHREAD_MUTEX_INITIALIZER;
+
 bool classifyFd(int fd, Target &target)
 {
+    struct stat info
+    {
+    };
+    const bool cacheable = fd >= 0 && fd < kKnownFds && own(SYS_fstat, fd, &info) == 0;
+    if (cacheable) {
+        pthread_mutex_lock(&g_knownLock);
+        const KnownFd &entry = g_knownFds[fd];
+        // An inode number is reused for a file made after another one went.
+        const bool same = entry.known && entry.device == info.st_dev && entry.inode == info.st_ino
+                && entry.changed.tv_sec == info.st_ctim.tv_sec
+                && entry.changed.tv_nsec == info.st_ctim.tv_nsec;
+        if (same)
+            target = entry.target;
+        pthread_mutex_unlock(&g_knownLock);
+        if (same && hasState(target.state))
+            return true;
+    }
     char link[64];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     char real[kPathSize];
@@ -174,7 +206,14 @@ bool classifyFd(int fd, Target &target)
     if (length <= 0)
         return false;
     real[length] = '\0';
-    return classifyPath(real, target);
+    if (!classifyPath(real, target))
+        return false;
+    if (cacheable) {
+        pthread_mutex_lock(&g_knownLock);
+        g_knownFds[fd] = {info.st_dev, info.st_ino, info.st_ctim, target, true};
+        pthread_mutex_unlock(&g_knownLock);
+    }
+    return true;
 }
 
 // The device file behind a state directory.
@@ -242,7 +281,7 @@ void logRequest(const Target &target, long long start, int result, const char *f
         __attribute__((format(printf, 4, 5)));
 void logRequest(const Target &target, long long start, int result, const char *format, ...)
 {
-    if (!g_recorded)
+    if (g_plain)
         return;
     char what[256];
     va_list args;
@@ -265,6 +304,8 @@ struct Mode
 
 Mode readMode(const Target &target)
 {
+    if (g_plain)
+        return {};
     char text[64] = {};
     readState(target, USBSIM_MODE_FILE, text, sizeof text - 1);
     Mode mode;
@@ -294,7 +335,7 @@ bool matches(const char *pattern, const char *key)
 // The errno of the first fault rule for this request, using up one of its counts; 0 for none.
 int takeFault(const Target &target, const char *kind, const char *key)
 {
-    if (!g_recorded)
+    if (g_plain)
         return 0;
     Lock lock;
     char text[4096] = {};
@@ -757,7 +798,7 @@ void setDirectory(const char *directory)
 __attribute__((constructor)) void initFromEnvironment()
 {
     setDirectory(getenv(USBSIM_DIR_VARIABLE));
-    g_recorded = !getenv(USBSIM_UNRECORDED_VARIABLE);
+    g_plain = getenv(USBSIM_PLAIN_VARIABLE) != nullptr;
 }
 
 } // namespace

@@ -32,8 +32,9 @@
 
 // The directory that mirrors the redirected system paths (see usbsim.h).
 #define USBSIM_DIR_VARIABLE "PELLAR_USBSIM_DIR"
-// Set for a benchmark: the printer keeps no record of requests and takes no faults, so that it
-// costs the program about what a device costs, not the tests' bookkeeping.
-#define USBSIM_UNRECORDED_VARIABLE "PELLAR_USBSIM_UNRECORDED"
+// Set for a benchmark: a plain printer that answers every request at once, keeps no record of
+// them and has neither faults nor modes, so that it costs the program about what a device costs,
+// not the tests' bookkeeping.
+#define USBSIM_PLAIN_VARIABLE "PELLAR_USBSIM_PLAIN"
 
 #define USBSIM_DOCUMENT_BLOCK 256
