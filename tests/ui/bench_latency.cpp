@@ -170,6 +170,7 @@ int main(int argc, char **argv)
     const bool panelOpen = rig.panel() != 0;
     CpuMeter pellarMeter(rig.pellarPid());
     CpuMeter cupsdMeter(rig.cupsdPid());
+    const double simulatedBefore = rig.simulatedPrinterSeconds();
     QElapsedTimer steady;
     steady.start();
     for (int second = 0; second < steadySeconds; ++second) {
@@ -179,12 +180,16 @@ int main(int argc, char **argv)
     }
     const double wall = double(steady.elapsed()) / 1000;
     const double pellarCpu = pellarMeter.seconds() / wall * 100;
+    const double simulatedCpu = (rig.simulatedPrinterSeconds() - simulatedBefore) / wall * 100;
     const double cupsdCpu = cupsdMeter.seconds() / wall * 100;
     printf("steady polling for %.0f s (panel %s, job polling on): Pellar resident %lld KiB, CPU "
            "%.4f %%; cupsd CPU %.4f %% (of one core), %.4f %% for Pellar (%.4f %% alone for %d s "
            "before Pellar started)\n",
            wall, panelOpen ? "open" : "NOT open", residentKiBOf(rig.pellarPid()), pellarCpu,
            cupsdCpu, std::max(0.0, cupsdCpu - cupsdAloneCpu), cupsdAloneCpu, aloneSeconds);
+    printf("  of Pellar's CPU, the simulated printer's own work inside it %.4f %%; Pellar's own "
+           "%.4f %%\n",
+           simulatedCpu, pellarCpu - simulatedCpu);
     for (const auto &[name, seconds] : pellarMeter.threads()) {
         if (seconds > 0)
             printf("  thread %-16s %.3f ms a minute\n", qPrintable(name),

@@ -5,6 +5,7 @@
 
 #include "tests/tools/endwithparent.h"
 #include "tests/tools/testfiles.h"
+#include "usbsimstate.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -21,6 +22,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -220,6 +222,16 @@ bool PellarRig::setAccount(const OrdinaryAccount *account)
 {
     m_account = account;
     return !account || OrdinaryAccount::openToAll(m_usb.directory());
+}
+
+double PellarRig::simulatedPrinterSeconds() const
+{
+    const QByteArray bytes
+            = readFile(m_usb.directory() + QLatin1Char('/') + QLatin1String(USBSIM_CPU_FILE));
+    long long ns = 0;
+    if (bytes.size() == int(sizeof ns))
+        memcpy(&ns, bytes.constData(), sizeof ns);
+    return double(ns) / 1e9;
 }
 
 int PellarRig::stopPellar()

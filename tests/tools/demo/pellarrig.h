@@ -52,6 +52,8 @@ public:
     bool isPellarOnSystemBus() const;
 
     UsbSimDevice &printer() { return m_printer; }
+    // CPU time that a plain simulated printer spent inside Pellar so far, in seconds.
+    double simulatedPrinterSeconds() const;
     PrivateCupsServer &cups() { return m_cups; }
 
     // Waits for a line of Pellar's log that matches, after the given offset in the log; its

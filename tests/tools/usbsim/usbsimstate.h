@@ -36,5 +36,8 @@
 // them and has neither faults nor modes, so that it costs the program about what a device costs,
 // not the tests' bookkeeping.
 #define USBSIM_PLAIN_VARIABLE "PELLAR_USBSIM_PLAIN"
+// A plain printer's own CPU time in the program, in nanoseconds (8 bytes, native order), in the
+// simulation directory.
+#define USBSIM_CPU_FILE "cputime"
 
 #define USBSIM_DOCUMENT_BLOCK 256
