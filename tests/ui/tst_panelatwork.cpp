@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -247,6 +248,10 @@ void TestPanelAtWork::buttonsStartTheSettingsToolAndTheBrowser()
     const QString browser = m_install.root() + "/browser";
     QVERIFY(writeStandInProgram(browser));
     setBrowserSearchList({browser});
+    // Nothing on PATH: a desktop's xdg-open would take the stand-in browser's place.
+    const QByteArray path = qgetenv("PATH");
+    const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
+    qputenv("PATH", QFile::encodeName(m_install.root() + "/no-programs"));
     auto pellar = start();
     QVERIFY(pellar);
     TrayMainWindow &window = pellar->window;
