@@ -107,7 +107,7 @@ QString Configurator::absPath(const QString &path) const
 
 QString Configurator::defaultStateDirectory()
 {
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // A relative XDG_CONFIG_HOME counts as unset, as it does for the desktop's own programs.
     QString base = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
     if (!base.startsWith(QLatin1Char('/')))
         base = QDir::homePath() + QStringLiteral("/.config");

@@ -10,8 +10,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <glob.h>
 #include <sys/stat.h>
@@ -99,30 +97,6 @@ bool isRegularFile(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// A plain directory read, as Qt's listing looks up every entry it passes over: the first name
-// in the folder, in name order, of a file whose name begins with the prefix.
-QString firstFileNamed(const QString &folder, const char *prefix)
-{
-    DIR *directory = ::opendir(QFile::encodeName(folder).constData());
-    if (!directory)
-        return QString();
-    QByteArray first;
-    const size_t prefixLength = strlen(prefix);
-    while (const dirent *entry = ::readdir(directory)) {
-        if (strncmp(entry->d_name, prefix, prefixLength) != 0)
-            continue;
-        struct stat info
-        {
-        };
-        if (::fstatat(::dirfd(directory), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
-            continue;
-        if (first.isEmpty() || QByteArray(entry->d_name) < first)
-            first = entry->d_name;
-    }
-    ::closedir(directory);
-    return QFile::decodeName(first);
-}
-
 void takeIds(UsbDeviceDesc &device)
 {
     device.productId = hexId(device.productInfo, QStringLiteral("ProdID"));
@@ -153,10 +127,11 @@ QList<UsbDeviceDesc> DeviceReader::enumerate()
 {
     debugPrintf("DeviceReader::enumerate()");
     QList<UsbDeviceDesc> list;
-    // "devices" comes first of all the names that begin with it.
+    // "devices" comes first of all the names that begin with it; the folder is listed, which
+    // costs a look at every entry, only without it.
     QString name = QStringLiteral("devices");
     if (!isRegularFile(m_procDirectory + QLatin1Char('/') + name))
-        name = firstFileNamed(m_procDirectory, "devices");
+        name = QDir(m_procDirectory).entryList({QStringLiteral("devices*")}, QDir::Files).value(0);
     if (!name.isEmpty()) {
         const QString path = m_procDirectory + QLatin1Char('/') + name;
         if (!enumerateFromFile(path, list)) {

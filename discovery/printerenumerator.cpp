@@ -292,12 +292,9 @@ void PrinterEnumerator::enumeratePrinters()
             printer.statusXml = known->statusXml;
             printer.hasTunex = known->hasTunex;
             printer.extJobTable = known->extJobTable;
-            usbDocuments.insert(plugging, *known);
-            usbPrinters.insert(printer.internalId, printer);
+        } else if (!readCapabilities(printer)) {
             continue;
         }
-        if (!readCapabilities(printer))
-            continue;
         usbPrinters.insert(printer.internalId, printer);
         if (!plugging.isEmpty() && !printer.statusXml.isEmpty())
             usbDocuments.insert(plugging,

@@ -14,10 +14,6 @@
 
 namespace {
 
-const char kWatcherService[] = "org.kde.StatusNotifierWatcher";
-const char kWatcherPath[] = "/StatusNotifierWatcher";
-const char kWatcherInterface[] = "org.kde.StatusNotifierWatcher";
-
 // Without a session bus of the desktop's, D-Bus would start one of its own: there is no host
 // on that one either.
 bool sessionBusExists()
@@ -31,9 +27,11 @@ bool sessionBusExists()
 QDBusMessage hostQuery()
 {
     QDBusMessage message = QDBusMessage::createMethodCall(
-            QLatin1String(kWatcherService), QLatin1String(kWatcherPath),
+            QLatin1String(StatusNotifierHost::kWatcherService),
+            QLatin1String(StatusNotifierHost::kWatcherPath),
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    message << QLatin1String(kWatcherInterface) << QStringLiteral("IsStatusNotifierHostRegistered");
+    message << QLatin1String(StatusNotifierHost::kWatcherInterface)
+            << QStringLiteral("IsStatusNotifierHostRegistered");
     // Asked before the bus says whether there is a watcher: none is to be started for it.
     message.setAutoStartService(false);
     return message;
@@ -43,7 +41,8 @@ QDBusMessage hostQuery()
 QDBusMessage introspection()
 {
     QDBusMessage message = QDBusMessage::createMethodCall(
-            QLatin1String(kWatcherService), QLatin1String(kWatcherPath),
+            QLatin1String(StatusNotifierHost::kWatcherService),
+            QLatin1String(StatusNotifierHost::kWatcherPath),
             QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
     message.setAutoStartService(false);
     return message;
@@ -60,7 +59,7 @@ bool describesHostProperty(const QDBusMessage &reply)
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return false;
     const QString xml = reply.arguments().constFirst().toString();
-    return xml.contains(QLatin1String(kWatcherInterface))
+    return xml.contains(QLatin1String(StatusNotifierHost::kWatcherInterface))
             && xml.contains(QLatin1String("IsStatusNotifierHostRegistered"));
 }
 
@@ -85,12 +84,13 @@ StatusNotifierHost::StatusNotifierHost(QObject *parent)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
-    auto *names = new QDBusServiceWatcher(QLatin1String(kWatcherService), bus,
+    auto *names = new QDBusServiceWatcher(QLatin1String(StatusNotifierHost::kWatcherService), bus,
                                           QDBusServiceWatcher::WatchForRegistration, this);
     connect(names, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierHost::check);
-    bus.connect(QLatin1String(kWatcherService), QLatin1String(kWatcherPath),
-                QLatin1String(kWatcherInterface), QStringLiteral("StatusNotifierHostRegistered"),
-                this, SLOT(check()));
+    bus.connect(QLatin1String(StatusNotifierHost::kWatcherService),
+                QLatin1String(StatusNotifierHost::kWatcherPath),
+                QLatin1String(StatusNotifierHost::kWatcherInterface),
+                QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(check()));
 }
 
 bool StatusNotifierHost::isAvailable(int timeoutMs)
@@ -104,7 +104,7 @@ bool StatusNotifierHost::isAvailable(int timeoutMs)
     QDBusMessage owned = QDBusMessage::createMethodCall(
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-    owned << QLatin1String(kWatcherService);
+    owned << QLatin1String(StatusNotifierHost::kWatcherService);
     QDBusPendingReply<bool> watcherThere = bus.asyncCall(owned, timeoutMs);
     QDBusPendingCall query = bus.asyncCall(hostQuery(), timeoutMs);
     QDBusPendingCall description = bus.asyncCall(introspection(), timeoutMs);

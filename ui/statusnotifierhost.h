@@ -9,6 +9,11 @@ class StatusNotifierHost : public QObject
     Q_OBJECT
 
 public:
+    // Where the watcher is found on the bus; items register with it there.
+    static constexpr char kWatcherService[] = "org.kde.StatusNotifierWatcher";
+    static constexpr char kWatcherPath[] = "/StatusNotifierWatcher";
+    static constexpr char kWatcherInterface[] = "org.kde.StatusNotifierWatcher";
+
     // Starts watching for a watcher, or its host, to appear.
     explicit StatusNotifierHost(QObject *parent = nullptr);
 

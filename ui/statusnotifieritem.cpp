@@ -2,6 +2,7 @@
 
 #include "app/functions.h"
 #include "ui/dbusmenuexporter.h"
+#include "ui/statusnotifierhost.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -70,9 +71,6 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, SniToolTip &toolT
 
 namespace {
 
-const char kWatcherService[] = "org.kde.StatusNotifierWatcher";
-const char kWatcherPath[] = "/StatusNotifierWatcher";
-const char kWatcherInterface[] = "org.kde.StatusNotifierWatcher";
 const char kItemPath[] = "/StatusNotifierItem";
 const char kMenuPath[] = "/MenuBar";
 // A sound watcher or bus answers within milliseconds; a hung one is given up on after this.
@@ -207,8 +205,8 @@ StatusNotifierItem::StatusNotifierItem(const QPixmap &icon, const QString &toolT
         debugPrintf("StatusNotifierItem: %s is taken", kItemPath);
     exportMenu();
     // A restarted panel has forgotten the item.
-    auto *watcher = new QDBusServiceWatcher(QLatin1String(kWatcherService), m_bus,
-                                            QDBusServiceWatcher::WatchForOwnerChange, this);
+    auto *watcher = new QDBusServiceWatcher(QLatin1String(StatusNotifierHost::kWatcherService),
+                                            m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
                 if (!newOwner.isEmpty())
@@ -311,9 +309,11 @@ void StatusNotifierItem::registerWithWatcher()
     // Before the name is settled the watcher is asked once it is.
     if (m_service.isEmpty())
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-            QLatin1String(kWatcherService), QLatin1String(kWatcherPath),
-            QLatin1String(kWatcherInterface), QStringLiteral("RegisterStatusNotifierItem"));
+    QDBusMessage call
+            = QDBusMessage::createMethodCall(QLatin1String(StatusNotifierHost::kWatcherService),
+                                             QLatin1String(StatusNotifierHost::kWatcherPath),
+                                             QLatin1String(StatusNotifierHost::kWatcherInterface),
+                                             QStringLiteral("RegisterStatusNotifierItem"));
     call << m_service;
     call.setAutoStartService(false);
     auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, kCallTimeoutMs), this);
