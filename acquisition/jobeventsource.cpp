@@ -1,7 +1,7 @@
 #include "acquisition/jobeventsource.h"
 
-#include "app/functions.h"
-#include "discovery/cups.h"
+#include "base/functions.h"
+#include "cups/cups.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,7 +1,7 @@
 #include "acquisition/jobpollingthread.h"
 
-#include "app/functions.h"
-#include "discovery/cups.h"
+#include "base/functions.h"
+#include "cups/cups.h"
 
 #include <QCoreApplication>
 #include <QTimer>

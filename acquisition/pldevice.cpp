@@ -1,6 +1,6 @@
 #include "acquisition/pldevice.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "acquisition/pldevicenw.h"
 
-#include "app/functions.h"
-#include "discovery/printerdesc.h"
+#include "acquisition/printerdesc.h"
+#include "base/functions.h"
 #include "net/httpclient.h"
 #include "net/snmpclient.h"
 #include "net/socketdeviceex.h"

@@ -1,6 +1,6 @@
 #include "acquisition/pldevicenw.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 #include "net/socketdeviceex.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "acquisition/pldeviceusb.h"
 
 #include "acquisition/usb/usb.h"
-#include "app/functions.h"
+#include "base/functions.h"
 #include "status/xmltext.h"
 
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #include "acquisition/thread.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <pthread.h>
 #include <sched.h>

@@ -3,7 +3,7 @@
 #include "acquisition/job.h"
 #include "acquisition/pldevicenw.h"
 #include "acquisition/workerevents.h"
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #include "app/instancelock.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QFile>
 

@@ -1,14 +1,14 @@
-#include "app/appsettings.h"
-#include "app/autopixmapcache.h"
-#include "app/configurator.h"
-#include "app/functions.h"
 #include "app/instancelock.h"
 #include "app/qtsingleapplication.h"
 #include "app/terminationwatcher.h"
-#include "app/widgethelpers.h"
+#include "base/functions.h"
+#include "config/appsettings.h"
+#include "config/configurator.h"
+#include "ui/autopixmapcache.h"
 #include "ui/contextmenu.h"
 #include "ui/trayicon.h"
 #include "ui/traymainwindow.h"
+#include "ui/widgethelpers.h"
 
 #include <QDir>
 #include <QFileInfo>

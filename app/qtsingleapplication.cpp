@@ -1,6 +1,6 @@
 #include "app/qtsingleapplication.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "app/terminationwatcher.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QSocketNotifier>
 

@@ -1,6 +1,6 @@
 #include "discovery/devicereader.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 #include "discovery/rawfile.h"
 
 #include <QDir>

@@ -2,9 +2,9 @@
 
 #include "acquisition/pldevicenw.h"
 #include "acquisition/pldeviceusb.h"
-#include "app/functions.h"
-#include "app/helplookup.h"
-#include "discovery/cups.h"
+#include "base/functions.h"
+#include "config/helplookup.h"
+#include "cups/cups.h"
 #include "discovery/devicereader.h"
 #include "status/statusparser.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "discovery/cups.h"
+#include "acquisition/printerdesc.h"
+#include "cups/cups.h"
 #include "discovery/devicereader.h"
-#include "discovery/printerdesc.h"
 #include "status/capabilityparser.h"
 
 #include <QEvent>

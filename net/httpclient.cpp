@@ -1,6 +1,6 @@
 #include "net/httpclient.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 #include "net/socketdeviceex.h"
 
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #include "net/snmpclient.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QByteArray>
 #include <QMutex>

@@ -1,6 +1,6 @@
 #include "net/socketdevice.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <cerrno>
 #include <fcntl.h>

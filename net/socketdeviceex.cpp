@@ -1,6 +1,6 @@
 #include "net/socketdeviceex.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QHostAddress>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "status/capabilityparser.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QFile>
 

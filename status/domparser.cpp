@@ -1,6 +1,6 @@
 #include "status/domparser.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
 #include "status/helpparser.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #include "status/statusparser.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "status/tonerinfo.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 void logTonerInfo(const TonerInfo &info)
 {

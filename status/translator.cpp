@@ -1,6 +1,6 @@
 #include "status/translator.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 #include "status/ilocalizable.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "status/xmltext.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

@@ -64,7 +64,7 @@ xsession_stop() {
 refresh_automoc() {
     local build=$1 mocs="$1/pellar_core_autogen/mocs_compilation.cpp"
     [ -f "$mocs" ] || return 0
-    if [ -n "$(find app status discovery acquisition net ui -name '*.h' -newer "$mocs" 2>/dev/null | head -1)" ]; then
+    if [ -n "$(find base status net cups acquisition config discovery ui app -name '*.h' -newer "$mocs" 2>/dev/null | head -1)" ]; then
         rm -rf "$build/pellar_core_autogen" "$build/CMakeFiles/pellar_core_autogen.dir/ParseCache.txt"
     fi
 }

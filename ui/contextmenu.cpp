@@ -1,7 +1,7 @@
 #include "ui/contextmenu.h"
 
-#include "app/widgethelpers.h"
 #include "ui/menuheader.h"
+#include "ui/widgethelpers.h"
 
 #include <QPixmap>
 #include <QWidgetAction>

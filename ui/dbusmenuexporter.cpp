@@ -1,6 +1,6 @@
 #include "ui/dbusmenuexporter.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QActionEvent>
 #include <QActionGroup>

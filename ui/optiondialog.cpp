@@ -1,5 +1,5 @@
 #include "ui/optiondialog.h"
-#include "app/widgethelpers.h"
+#include "ui/widgethelpers.h"
 #include "ui/widgets/formnames.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "ui/optiondialogex.h"
-#include "app/functions.h"
-#include "app/widgethelpers.h"
+#include "base/functions.h"
+#include "ui/widgethelpers.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/options.h"
+#include "config/options.h"
 #include "ui/optiondialog.h"
 
 // The options dialog: shows an options record and reports whether it was closed by OK.

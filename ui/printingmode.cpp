@@ -1,6 +1,6 @@
 #include "ui/printingmode.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 PrintingMode::PrintingMode(QObject *parent)
     : QObject(parent)

@@ -1,5 +1,5 @@
 #include "ui/rpcpanel.h"
-#include "app/widgethelpers.h"
+#include "ui/widgethelpers.h"
 #include "ui/widgets/cartridgepellarview.h"
 #include "ui/widgets/formnames.h"
 #include "ui/widgets/picturebutton.h"

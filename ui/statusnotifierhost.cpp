@@ -1,6 +1,6 @@
 #include "ui/statusnotifierhost.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QDBusConnection>
 #include <QDBusPendingCallWatcher>

@@ -1,6 +1,6 @@
 #include "ui/statusnotifieritem.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 #include "ui/dbusmenuexporter.h"
 #include "ui/statusnotifierhost.h"
 

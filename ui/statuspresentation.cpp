@@ -1,6 +1,6 @@
 #include "ui/statuspresentation.h"
 
-#include "app/configurator.h"
+#include "config/configurator.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "ui/trayicon.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 #include "ui/menuheader.h"
 #include "ui/statusnotifierhost.h"
 #include "ui/statusnotifieritem.h"

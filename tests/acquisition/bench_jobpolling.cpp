@@ -3,7 +3,7 @@
 // thread's ways of learning of jobs, each beyond an idle baseline measured first.
 // Usage: bench_jobpolling [seconds per mode (60)] [completed jobs (100)]
 #include "acquisition/jobpollingthread.h"
-#include "discovery/cups.h"
+#include "cups/cups.h"
 #include "tests/tools/cupsfixture.h"
 #include "tests/tools/privatecupsserver.h"
 #include "tests/tools/snifixture.h"

@@ -1,6 +1,6 @@
 // The job polling thread against a CUPS server of the test's own.
 #include "acquisition/jobpollingthread.h"
-#include "discovery/cups.h"
+#include "cups/cups.h"
 #include "tests/tools/cupsfixture.h"
 #include "tests/tools/eventrecorder.h"
 #include "tests/tools/logcapture.h"

@@ -1,7 +1,7 @@
 // The network status channel, on simulated network printers over IPv4 and IPv6: job-table
 // records, address forms and this machine's addresses.
 #include "acquisition/pldevicenw.h"
-#include "discovery/printerdesc.h"
+#include "acquisition/printerdesc.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/testfiles.h"
 

@@ -6,7 +6,7 @@
 // list with the USB printer comes, and when every answering printer is listed with its status
 // description.
 // Usage: bench_enumerator [passes (10)]
-#include "discovery/cups.h"
+#include "cups/cups.h"
 #include "discovery/printerenumerator.h"
 #include "simulatednetworkprinter.h"
 #include "tests/tools/privatecupsserver.h"

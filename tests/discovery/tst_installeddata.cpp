@@ -1,6 +1,6 @@
 // The installed data that discovery and help rely on, as the build stages it: the help map and
 // pages of the model family, the capabilities file, and the PPD that test queues use.
-#include "discovery/cups.h"
+#include "cups/cups.h"
 
 #include <QDir>
 #include <QDomDocument>

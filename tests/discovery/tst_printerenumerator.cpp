@@ -3,7 +3,7 @@
 #include "acquisition/pldevice.h"
 #include "acquisition/worker.h"
 #include "acquisition/workerevents.h"
-#include "discovery/cups.h"
+#include "cups/cups.h"
 #include "discovery/printerenumerator.h"
 #include "simulatednetworkprinter.h"
 #include "tests/tools/eventrecorder.h"

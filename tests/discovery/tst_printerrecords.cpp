@@ -1,6 +1,6 @@
 #include "acquisition/pldeviceusb.h"
-#include "discovery/device.h"
-#include "discovery/printerdesc.h"
+#include "acquisition/printerdesc.h"
+#include "cups/device.h"
 #include "discovery/usbdevicedesc.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
 // Prints what activating a large status document costs: the time of each activatePrinter call
 // and what the translation file gains. Usage: bench_activation [statuses (8000)] [activations (3)]
-#include "app/configurator.h"
+#include "config/configurator.h"
 #include "status/translator.h"
 #include "tests/tools/testfiles.h"
 

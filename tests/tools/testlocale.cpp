@@ -1,6 +1,6 @@
 #include "tests/tools/testlocale.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 // The artwork as the build renders it: every image the program loads exists at its size, and
 // the tray states are told apart by shape, not colour alone. Leaves a contact sheet.
-#include "app/widgethelpers.h"
 #include "tests/tools/screenshot.h"
+#include "ui/widgethelpers.h"
 
 #include <QPainter>
 #include <QTest>

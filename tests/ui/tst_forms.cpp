@@ -1,4 +1,4 @@
-#include "app/configurator.h"
+#include "config/configurator.h"
 #include "tests/tools/screenshot.h"
 #include "tests/tools/testlocale.h"
 #include "ui/optiondialogex.h"

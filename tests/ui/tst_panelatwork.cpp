@@ -1,10 +1,10 @@
 // Pellar at work, end to end: the program's own classes wired as at start-up, on a staged
 // installation, a CUPS server of the test's own, a simulated USB printer, and session and system
 // buses of the test's own (cupsd's D-Bus notifier reaches the job polling on the latter).
-#include "app/appsettings.h"
-#include "app/configurator.h"
-#include "app/externalprograms.h"
-#include "discovery/cups.h"
+#include "config/appsettings.h"
+#include "config/configurator.h"
+#include "config/externalprograms.h"
+#include "cups/cups.h"
 #include "tests/tools/privatecupsserver.h"
 #include "tests/tools/quillonprinter.h"
 #include "tests/tools/screenshot.h"

@@ -1,5 +1,5 @@
 #include "ui/widgets/plstatusview.h"
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

@@ -3,7 +3,7 @@
 //
 //   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I. \
 //       $(pkg-config --cflags Qt6Core Qt6Network) tests/net/fuzz/httpreply_fuzz.cpp \
-//       net/*.cpp app/functions.cpp $(pkg-config --libs Qt6Core Qt6Network) -o httpreply_fuzz
+//       net/*.cpp base/functions.cpp $(pkg-config --libs Qt6Core Qt6Network) -o httpreply_fuzz
 //   ./httpreply_fuzz -max_len=65536 -max_total_time=600
 //
 // A reply is at most one socket buffer, so the writer never blocks before the client reads.

@@ -4,7 +4,7 @@
 //
 //   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I. \
 //       $(pkg-config --cflags Qt6Core Qt6Network) tests/net/fuzz/jobtable_fuzz.cpp \
-//       acquisition/pldevicenwjobs.cpp net/socketdevice*.cpp app/functions.cpp \
+//       acquisition/pldevicenwjobs.cpp net/socketdevice*.cpp base/functions.cpp \
 //       $(pkg-config --libs Qt6Core Qt6Network) -o jobtable_fuzz
 //   ./jobtable_fuzz -max_len=1024 -max_total_time=600
 //

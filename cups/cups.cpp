@@ -1,6 +1,6 @@
-#include "discovery/cups.h"
+#include "cups/cups.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QFile>
 #include <QFileInfo>

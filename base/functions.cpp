@@ -1,4 +1,4 @@
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QDebug>
 #include <QDir>

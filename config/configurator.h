@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/externalprograms.h"
-#include "app/ignoredbits.h"
-#include "app/options.h"
-#include "discovery/printerdesc.h"
+#include "acquisition/printerdesc.h"
+#include "config/externalprograms.h"
+#include "config/ignoredbits.h"
+#include "config/options.h"
 #include "status/statusparser.h"
 
 #include <QObject>

@@ -1,9 +1,9 @@
 // The printer-settings tool: what it is started with, that printer text never reaches a shell,
 // and the network printer's web page instead.
-#include "app/appsettings.h"
-#include "app/configurator.h"
-#include "app/externalprograms.h"
-#include "tests/app/configuratorfixture.h"
+#include "config/appsettings.h"
+#include "config/configurator.h"
+#include "config/externalprograms.h"
+#include "tests/config/configuratorfixture.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/messageboxcatcher.h"
 #include "tests/tools/standinprogram.h"

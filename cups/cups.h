@@ -1,7 +1,7 @@
 #pragma once
 
-#include "discovery/cupsjob.h"
-#include "discovery/device.h"
+#include "cups/cupsjob.h"
+#include "cups/device.h"
 
 #include <QList>
 #include <QMultiMap>

@@ -1,10 +1,10 @@
-#include "app/autopixmapcache.h"
-#include "app/configurator.h"
+#include "config/configurator.h"
 #include "status/translator.h"
-#include "tests/app/configuratorfixture.h"
+#include "tests/config/configuratorfixture.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/testlocale.h"
 #include "tests/tools/testprocess.h"
+#include "ui/autopixmapcache.h"
 
 #include <QDir>
 #include <QImage>

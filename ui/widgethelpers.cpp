@@ -1,4 +1,4 @@
-#include "app/widgethelpers.h"
+#include "ui/widgethelpers.h"
 
 #include <QCursor>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "app/externalprograms.h"
+#include "config/externalprograms.h"
 
-#include "app/functions.h"
-#include "discovery/printerdesc.h"
+#include "acquisition/printerdesc.h"
+#include "base/functions.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

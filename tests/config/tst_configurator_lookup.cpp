@@ -1,5 +1,5 @@
-#include "app/configurator.h"
-#include "tests/app/configuratorfixture.h"
+#include "config/configurator.h"
+#include "tests/config/configuratorfixture.h"
 #include "tests/status/testfiles.h"
 #include "tests/tools/logcapture.h"
 

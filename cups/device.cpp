@@ -1,4 +1,4 @@
-#include "discovery/device.h"
+#include "cups/device.h"
 
 QString PpdInfo::toString() const
 {

@@ -1,5 +1,5 @@
 // CUPS access against the machine's real CUPS server, with queues and jobs of our own.
-#include "discovery/cups.h"
+#include "cups/cups.h"
 #include "tests/tools/cupsfixture.h"
 #include "tests/tools/logcapture.h"
 

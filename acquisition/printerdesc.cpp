@@ -1,8 +1,8 @@
-#include "discovery/printerdesc.h"
+#include "acquisition/printerdesc.h"
 
 #include "acquisition/pldevicenw.h"
 #include "acquisition/pldeviceusb.h"
-#include "app/functions.h"
+#include "base/functions.h"
 
 PrinterDesc::PrinterDesc(const QByteArray &manufacturer, const QByteArray &product,
                          const QByteArray &serialNumber, quint16 productId, quint16 vendorId,

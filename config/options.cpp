@@ -1,6 +1,6 @@
-#include "app/options.h"
+#include "config/options.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QDataStream>
 

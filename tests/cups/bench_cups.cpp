@@ -1,6 +1,6 @@
 // Prints what one queue-list pass and one job-list call cost against the machine's CUPS server,
 // with a few queues of our own, two unfinished jobs and some finished ones.
-#include "discovery/cups.h"
+#include "cups/cups.h"
 #include "tests/tools/cupsfixture.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
-#include "app/helplookup.h"
+#include "config/helplookup.h"
 
-#include "app/configurator.h"
-#include "app/functions.h"
-#include "discovery/printerdesc.h"
+#include "acquisition/printerdesc.h"
+#include "base/functions.h"
+#include "config/configurator.h"
 
 #include <QDir>
 

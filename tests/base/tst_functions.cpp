@@ -1,18 +1,13 @@
-#include "app/appsettings.h"
-#include "app/functions.h"
-#include "app/widgethelpers.h"
+#include "base/functions.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/testlocale.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-#include <QVBoxLayout>
-#include <QWidget>
 
 #include <atomic>
 #include <clocale>
@@ -49,9 +44,6 @@ private Q_SLOTS:
     void underscores();
     void localeCode();
     void localeReadByTwoThreadsAtOnce();
-    void smallFontReachesEveryDescendant();
-    void embeddedImageByName();
-    void quotedArguments();
     void applicationDirectoryFindsRealExecutable();
 };
 
@@ -207,36 +199,6 @@ void TestFunctions::localeReadByTwoThreadsAtOnce()
     QVERIFY(other->wait(60000));
     delete other;
     QCOMPARE(wrong.load(), 0);
-}
-
-void TestFunctions::smallFontReachesEveryDescendant()
-{
-    QWidget top;
-    auto *frame = new QWidget(&top);
-    auto *label = new QLabel(QStringLiteral("deep"), frame);
-    new QVBoxLayout(frame);
-    applySmallFont(&top);
-    QCOMPARE(top.font().pixelSize(), 10);
-    QCOMPARE(frame->font().pixelSize(), 10);
-    QCOMPARE(label->font().pixelSize(), 10);
-    applySmallFont(nullptr);
-}
-
-void TestFunctions::embeddedImageByName()
-{
-    const QImage image = embeddedImage(QStringLiteral("probe.png"));
-    QVERIFY(!image.isNull());
-    QCOMPARE(image.size(), QSize(4, 3));
-    QVERIFY(embeddedImage(QStringLiteral("missing.png")).isNull());
-    QVERIFY(embeddedImage(QString()).isNull());
-}
-
-void TestFunctions::quotedArguments()
-{
-    QCOMPARE(quotedArgumentList({QStringLiteral("./pellar")}), QStringList());
-    QCOMPARE(quotedArgumentList(
-                     {QStringLiteral("pellar"), QStringLiteral("debug"), QStringLiteral("a b")}),
-             QStringList({QStringLiteral("'debug'"), QStringLiteral("'a b'")}));
 }
 
 void TestFunctions::applicationDirectoryFindsRealExecutable()

@@ -1,4 +1,4 @@
-#include "app/appsettings.h"
+#include "config/appsettings.h"
 
 bool trayAvailable = false;
 int firstPrinterItemIndex = 8;

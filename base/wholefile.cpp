@@ -1,6 +1,6 @@
-#include "app/wholefile.h"
+#include "base/wholefile.h"
 
-#include "app/functions.h"
+#include "base/functions.h"
 
 #include <QSaveFile>
 

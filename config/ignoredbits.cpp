@@ -1,7 +1,7 @@
-#include "app/ignoredbits.h"
+#include "config/ignoredbits.h"
 
-#include "app/functions.h"
-#include "app/wholefile.h"
+#include "base/functions.h"
+#include "base/wholefile.h"
 
 #include <QDataStream>
 #include <QFile>

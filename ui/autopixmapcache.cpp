@@ -1,4 +1,4 @@
-#include "app/autopixmapcache.h"
+#include "ui/autopixmapcache.h"
 
 #include <QPixmapCache>
 

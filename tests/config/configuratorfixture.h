@@ -1,6 +1,6 @@
 #pragma once
 
-#include "discovery/printerdesc.h"
+#include "acquisition/printerdesc.h"
 #include "tests/status/testfiles.h"
 
 #include <QByteArray>

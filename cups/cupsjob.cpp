@@ -1,4 +1,4 @@
-#include "discovery/cupsjob.h"
+#include "cups/cupsjob.h"
 
 namespace {
 // IPP job-state values.

@@ -1,5 +1,5 @@
-#include "app/options.h"
-#include "app/wholefile.h"
+#include "base/wholefile.h"
+#include "config/options.h"
 #include "tests/tools/logcapture.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 // Starting the web browser: the search list, the argument that arrives, and what the user is told.
-#include "app/appsettings.h"
-#include "app/externalprograms.h"
+#include "config/appsettings.h"
+#include "config/externalprograms.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/messageboxcatcher.h"
 #include "tests/tools/standinprogram.h"
@@ -31,6 +31,7 @@ private Q_SLOTS:
     void programStartsDetachedWithItsArguments();
     void quotedWordsSplitWithoutAShell_data();
     void quotedWordsSplitWithoutAShell();
+    void quotedArguments();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -264,6 +265,14 @@ void TestExternalPrograms::quotedWordsSplitWithoutAShell()
 {
     QFETCH(QString, text);
     QTEST(splitQuotedWords(text), "words");
+}
+
+void TestExternalPrograms::quotedArguments()
+{
+    QCOMPARE(quotedArgumentList({QStringLiteral("./pellar")}), QStringList());
+    QCOMPARE(quotedArgumentList(
+                     {QStringLiteral("pellar"), QStringLiteral("debug"), QStringLiteral("a b")}),
+             QStringList({QStringLiteral("'debug'"), QStringLiteral("'a b'")}));
 }
 
 QTEST_MAIN(TestExternalPrograms)

@@ -1,10 +1,10 @@
 // Help lookup: the help map and page of the active model in both layouts, the models that have
 // help, and the installed help of the Quillon C400 Series.
-#include "app/configurator.h"
-#include "app/functions.h"
-#include "app/helplookup.h"
-#include "discovery/cups.h"
-#include "tests/app/configuratorfixture.h"
+#include "base/functions.h"
+#include "config/configurator.h"
+#include "config/helplookup.h"
+#include "cups/cups.h"
+#include "tests/config/configuratorfixture.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/testlocale.h"
 #include "tests/tools/testprocess.h"
