@@ -312,8 +312,8 @@ private Q_SLOTS:
         printer.statusXml = QStringLiteral("<sm/>");
         printer.hasTunex = true;
         configurator.setPrinters(printerMapOf({printer}));
-        menu.insertPrinter("laser", int(printer.uniqueKey), false, 3);
-        menu.insertPrinter("office", 7, false, 4);
+        menu.insertPrinter("laser", int(printer.uniqueKey), false);
+        menu.insertPrinter("office", 7, false);
         window.selectPrinterFromMenu(int(printer.uniqueKey));
         const QString header = menu.actions().value(0)->text();
         QCOMPARE(menuRows(menu),
@@ -328,8 +328,8 @@ private Q_SLOTS:
         window.selectPrinterFromMenu(7);
         QCOMPARE(menuRows(menu),
                  QStringList({header, "Show Pellar", "Configure Pellar...", "(-)",
-                              "(Troubleshooting Guide)", "(Buy Now)", "(-)", "laser", "office",
-                              "-", "&Quit"}));
+                              "(Troubleshooting Guide)", "(Buy Now)", "(-)", "laser", "office", "-",
+                              "&Quit"}));
     }
 
     // With the worker stopped, "Printer Settings" reads the status once; the window goes on.
