@@ -1,7 +1,6 @@
 #include "config/appsettings.h"
 
 bool trayAvailable = false;
-int firstPrinterItemIndex = 8;
 
 QStringList &AppSettings::words()
 {

@@ -14,8 +14,6 @@ public:
 
 // True when the tray icon found a system tray to dock into.
 extern bool trayAvailable;
-// Where the printer entries begin in the tray menu.
-extern int firstPrinterItemIndex;
 
 // The words after the program name, each wrapped in single quotes, for the printer-settings tool.
 QStringList quotedArgumentList(const QStringList &words);

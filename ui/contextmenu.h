@@ -26,14 +26,26 @@ public:
 
     explicit ContextMenu(QWidget *parent = nullptr);
 
-    // Header, fixed entries and separators in their positions; printer entries go between the
+    // Header, fixed entries and separators in their places; printer entries go between the
     // last two separators.
     FixedEntries addFixedEntries(const QPixmap &headerPixmap);
 
-    QAction *insertPrinter(const QString &text, int printerKey, bool checked, int index);
+    // After the fixed entries and the printers inserted before.
+    QAction *insertPrinter(const QString &text, int printerKey, bool checked);
     // Removes every printer entry; returns the text of the checked one (empty if none).
     QString removePrinters();
     const QList<QAction *> &printerActions() const { return m_printerActions; }
+    // The entry of the printer with this key; null when there is none.
+    QAction *printerAction(quint32 printerKey) const;
+
+    // Only for a printer that has the settings tool; a menu without a tray has no such entry.
+    void showPrinterSettings(bool show);
+    // The entries that act on the followed printer.
+    void enablePrinterEntries(bool enable);
+    // Without a tray the panel stands in for the icon: the entries about it leave the menu,
+    // and return in their places when a tray appears.
+    void leaveTray();
+    void enterTray();
 
     QAction *troubleshootingAction() const { return m_troubleshootingAction; }
     void setTroubleshootingAction(QAction *action) { m_troubleshootingAction = action; }
@@ -45,6 +57,19 @@ Q_SIGNALS:
     void checked(int printerKey);
 
 private:
+    // Every entry in the order of a menu with a tray and the settings entry.
+    QList<QAction *> fullOrder() const;
+    // Puts an entry back before the next one of the full order that is in the menu.
+    void insertInPlace(QAction *entry);
+
     QList<QAction *> m_printerActions;
     QAction *m_troubleshootingAction = nullptr;
+    FixedEntries m_entries;
+    QAction *m_headerAction = nullptr;
+    QAction *m_entriesSeparator = nullptr;
+    QAction *m_printersSeparator = nullptr;
+    QAction *m_quitSeparator = nullptr;
+    bool m_printerSettingsShown = true;
+    bool m_withoutTray = false;
+    QList<QAction *> m_entriesWithoutTray;
 };

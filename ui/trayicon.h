@@ -10,8 +10,9 @@
 class QMenu;
 class QMouseEvent;
 class QWidget;
-class StatusNotifierHost;
-class StatusNotifierItem;
+class StatusNotifierDock;
+class XEmbedDock;
+class XEmbedTrayWatcher;
 
 // A small icon in the desktop's system tray (freedesktop XEmbed protocol, or a StatusNotifierItem
 // where the desktop only hosts those): shows the state image and a tooltip, reports left and
@@ -23,8 +24,6 @@ class TrayIcon : public QObject
     Q_PROPERTY(QPixmap icon READ icon WRITE setIcon)
 
 public:
-    class TrayIconPrivate;
-
     explicit TrayIcon(QObject *parent = nullptr);
     TrayIcon(const QPixmap &icon, const QString &toolTip, QMenu *popup = nullptr,
              QObject *parent = nullptr);
@@ -43,7 +42,7 @@ public:
     // XEmbed tray comes first, then a StatusNotifierItem host. When none is found the icon waits
     // for one and emits trayAppeared() once it is in.
     bool dock(int attempts, int intervalMs);
-    bool isStatusNotifierItem() const { return m_statusNotifier != nullptr; }
+    bool isStatusNotifierItem() const;
 
 public Q_SLOTS:
     void setIcon(const QPixmap &icon);
@@ -69,7 +68,7 @@ protected:
     virtual void mouseDoubleClickEvent(QMouseEvent *event);
 
 private:
-    class ManagerWatcher;
+    void connectDocks();
     void applyToolTip();
     bool showStatusNotifier();
     void createStatusNotifier();
@@ -80,9 +79,8 @@ private:
     QPixmap m_icon;
     QString m_toolTip;
     bool m_docked = false;
-    TrayIconPrivate *m_dockWidget = nullptr;
-    std::unique_ptr<ManagerWatcher> m_managerWatcher;
+    std::unique_ptr<XEmbedDock> m_dockWidget;
+    std::unique_ptr<XEmbedTrayWatcher> m_managerWatcher;
     bool m_waitingForTray = false;
-    std::unique_ptr<StatusNotifierHost> m_hostWatcher;
-    std::unique_ptr<StatusNotifierItem> m_statusNotifier;
+    std::unique_ptr<StatusNotifierDock> m_statusNotifier;
 };

@@ -26,10 +26,6 @@
 namespace {
 
 const int kRaisedPriority = 80;
-const int kSettingsPosition = 4;
-const int kIndexWithSettings = 8;
-const int kIndexWithoutSettings = 7;
-const int kIndexWithoutTray = 3;
 const int kJobPollingExitWaitMs = 100;
 
 enum Source { FromJob = 1, FromPrinterList = 2, FromMenu = 3 };
@@ -129,7 +125,6 @@ void TrayMainWindow::connectMenu(const ContextMenu::FixedEntries &entries)
     connect(entries.troubleshooting, &QAction::triggered, this,
             &TrayMainWindow::troubleshooting_clicked);
     connect(entries.buyNow, &QAction::triggered, this, &TrayMainWindow::supplies_clicked);
-    m_printerSettingsAction = entries.printerSettings;
 }
 
 void TrayMainWindow::customEvent(QEvent *event)
@@ -204,14 +199,12 @@ void TrayMainWindow::assignPrinters()
     quint32 fallbackId = 0;
     QAction *fallback = nullptr;
     bool found = false;
-    int inserted = 0;
     const PrinterMap printers = m_configurator->printers();
     for (const PrinterDesc &printer : printers) {
         if (!printer.isLocal)
             networkPaths.append(printer.devPath);
         const QString name = printer.softName.value(0);
-        QAction *entry = m_trayMenu->insertPrinter(name, int(printer.uniqueKey), false,
-                                                   firstPrinterItemIndex + inserted++);
+        QAction *entry = m_trayMenu->insertPrinter(name, int(printer.uniqueKey), false);
         if (!fallback) {
             fallback = entry;
             fallbackId = printer.uniqueKey;
@@ -483,27 +476,13 @@ void TrayMainWindow::updateControls()
 
 void TrayMainWindow::enablePrinterMenu(bool enable)
 {
-    const QList<QAction *> entries = m_trayMenu->actions();
-    for (int i = 3; i < firstPrinterItemIndex && i < entries.size(); ++i)
-        entries.at(i)->setEnabled(enable);
+    m_trayMenu->enablePrinterEntries(enable);
 }
 
 void TrayMainWindow::showPrinterSettings(bool show)
 {
-    if (!show) {
-        if (firstPrinterItemIndex == kIndexWithSettings && m_printerSettingsAction) {
-            m_trayMenu->removeAction(m_printerSettingsAction);
-            firstPrinterItemIndex = kIndexWithoutSettings;
-        }
-        printerSettings->hide();
-        return;
-    }
-    if (firstPrinterItemIndex == kIndexWithoutSettings && m_printerSettingsAction) {
-        m_trayMenu->insertAction(m_trayMenu->actions().value(kSettingsPosition),
-                                 m_printerSettingsAction);
-        firstPrinterItemIndex = kIndexWithSettings;
-    }
-    printerSettings->show();
+    m_trayMenu->showPrinterSettings(show);
+    printerSettings->setVisible(show);
 }
 
 void TrayMainWindow::restoreWindow()
@@ -579,32 +558,13 @@ void TrayMainWindow::startWithoutTray()
     debugPrintf("TrayMainWindow::startWithoutTray: hide()");
     showNormal();
     debugPrintf("TrayMainWindow::startWithoutTray: showNormal()");
-    for (int position : {7, 6, 5, 4, 1}) {
-        QAction *entry = m_trayMenu->actions().value(position);
-        if (entry) {
-            m_trayMenu->removeAction(entry);
-            m_entriesWithoutTray.append({position, entry});
-        }
-    }
-    m_indexWithTray = firstPrinterItemIndex;
-    firstPrinterItemIndex = kIndexWithoutTray;
+    m_trayMenu->leaveTray();
 }
 
 void TrayMainWindow::moveIntoTray()
 {
     debugPrintf("TrayMainWindow::moveIntoTray()");
-    // The fixed entries go back where they were, then the printers after them.
-    const QList<QAction *> printers = m_trayMenu->printerActions();
-    for (QAction *printer : printers)
-        m_trayMenu->removeAction(printer);
-    for (auto entry = m_entriesWithoutTray.crbegin(); entry != m_entriesWithoutTray.crend();
-         ++entry)
-        m_trayMenu->insertAction(m_trayMenu->actions().value(entry->first), entry->second);
-    m_entriesWithoutTray.clear();
-    firstPrinterItemIndex = m_indexWithTray;
-    for (int i = 0; i < printers.size(); ++i)
-        m_trayMenu->insertAction(m_trayMenu->actions().value(firstPrinterItemIndex + i),
-                                 printers.at(i));
+    m_trayMenu->enterTray();
     showPrinterSettings(!printerSettings->isHidden());
     enablePrinterMenu(m_configurator->printerDesc() != nullptr);
     infoLabel->hide();
@@ -938,11 +898,7 @@ void TrayMainWindow::jobQueueChanged(JobChangedEvent *event)
         debugPrintf("TrayMainWindow::jobQueueChanged(): printer is not changed");
     } else {
         stopWorker();
-        QAction *entry = nullptr;
-        for (QAction *action : m_trayMenu->printerActions()) {
-            if (action->data().toUInt() == printer->uniqueKey)
-                entry = action;
-        }
+        QAction *entry = m_trayMenu->printerAction(printer->uniqueKey);
         if (entry) {
             entry->setChecked(true);
             debugPrintf("TrayMainWindow::jobQueueChanged(): checked menu text: \"%s\"",

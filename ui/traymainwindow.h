@@ -121,7 +121,6 @@ private:
     bool jobCompleted = false;
     bool printerListReceived = false;
     PrintingMode m_printingMode;
-    QAction *m_printerSettingsAction = nullptr;
     // The worker's channel; replaced ones wait until the worker has let go of them.
     std::unique_ptr<PlDevice> m_device;
     std::unique_ptr<PlDevice> m_pendingDevice;
@@ -131,11 +130,8 @@ private:
     int m_pollingInterval = 1;
     struct SettingsRead;
     std::unique_ptr<SettingsRead> m_settingsRead;
-    // What startWithoutTray() took away, for moveIntoTray().
-    QList<QPair<int, QAction *>> m_entriesWithoutTray;
     // The last report dropped because the printer's description was missing: a running worker
     // does not send an unchanged status again once the description comes.
     std::optional<StatusBlock> m_withheldReport;
-    int m_indexWithTray = 8;
     QSize m_sizeWithTray;
 };

@@ -117,7 +117,7 @@ void TestSni::watcherHangingAfterTheCheckHoldsNothingAndItsSuccessorGetsTheItem(
     QVERIFY(icon->isStatusNotifierItem());
     icon->setIcon(trayImage("pl_error.png"));
     icon->setToolTip(QStringLiteral("Paper jam"));
-    menu.insertPrinter(QStringLiteral("Laser 2100"), 10, true, 8);
+    menu.insertPrinter(QStringLiteral("Laser 2100"), 10, true);
     menu.removePrinters();
     QTest::qWait(100);
 
@@ -164,7 +164,7 @@ void TestSni::itemFollowsStateTooltipAndMenu()
     QVERIFY(saveScreenshot(shown.scaled(88, 88), QStringLiteral("tray-sni-error")));
 
     // Printer entries come and go with the printer list; a click on one chooses it.
-    menu.insertPrinter(QStringLiteral("Laser 2100"), 10, false, 8);
+    menu.insertPrinter(QStringLiteral("Laser 2100"), 10, false);
     QSignalSpy checked(&menu, &ContextMenu::checked);
     QVERIFY(watcher.command("click Laser 2100", "clicked"));
     QTRY_COMPARE(checked.size(), 1);

@@ -50,6 +50,17 @@ struct Panel
     TrayMainWindow window{&configurator, &menu, Qt::Window};
 };
 
+// The menu's rows: "-" for a separator, "(text)" for a disabled entry.
+QStringList menuRows(const QMenu &menu)
+{
+    QStringList rows;
+    for (const QAction *action : menu.actions()) {
+        const QString row = action->isSeparator() ? QStringLiteral("-") : action->text();
+        rows << (action->isEnabled() ? row : '(' + row + ')');
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestTrayMainWindow : public QObject
@@ -277,6 +288,48 @@ private Q_SLOTS:
         QTest::qWait(200);
         log.reset();
         qInfo("window thread blocked: %s", qPrintable(figures.join(QStringLiteral(", "))));
+    }
+
+    // Without a tray the panel's menu keeps only what a window needs; a tray that comes later
+    // gets every entry back in its place, the printers and the settings entry as they are then.
+    void trayMenuKeepsItsOrderWithoutAndWithATray()
+    {
+        UsbSim usb;
+        ApplicationTree tree;
+        QVERIFY(tree.isValid());
+        Configurator configurator{tree.bin(), false, false};
+        ContextMenu menu;
+        TrayMainWindow window{&configurator, &menu, Qt::Window};
+        const auto hide = qScopeGuard([&] { window.hide(); });
+        window.connectMenu(menu.addFixedEntries(QPixmap()));
+        window.menuCreated();
+        trayAvailable = false;
+        window.startWithoutTray();
+        QTRY_VERIFY_WITH_TIMEOUT(window.hasPrinterList(), 8000);
+        PrinterDesc printer("Acme", "Laser 100", "SIM0001", 0x0100, 0xf1e0,
+                            PrinterDesc::uniqueKeyForQueue("laser"));
+        printer.softName = QStringList({"laser"});
+        printer.statusXml = QStringLiteral("<sm/>");
+        printer.hasTunex = true;
+        configurator.setPrinters(printerMapOf({printer}));
+        menu.insertPrinter("laser", int(printer.uniqueKey), false);
+        menu.insertPrinter("office", 7, false);
+        window.selectPrinterFromMenu(int(printer.uniqueKey));
+        const QString header = menu.actions().value(0)->text();
+        QCOMPARE(menuRows(menu),
+                 QStringList({header, "Configure Pellar...", "-", "laser", "office", "&Quit"}));
+
+        trayAvailable = true;
+        window.moveIntoTray();
+        QCOMPARE(menuRows(menu),
+                 QStringList({header, "Show Pellar", "Configure Pellar...", "-",
+                              "Printer Settings...", "Troubleshooting Guide", "Buy Now", "-",
+                              "laser", "office", "-", "&Quit"}));
+        window.selectPrinterFromMenu(7);
+        QCOMPARE(menuRows(menu),
+                 QStringList({header, "Show Pellar", "Configure Pellar...", "(-)",
+                              "(Troubleshooting Guide)", "(Buy Now)", "(-)", "laser", "office", "-",
+                              "&Quit"}));
     }
 
     // With the worker stopped, "Printer Settings" reads the status once; the window goes on.
