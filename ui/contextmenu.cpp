@@ -106,10 +106,10 @@ void ContextMenu::enablePrinterEntries(bool enable)
 {
     if (m_withoutTray)
         return;
-    const QList<QAction *> shown = actions();
+    // The settings entry too while it is out of the menu: it returns as the others are.
     for (QAction *entry : {m_entriesSeparator, m_entries.printerSettings, m_entries.troubleshooting,
                            m_entries.buyNow, m_printersSeparator}) {
-        if (entry && shown.contains(entry))
+        if (entry)
             entry->setEnabled(enable);
     }
 }

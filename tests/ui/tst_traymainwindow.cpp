@@ -330,6 +330,12 @@ private Q_SLOTS:
                  QStringList({header, "Show Pellar", "Configure Pellar...", "(-)",
                               "(Troubleshooting Guide)", "(Buy Now)", "(-)", "laser", "office", "-",
                               "&Quit"}));
+        // Back on a printer with the tool, its entry returns usable, not greyed.
+        window.selectPrinterFromMenu(int(printer.uniqueKey));
+        QCOMPARE(menuRows(menu),
+                 QStringList({header, "Show Pellar", "Configure Pellar...", "-",
+                              "Printer Settings...", "Troubleshooting Guide", "Buy Now", "-",
+                              "laser", "office", "-", "&Quit"}));
     }
 
     // With the worker stopped, "Printer Settings" reads the status once; the window goes on.
