@@ -12,6 +12,7 @@ class Worker;
 // Starts, stops and restarts the two polling threads: the worker that polls the followed
 // printer's channel and the job polling thread that follows the print queues. Both post their
 // events to the receiver.
+// Its log lines keep the window's names: logs of earlier versions are compared with them.
 class PollingControl : public QObject
 {
     Q_OBJECT

@@ -13,6 +13,7 @@ class Configurator;
 // the worker stopped the status is read once for it first: a printer that does not answer
 // takes seconds, so the read runs on a thread of its own, on a channel of its own, and the
 // window goes on while it runs.
+// Its log lines keep the window's names: logs of earlier versions are compared with them.
 class PrinterSettingsStarter : public QObject
 {
     Q_OBJECT

@@ -20,7 +20,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -675,6 +674,17 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw)
     }
     debugPrintf("printingMode(before main conditions): %s", qPrintable(m_printingMode.toString()));
 
+    const bool applied = takeStatus(raw, printer.get());
+    const PanelState state = panelState(applied);
+    updateControls(state);
+    drawPrepareBox(state.showsPrepareBox);
+    drawToners(state);
+    showTrayState(state.trayImage);
+    return applied ? 1 : 0;
+}
+
+bool TrayMainWindow::takeStatus(const StatusBlock &raw, const PrinterDesc *printer)
+{
     if (raw.isEmpty() || !printer)
         debugPrintf("1");
     const quint32 id
@@ -694,29 +704,26 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw)
     m_configurator->updateIgnoredBits(m_tonerDesc);
 
     status.setStatusBlock(raw);
-    int result = 0;
+    bool applied = false;
     if (m_configurator->isStatusApplicable(status)) {
         m_statusDesc = status;
         m_printingStatusDesc = m_configurator->getStatusDesc(page.id, unknown, hex);
-        result = 1;
+        applied = true;
     }
     m_statusDesc.setStatusBlock(raw);
     m_printingStatusDesc.setStatusBlock(raw);
     debugPrintf("%s", qPrintable(m_statusDesc.toString()));
-    const PanelState state = panelState(result == 1);
-    updateControls(state);
+    return applied;
+}
 
-    debugPrintf("TrayMainWindow::applyStatus(...): %s prepare check",
-                state.showsPrepareBox ? "show" : "hide");
-    preparedCheck->setVisible(state.showsPrepareBox);
+void TrayMainWindow::drawPrepareBox(bool show)
+{
+    debugPrintf("TrayMainWindow::applyStatus(...): %s prepare check", show ? "show" : "hide");
+    preparedCheck->setVisible(show);
     // Not a user's choice: the check box starts unchecked for every status.
     disconnect(preparedCheck, &QCheckBox::stateChanged, this, &TrayMainWindow::prepare_clicked);
     preparedCheck->setChecked(false);
     connect(preparedCheck, &QCheckBox::stateChanged, this, &TrayMainWindow::prepare_clicked);
-
-    drawToners(state);
-    showTrayState(state.trayImage);
-    return result;
 }
 
 void TrayMainWindow::showWithheldReport()

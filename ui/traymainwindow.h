@@ -18,6 +18,7 @@ class JobPollingThread;
 class OptionDialogEx;
 class Options;
 class PollingControl;
+class PrinterDesc;
 class PrinterEnumerator;
 class PrinterSettingsStarter;
 class PrinterStatusChangedEvent;
@@ -87,6 +88,9 @@ private:
     void applyOptions(const Options &options);
     void showPrinterSettings(bool show);
     void enablePrinterMenu(bool enable);
+    // Looks the report up and keeps it unless its status is ignored; true when kept.
+    bool takeStatus(const StatusBlock &raw, const PrinterDesc *printer);
+    void drawPrepareBox(bool show);
     void drawToners(const PanelState &state);
     void updateCartridgeView();
     void showPrinterImage();
