@@ -107,7 +107,7 @@ private:
     ContextMenu *m_trayMenu;
     std::unique_ptr<PrinterEnumerator> m_printerEnumerator;
     std::unique_ptr<PollingControl> m_polling;
-    // m_polling's.
+    // Owned by m_polling.
     JobPollingThread *m_jobPollingThread = nullptr;
     std::unique_ptr<PrinterSettingsStarter> m_settingsStarter;
     int windowState = 0;
