@@ -11,22 +11,21 @@
 #include "discovery/printerenumerator.h"
 #include "ui/autopixmapcache.h"
 #include "ui/optiondialogex.h"
+#include "ui/panelstate.h"
+#include "ui/pollingcontrol.h"
+#include "ui/printersettingsstarter.h"
 #include "ui/widgets/cartridgepellarview.h"
 #include "ui/widgets/picturebutton.h"
 #include "ui/widgets/plstatusview.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 
 namespace {
-
-const int kRaisedPriority = 80;
-const int kJobPollingExitWaitMs = 100;
 
 enum Source { FromJob = 1, FromPrinterList = 2, FromMenu = 3 };
 enum WindowState { Hidden = 0, ShownByUser = 1, ShownByEvent = 2 };
@@ -37,18 +36,6 @@ QByteArray dumpOf(const PrinterDesc *printer)
 }
 
 } // namespace
-
-// The worker is stopped, so the status is read once for the tool. A printer that does not
-// answer takes seconds: the read runs on a thread of its own, on a channel of its own, and the
-// window goes on when it is done.
-struct TrayMainWindow::SettingsRead
-{
-    std::unique_ptr<PlDevice> device;
-    Worker reader{nullptr};
-    StatusBlock status;
-    int retCode = 0;
-    std::unique_ptr<QThread> thread;
-};
 
 TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu,
                                Qt::WindowFlags flags)
@@ -77,10 +64,11 @@ TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu
     m_printerEnumerator = std::make_unique<PrinterEnumerator>(
             this, m_configurator->useLocalStatusXml(), m_configurator->absPath(QString()));
     m_printerEnumerator->start();
-    m_worker = std::make_unique<Worker>(this);
-    connect(m_worker.get(), &QThread::finished, this, &TrayMainWindow::workerStopped,
-            Qt::QueuedConnection);
-    m_jobPollingThread = std::make_unique<JobPollingThread>(this);
+    m_polling = std::make_unique<PollingControl>(this, m_configurator);
+    m_jobPollingThread = m_polling->jobPolling();
+    m_settingsStarter = std::make_unique<PrinterSettingsStarter>(m_configurator);
+    connect(m_settingsStarter.get(), &PrinterSettingsStarter::printerBusy, this,
+            &TrayMainWindow::printerBusy);
 
     m_configurator->loadConfig();
     debugPrintf("TrayMainWindow::TrayMainWindow: options validation: m_pOptionDlg=%p",
@@ -102,18 +90,15 @@ TrayMainWindow::~TrayMainWindow()
     m_printerEnumerator->stop();
     m_printerEnumerator->wait();
     m_printerEnumerator.reset();
-    // At the end the window waits for the last poll: nothing else is left to answer.
-    m_restartWorker = false;
-    stopWorker();
-    m_worker->wait();
-    restoreScheduling();
-    m_worker.reset();
-    m_device.reset();
-    // A thread stuck on a server that does not answer must not hold the exit for a minute.
-    JobPollingThread::discard(std::move(m_jobPollingThread), kJobPollingExitWaitMs);
-    if (m_settingsRead)
-        m_settingsRead->thread->wait();
+    m_jobPollingThread = nullptr;
+    m_polling.reset();
+    m_settingsStarter.reset();
     m_pOptionDlg.reset();
+}
+
+void TrayMainWindow::setArguments(const QStringList &arguments)
+{
+    m_settingsStarter->setArguments(arguments);
 }
 
 void TrayMainWindow::connectMenu(const ContextMenu::FixedEntries &entries)
@@ -139,10 +124,10 @@ void TrayMainWindow::customEvent(QEvent *event)
         jobQueueChanged(static_cast<JobChangedEvent *>(event));
         break;
     case WorkerFinishedEvent::kType:
-        showTrayState(StatusDesc::Unknown);
+        showTrayState(StatusPresentation::trayImage(StatusDesc::Unknown));
         break;
     case WorkerStartEvent::kType:
-        workerStarted();
+        m_polling->workerStarted();
         break;
     case PrinterEnumerator::kPrintersChangedEvent:
         printerListChanged();
@@ -256,8 +241,8 @@ void TrayMainWindow::printerSelected(quint32 printerID)
             if (selectionSource == FromPrinterList) {
                 activate();
                 if (!trayAvailable || !isHidden() || windowState == ShownByEvent)
-                    initWorker();
-                updateControls();
+                    m_polling->initWorker();
+                updateControls(panelState(false));
                 showWithheldReport();
             }
         }
@@ -309,169 +294,72 @@ void TrayMainWindow::showPrinterImage()
 
 bool TrayMainWindow::isWorkerBusy() const
 {
-    return m_worker->isRunning();
-}
-
-// The worker holds its mutex for a whole poll, and a poll of a silent printer takes seconds:
-// the window never calls into a running worker. A new channel or a stop goes through the
-// thread's interruption flag, and the finished worker takes the channel and starts again.
-bool TrayMainWindow::initWorker()
-{
-    debugPrintf("TrayMainWindow::initWorker");
-    const auto printer = m_configurator->printerDesc();
-    if (!printer)
-        return false;
-    debugPrintf("initWorker: pd: %s", dumpOf(printer.get()).constData());
-    m_pendingDevice = printer->device();
-    // Every printer list passes the same printer again: a running worker that already polls
-    // it goes on, where a restart would flash the tray icon and report its status anew.
-    if (m_worker->isRunning() && !m_worker->isInterruptionRequested() && m_device && m_pendingDevice
-        && m_device->toString() == m_pendingDevice->toString()) {
-        m_pendingDevice.reset();
-        return true;
-    }
-    if (m_worker->isRunning()) {
-        m_restartWorker = true;
-        m_worker->requestInterruption();
-        return true;
-    }
-    m_worker->setDevice(m_pendingDevice.get());
-    m_device = std::move(m_pendingDevice);
-    return true;
+    return m_polling->isWorkerBusy();
 }
 
 void TrayMainWindow::startWorker(bool flag)
 {
-    debugPrintf("TrayMainWindow::startWorker(%d)", flag ? 1 : 0);
-    initWorker();
-    if (m_worker->isRunning()) {
-        debugPrintf("TrayMainWindow::startWorker(%s) already started", flag ? "true" : "false");
-        // A worker that is stopping starts again once it has finished.
-        if (m_worker->isInterruptionRequested())
-            m_restartWorker = true;
-        return;
-    }
-    m_worker->setPollingInterval(m_pollingInterval);
-    Thread::getScheduling(&savedPolicy, &savedPriority);
-    m_schedulingRaised = Thread::setPriority(kRaisedPriority);
-    m_worker->startWithPriority(-1);
-    ++m_startedRuns;
-    // The worker has inherited the raised scheduling; a worker that did not start sends no
-    // start event to restore it.
-    if (!m_worker->isRunning() && !m_worker->isFinished())
-        restoreScheduling();
-}
-
-void TrayMainWindow::restoreScheduling()
-{
-    if (!m_schedulingRaised)
-        return;
-    Thread::setScheduling(savedPolicy, savedPriority);
-    m_schedulingRaised = false;
-}
-
-void TrayMainWindow::workerStarted()
-{
-    debugPrintf("TrayMainWindow::workerStarted(): {");
-    restoreScheduling();
-    debugPrintf("TrayMainWindow::workerStarted(): }");
-}
-
-void TrayMainWindow::workerStopped()
-{
-    // A run that has ended while a newer one began leaves nothing to do.
-    if (++m_finishedRuns != m_startedRuns)
-        return;
-    // Only the thread's own ending is left once finished() arrives.
-    m_worker->wait();
-    restoreScheduling();
-    if (m_pendingDevice) {
-        m_worker->setDevice(m_pendingDevice.get());
-        m_device = std::move(m_pendingDevice);
-    }
-    if (m_restartWorker) {
-        m_restartWorker = false;
-        startWorker(false);
-    }
+    m_polling->startWorker(flag);
 }
 
 void TrayMainWindow::stopWorker()
 {
-    debugPrintf("TrayMainWindow::stopWorker");
-    m_restartWorker = false;
-    if (m_worker->isRunning())
-        m_worker->requestInterruption();
-}
-
-void TrayMainWindow::startJobPolling()
-{
-    if (const auto printer = m_configurator->printerDesc())
-        m_jobPollingThread->setPrinterNames(printer->softName);
-    // A thread still ending after a stop starts again once it has ended.
-    m_jobPollingThread->start();
-}
-
-void TrayMainWindow::stopJobPolling()
-{
-    // Not waited for: the thread may be waiting for a server that does not answer.
-    m_jobPollingThread->stop();
+    m_polling->stopWorker();
 }
 
 void TrayMainWindow::applyOptions(const Options &options)
 {
     debugPrintf("TrayMainWindow::applyOptions: options:%s", qPrintable(options.toString()));
-    m_pollingInterval = options.scheduleTime;
-    // A running worker takes the interval at its restart, not in the middle of a poll.
-    if (m_worker->isRunning()) {
-        m_restartWorker = true;
-        m_worker->requestInterruption();
-    } else {
-        m_worker->setPollingInterval(m_pollingInterval);
-    }
+    m_polling->setPollingInterval(options.scheduleTime);
     if (options.displayPrintingStatus)
-        startJobPolling();
+        m_polling->startJobPolling();
     else
-        stopJobPolling();
+        m_polling->stopJobPolling();
 }
 
-void TrayMainWindow::updateControls()
+PanelState TrayMainWindow::panelState(bool applied) const
+{
+    return PanelState::of(m_statusDesc, m_printingStatusDesc, m_tonerDesc, m_printingMode.flags(),
+                          applied);
+}
+
+void TrayMainWindow::updateControls(const PanelState &state)
 {
     debugPrintf("TrayMainWindow::updateControls(): {\nm_statusDesc: %s\nm_printingStatusDesc: %s",
                 qPrintable(m_statusDesc.toString()), qPrintable(m_printingStatusDesc.toString()));
-    const quint32 id = m_statusDesc.id();
-    const bool enabled = id != Configurator::kUsbStatusUnavailableId
-            && id != Configurator::kNetworkStatusUnavailableId;
-    cartridgeView->setCartridgeVisible(enabled);
-    supplies->setEnabled(enabled);
-    printerSettings->setEnabled(enabled);
+    cartridgeView->setCartridgeVisible(state.controlsEnabled);
+    supplies->setEnabled(state.controlsEnabled);
+    printerSettings->setEnabled(state.controlsEnabled);
 
-    statusView->setStatus(statusView->regularView(), m_statusDesc.title(), m_statusDesc.desc());
-    statusView->setStatus(statusView->printingView(), m_printingStatusDesc.title(),
-                          m_printingStatusDesc.desc());
-    if (m_printingMode.isActive())
+    statusView->setStatus(statusView->regularView(), state.regular.title, state.regular.text);
+    statusView->setStatus(statusView->printingView(), state.printing.title, state.printing.text);
+    if (state.showsPrintingView)
         statusView->showPrintingStatus();
     else
         statusView->showRegularStatus();
-    if (StatusPresentation::leavesPrintingMode(m_printingMode.flags(), m_printingStatusDesc.id()))
+    if (state.leavesPrintingMode)
         m_printingMode.leave(PrintingMode::kLeaveDelayMs);
 
-    troubleshooting->setEnabled(id != Configurator::kNoDeviceStatusId);
+    troubleshooting->setEnabled(state.troubleshootingEnabled);
+    drawGuide(state.guide);
+    debugPrintf("TrayMainWindow::updateControls(): }");
+}
+
+void TrayMainWindow::drawGuide(PanelState::Guide guide)
+{
     QAction *entry = m_trayMenu->troubleshootingAction();
-    if (m_statusDesc.type() == StatusDesc::Error) {
+    if (guide == PanelState::Guide::Troubleshooting) {
         troubleshooting->setText(RPCPanel::tr("Troubleshooting\nGuide"));
         if (entry)
             entry->setText(ContextMenu::tr("Troubleshooting Guide"));
-    } else {
-        const QString help = m_configurator->getStatusHelp(m_statusDesc);
-        if (!help.isEmpty()
-            && QFileInfo::exists(
-                    QFileInfo(help).dir().filePath(QStringLiteral("start_here.htm")))) {
-            troubleshooting->setText(tr("User's Guide"));
-            if (entry)
-                entry->setText(tr("User's Guide"));
-        }
+        return;
     }
-    debugPrintf("TrayMainWindow::updateControls(): }");
+    const QString start = PanelState::usersGuideStart(m_configurator->getStatusHelp(m_statusDesc));
+    if (!start.isEmpty() && QFileInfo::exists(start)) {
+        troubleshooting->setText(tr("User's Guide"));
+        if (entry)
+            entry->setText(tr("User's Guide"));
+    }
 }
 
 void TrayMainWindow::enablePrinterMenu(bool enable)
@@ -633,58 +521,13 @@ void TrayMainWindow::supplies_clicked()
 
 void TrayMainWindow::printerSettings_clicked()
 {
-    if (m_worker->isRunning()) {
+    if (m_polling->isWorkerBusy()) {
         debugPrintf("TrayMainWindow::printerSettings_clicked(): status = \n%s",
                     qPrintable(m_statusDesc.toString()));
-        startPrinterSettings(m_statusDesc.statusBlock()[0]);
+        m_settingsStarter->startWithStatus(m_statusDesc.statusBlock());
         return;
     }
-    if (m_settingsRead) {
-        debugPrintf("TrayMainWindow::printerSettings_clicked(): the status is being read");
-        return;
-    }
-    m_settingsRead = std::make_unique<SettingsRead>();
-    SettingsRead *read = m_settingsRead.get();
-    if (const auto printer = m_configurator->printerDesc())
-        read->device = printer->device();
-    read->reader.setDevice(read->device.get());
-    read->thread.reset(
-            QThread::create([read] { read->status = read->reader.getStatus(&read->retCode); }));
-    connect(read->thread.get(), &QThread::finished, this, &TrayMainWindow::settingsStatusRead,
-            Qt::QueuedConnection);
-    read->thread->start();
-}
-
-void TrayMainWindow::settingsStatusRead()
-{
-    if (!m_settingsRead)
-        return;
-    m_settingsRead->thread->wait();
-    const std::unique_ptr<SettingsRead> read = std::move(m_settingsRead);
-    if (read->retCode == -1) {
-        debugPrintf("TrayMainWindow::printerSettings_clicked(): Obtain status with wrong ret "
-                    "code (-1).");
-        return printerBusy();
-    }
-    if (read->status.isEmpty()) {
-        debugPrintf("TrayMainWindow::printerSettings_clicked(): Obtain empty status.");
-        return printerBusy();
-    }
-    debugPrintf("TrayMainWindow::printerSettings_clicked(): status = \n%s",
-                qPrintable(read->status.toString()));
-    startPrinterSettings(read->status[0]);
-}
-
-void TrayMainWindow::startPrinterSettings(quint8 state)
-{
-    if (state & 0x08) {
-        debugPrintf("TrayMainWindow::printerSettings_clicked(): Cannot start tunex. Device is "
-                    "printing now.");
-        return printerBusy();
-    }
-    const int result = m_configurator->runPrinterSettings(m_arguments.join(QLatin1Char(' ')));
-    if (result == Configurator::kSettingsNoPrinter || result == Configurator::kSettingsNoDevice)
-        printerBusy();
+    m_settingsStarter->readStatusAndStart();
 }
 
 void TrayMainWindow::printerBusy()
@@ -735,9 +578,8 @@ void TrayMainWindow::printingModeLeaved()
     debugPrintf("TrayMainWindow::printingModeLeaved(): }");
 }
 
-void TrayMainWindow::showTrayState(int type)
+void TrayMainWindow::showTrayState(const QString &image)
 {
-    const QString image = StatusPresentation::trayImage(type);
     Q_EMIT stateChanged(AutoPixmapCache::pixmap(m_configurator->absPath(image)));
     Q_EMIT toolTipChanged(
             StatusPresentation::toolTip(m_configurator->activePrinterName(), m_statusDesc.title()));
@@ -791,6 +633,17 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw)
     }
     debugPrintf("printingMode(before main conditions): %s", qPrintable(m_printingMode.toString()));
 
+    const bool applied = takeStatus(raw, printer.get());
+    const PanelState state = panelState(applied);
+    updateControls(state);
+    drawPrepareBox(state.showsPrepareBox);
+    drawToners(state);
+    showTrayState(state.trayImage);
+    return applied ? 1 : 0;
+}
+
+bool TrayMainWindow::takeStatus(const StatusBlock &raw, const PrinterDesc *printer)
+{
     if (raw.isEmpty() || !printer)
         debugPrintf("1");
     const quint32 id
@@ -810,29 +663,26 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw)
     m_configurator->updateIgnoredBits(m_tonerDesc);
 
     status.setStatusBlock(raw);
-    int result = 0;
+    bool applied = false;
     if (m_configurator->isStatusApplicable(status)) {
         m_statusDesc = status;
         m_printingStatusDesc = m_configurator->getStatusDesc(page.id, unknown, hex);
-        result = 1;
+        applied = true;
     }
     m_statusDesc.setStatusBlock(raw);
     m_printingStatusDesc.setStatusBlock(raw);
     debugPrintf("%s", qPrintable(m_statusDesc.toString()));
-    updateControls();
+    return applied;
+}
 
-    const bool showPrepare = result == 1 && m_statusDesc.isLowToner();
-    debugPrintf("TrayMainWindow::applyStatus(...): %s prepare check",
-                showPrepare ? "show" : "hide");
-    preparedCheck->setVisible(showPrepare);
+void TrayMainWindow::drawPrepareBox(bool show)
+{
+    debugPrintf("TrayMainWindow::applyStatus(...): %s prepare check", show ? "show" : "hide");
+    preparedCheck->setVisible(show);
     // Not a user's choice: the check box starts unchecked for every status.
     disconnect(preparedCheck, &QCheckBox::stateChanged, this, &TrayMainWindow::prepare_clicked);
     preparedCheck->setChecked(false);
     connect(preparedCheck, &QCheckBox::stateChanged, this, &TrayMainWindow::prepare_clicked);
-
-    drawToners();
-    showTrayState(m_statusDesc.type());
-    return result;
 }
 
 void TrayMainWindow::showWithheldReport()
@@ -845,23 +695,21 @@ void TrayMainWindow::showWithheldReport()
     printerStatusChangedEvent(&report);
 }
 
-void TrayMainWindow::drawToners()
+void TrayMainWindow::drawToners(const PanelState &state)
 {
     debugPrintf("^^^^^^^^^^^^^^^^ TrayMainWindow::drawToners():");
     debugPrintf("\tm_tonerDesc.isEmpty()=%d m_statusDesc.showToner()=%d m_statusDesc.isEmpty()=%d",
                 m_tonerDesc.isEmpty() ? 1 : 0, m_statusDesc.showToner() ? 1 : 0,
                 m_statusDesc.isEmpty() ? 1 : 0);
-    const bool valid
-            = !m_tonerDesc.isEmpty() && m_statusDesc.showToner() && !m_statusDesc.isEmpty();
     debugPrintf("TrayMainWindow::drawToners(): toner description is %s",
-                valid ? "valid" : "invalid");
-    cartridgeView->setCartridgeVisible(valid);
-    if (!valid)
+                state.showsToners ? "valid" : "invalid");
+    cartridgeView->setCartridgeVisible(state.showsToners);
+    if (!state.showsToners)
         return;
     dumpTonerDesc(m_tonerDesc, QString());
-    for (auto it = m_tonerDesc.cbegin(); it != m_tonerDesc.cend(); ++it) {
-        cartridgeView->setVisible(it.key(), it.value() != kUnknownLevel);
-        cartridgeView->setLevel(it.key(), it.value());
+    for (const PanelState::TonerBar &bar : state.tonerBars) {
+        cartridgeView->setVisible(bar.id, bar.visible);
+        cartridgeView->setLevel(bar.id, bar.level);
     }
 }
 

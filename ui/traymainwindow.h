@@ -3,6 +3,7 @@
 #include "status/statusdesc.h"
 #include "status/tonerinfo.h"
 #include "ui/contextmenu.h"
+#include "ui/panelstate.h"
 #include "ui/printingmode.h"
 #include "ui/rpcpanel.h"
 
@@ -16,10 +17,11 @@ class JobChangedEvent;
 class JobPollingThread;
 class OptionDialogEx;
 class Options;
-class PlDevice;
+class PollingControl;
+class PrinterDesc;
 class PrinterEnumerator;
+class PrinterSettingsStarter;
 class PrinterStatusChangedEvent;
-class Worker;
 
 // The panel window and the program's controller: owns the three threads, keeps the printer
 // entries of the tray menu, follows the chosen printer and shows its status.
@@ -31,7 +33,7 @@ public:
     TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu, Qt::WindowFlags flags);
     ~TrayMainWindow() override;
 
-    void setArguments(const QStringList &arguments) { m_arguments = arguments; }
+    void setArguments(const QStringList &arguments);
     // Connects the tray menu's fixed entries to the window.
     void connectMenu(const ContextMenu::FixedEntries &entries);
     void startWithoutTray();
@@ -65,9 +67,6 @@ public Q_SLOTS:
     void printingModeEntered();
     void printingModeLeaved();
 
-private Q_SLOTS:
-    void settingsStatusRead();
-
 protected:
     void customEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -81,24 +80,22 @@ private:
     void assignPrinters();
     // What a click says when no queue is of a supported family.
     QString noSupportedPrinterText() const;
-    bool initWorker();
     void startWorker(bool flag);
     void stopWorker();
-    void workerStarted();
-    void workerStopped();
-    void restoreScheduling();
-    void startJobPolling();
-    void stopJobPolling();
-    void updateControls();
+    PanelState panelState(bool applied) const;
+    void updateControls(const PanelState &state);
+    void drawGuide(PanelState::Guide guide);
     void applyOptions(const Options &options);
     void showPrinterSettings(bool show);
     void enablePrinterMenu(bool enable);
-    void drawToners();
+    // Looks the report up and keeps it unless its status is ignored; true when kept.
+    bool takeStatus(const StatusBlock &raw, const PrinterDesc *printer);
+    void drawPrepareBox(bool show);
+    void drawToners(const PanelState &state);
     void updateCartridgeView();
     void showPrinterImage();
-    void showTrayState(int type);
+    void showTrayState(const QString &image);
     void describeActivePrinter();
-    void startPrinterSettings(quint8 state);
     void printerBusy();
     void showWithheldReport();
 
@@ -109,27 +106,16 @@ private:
     Configurator *m_configurator;
     ContextMenu *m_trayMenu;
     std::unique_ptr<PrinterEnumerator> m_printerEnumerator;
-    std::unique_ptr<Worker> m_worker;
-    std::unique_ptr<JobPollingThread> m_jobPollingThread;
-    QStringList m_arguments;
+    std::unique_ptr<PollingControl> m_polling;
+    // Owned by m_polling.
+    JobPollingThread *m_jobPollingThread = nullptr;
+    std::unique_ptr<PrinterSettingsStarter> m_settingsStarter;
     int windowState = 0;
     std::unique_ptr<OptionDialogEx> m_pOptionDlg;
     int selectionSource = 0;
-    int savedPolicy = 0;
-    int savedPriority = 0;
-    bool m_schedulingRaised = false;
     bool jobCompleted = false;
     bool printerListReceived = false;
     PrintingMode m_printingMode;
-    // The worker's channel; replaced ones wait until the worker has let go of them.
-    std::unique_ptr<PlDevice> m_device;
-    std::unique_ptr<PlDevice> m_pendingDevice;
-    quint64 m_startedRuns = 0;
-    quint64 m_finishedRuns = 0;
-    bool m_restartWorker = false;
-    int m_pollingInterval = 1;
-    struct SettingsRead;
-    std::unique_ptr<SettingsRead> m_settingsRead;
     // The last report dropped because the printer's description was missing: a running worker
     // does not send an unchanged status again once the description comes.
     std::optional<StatusBlock> m_withheldReport;
