@@ -10,6 +10,7 @@
 #include "config/externalprograms.h"
 #include "discovery/printerenumerator.h"
 #include "ui/autopixmapcache.h"
+#include "ui/followedstatus.h"
 #include "ui/optiondialogex.h"
 #include "ui/panelstate.h"
 #include "ui/pollingcontrol.h"
@@ -40,8 +41,6 @@ QByteArray dumpOf(const PrinterDesc *printer)
 TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu,
                                Qt::WindowFlags flags)
     : RPCPanel(nullptr, nullptr, false, flags)
-    , m_statusDesc(Configurator::kNoStatusId, StatusDesc::Unknown)
-    , m_printingStatusDesc(Configurator::kNoStatusId, StatusDesc::Unknown)
     , m_configurator(configurator)
     , m_trayMenu(trayMenu)
     , m_printingMode(this)
@@ -220,7 +219,7 @@ void TrayMainWindow::describeActivePrinter()
                    + QLatin1Char(')'));
     m_jobPollingThread->setPrinterNames(printer->softName);
     Q_EMIT toolTipChanged(
-            StatusPresentation::toolTip(printer->softName.value(0), m_statusDesc.title()));
+            StatusPresentation::toolTip(printer->softName.value(0), m_status.status().title()));
 }
 
 void TrayMainWindow::printerSelected(quint32 printerID)
@@ -319,14 +318,15 @@ void TrayMainWindow::applyOptions(const Options &options)
 
 PanelState TrayMainWindow::panelState(bool applied) const
 {
-    return PanelState::of(m_statusDesc, m_printingStatusDesc, m_tonerDesc, m_printingMode.flags(),
-                          applied);
+    return PanelState::of(m_status.status(), m_status.printingStatus(), m_status.toners(),
+                          m_printingMode.flags(), applied);
 }
 
 void TrayMainWindow::updateControls(const PanelState &state)
 {
     debugPrintf("TrayMainWindow::updateControls(): {\nm_statusDesc: %s\nm_printingStatusDesc: %s",
-                qPrintable(m_statusDesc.toString()), qPrintable(m_printingStatusDesc.toString()));
+                qPrintable(m_status.status().toString()),
+                qPrintable(m_status.printingStatus().toString()));
     cartridgeView->setCartridgeVisible(state.controlsEnabled);
     supplies->setEnabled(state.controlsEnabled);
     printerSettings->setEnabled(state.controlsEnabled);
@@ -354,7 +354,8 @@ void TrayMainWindow::drawGuide(PanelState::Guide guide)
             entry->setText(ContextMenu::tr("Troubleshooting Guide"));
         return;
     }
-    const QString start = PanelState::usersGuideStart(m_configurator->getStatusHelp(m_statusDesc));
+    const QString start
+            = PanelState::usersGuideStart(m_configurator->getStatusHelp(m_status.status()));
     if (!start.isEmpty() && QFileInfo::exists(start)) {
         troubleshooting->setText(tr("User's Guide"));
         if (entry)
@@ -483,10 +484,10 @@ void TrayMainWindow::options_closed(bool accepted)
 void TrayMainWindow::prepare_clicked(int state)
 {
     if (state == Qt::Checked) {
-        m_configurator->ignoreStatusOf(m_statusDesc, true);
+        m_configurator->ignoreStatusOf(m_status.status(), true);
         preparedCheck->hide();
     } else if (state == Qt::Unchecked) {
-        m_configurator->ignoreStatusOf(m_statusDesc, false);
+        m_configurator->ignoreStatusOf(m_status.status(), false);
     }
 }
 
@@ -499,7 +500,7 @@ void TrayMainWindow::menuCreated()
 
 void TrayMainWindow::troubleshooting_clicked()
 {
-    const QString topic = m_configurator->getStatusHelp(m_statusDesc);
+    const QString topic = m_configurator->getStatusHelp(m_status.status());
     debugPrintf("TrayMainWindow::troubleshooting_clicked(): topic=%s", qPrintable(topic));
     StartWebBrowser(QStringLiteral("file://") + topic);
 }
@@ -509,7 +510,7 @@ void TrayMainWindow::supplies_clicked()
     const QString baseUrl = m_configurator->supplyOrderUrl();
     debugPrintf("base url: %s", qPrintable(baseUrl));
     const QByteArrayList codes
-            = StatusPresentation::supplyOrderCodes(m_configurator->tonerList(), m_tonerDesc);
+            = StatusPresentation::supplyOrderCodes(m_configurator->tonerList(), m_status.toners());
     for (const QByteArray &code : codes)
         debugPrintf("toner ids:\n%s\n", code.constData());
     // Opened without a shell: quotes would become part of the address.
@@ -523,8 +524,8 @@ void TrayMainWindow::printerSettings_clicked()
 {
     if (m_polling->isWorkerBusy()) {
         debugPrintf("TrayMainWindow::printerSettings_clicked(): status = \n%s",
-                    qPrintable(m_statusDesc.toString()));
-        m_settingsStarter->startWithStatus(m_statusDesc.statusBlock());
+                    qPrintable(m_status.status().toString()));
+        m_settingsStarter->startWithStatus(m_status.status().statusBlock());
         return;
     }
     m_settingsStarter->readStatusAndStart();
@@ -581,8 +582,8 @@ void TrayMainWindow::printingModeLeaved()
 void TrayMainWindow::showTrayState(const QString &image)
 {
     Q_EMIT stateChanged(AutoPixmapCache::pixmap(m_configurator->absPath(image)));
-    Q_EMIT toolTipChanged(
-            StatusPresentation::toolTip(m_configurator->activePrinterName(), m_statusDesc.title()));
+    Q_EMIT toolTipChanged(StatusPresentation::toolTip(m_configurator->activePrinterName(),
+                                                      m_status.status().title()));
 }
 
 void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
@@ -603,7 +604,7 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
         windowState = ShownByEvent;
     const int result = applyStatus(raw);
     debugPrintf("TrayMainWindow::printerStatusChangedEvent(): status <%s> %s",
-                qPrintable(m_statusDesc.title()),
+                qPrintable(m_status.status().title()),
                 result == 1           ? "is applied"
                         : result == 0 ? "is missed"
                                       : "???");
@@ -633,46 +634,14 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw)
     }
     debugPrintf("printingMode(before main conditions): %s", qPrintable(m_printingMode.toString()));
 
-    const bool applied = takeStatus(raw, printer.get());
+    const bool applied = m_status.take(raw, printer.get(), m_printingMode, *m_configurator,
+                                       tr("Unknown status"));
     const PanelState state = panelState(applied);
     updateControls(state);
     drawPrepareBox(state.showsPrepareBox);
     drawToners(state);
     showTrayState(state.trayImage);
     return applied ? 1 : 0;
-}
-
-bool TrayMainWindow::takeStatus(const StatusBlock &raw, const PrinterDesc *printer)
-{
-    if (raw.isEmpty() || !printer)
-        debugPrintf("1");
-    const quint32 id
-            = StatusPresentation::lookupId(raw, bool(printer), printer ? printer->isLocal : true);
-    const QString unknown = tr("Unknown status");
-    const QString hex = QString::fromLatin1(
-            QByteArray(reinterpret_cast<const char *>(raw.data()), StatusBlock::kPrinterBytes)
-                    .toHex());
-    StatusDesc status = m_configurator->getStatusDesc(id, unknown, hex);
-    const auto page = StatusPresentation::printingPage(raw, id, m_printingMode.flags());
-    for (const QByteArray &mark : page.marks)
-        debugPrintf("%s", mark.constData());
-    if (StatusPresentation::printerReportsJob(raw))
-        m_printingMode.removeActiveJobsFromSpooler();
-
-    m_tonerDesc = m_configurator->getTonerDesc(raw);
-    m_configurator->updateIgnoredBits(m_tonerDesc);
-
-    status.setStatusBlock(raw);
-    bool applied = false;
-    if (m_configurator->isStatusApplicable(status)) {
-        m_statusDesc = status;
-        m_printingStatusDesc = m_configurator->getStatusDesc(page.id, unknown, hex);
-        applied = true;
-    }
-    m_statusDesc.setStatusBlock(raw);
-    m_printingStatusDesc.setStatusBlock(raw);
-    debugPrintf("%s", qPrintable(m_statusDesc.toString()));
-    return applied;
 }
 
 void TrayMainWindow::drawPrepareBox(bool show)
@@ -699,14 +668,14 @@ void TrayMainWindow::drawToners(const PanelState &state)
 {
     debugPrintf("^^^^^^^^^^^^^^^^ TrayMainWindow::drawToners():");
     debugPrintf("\tm_tonerDesc.isEmpty()=%d m_statusDesc.showToner()=%d m_statusDesc.isEmpty()=%d",
-                m_tonerDesc.isEmpty() ? 1 : 0, m_statusDesc.showToner() ? 1 : 0,
-                m_statusDesc.isEmpty() ? 1 : 0);
+                m_status.toners().isEmpty() ? 1 : 0, m_status.status().showToner() ? 1 : 0,
+                m_status.status().isEmpty() ? 1 : 0);
     debugPrintf("TrayMainWindow::drawToners(): toner description is %s",
                 state.showsToners ? "valid" : "invalid");
     cartridgeView->setCartridgeVisible(state.showsToners);
     if (!state.showsToners)
         return;
-    dumpTonerDesc(m_tonerDesc, QString());
+    dumpTonerDesc(m_status.toners(), QString());
     for (const PanelState::TonerBar &bar : state.tonerBars) {
         cartridgeView->setVisible(bar.id, bar.visible);
         cartridgeView->setLevel(bar.id, bar.level);
@@ -759,6 +728,6 @@ void TrayMainWindow::jobQueueChanged(JobChangedEvent *event)
     startWorker(false);
     if (!m_printingMode.isActive()) {
         m_printingMode.enter(!event->completed);
-        applyStatus(m_statusDesc.statusBlock());
+        applyStatus(m_status.status().statusBlock());
     }
 }

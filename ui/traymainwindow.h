@@ -3,6 +3,7 @@
 #include "status/statusdesc.h"
 #include "status/tonerinfo.h"
 #include "ui/contextmenu.h"
+#include "ui/followedstatus.h"
 #include "ui/panelstate.h"
 #include "ui/printingmode.h"
 #include "ui/rpcpanel.h"
@@ -88,8 +89,6 @@ private:
     void applyOptions(const Options &options);
     void showPrinterSettings(bool show);
     void enablePrinterMenu(bool enable);
-    // Looks the report up and keeps it unless its status is ignored; true when kept.
-    bool takeStatus(const StatusBlock &raw, const PrinterDesc *printer);
     void drawPrepareBox(bool show);
     void drawToners(const PanelState &state);
     void updateCartridgeView();
@@ -100,9 +99,7 @@ private:
     void showWithheldReport();
 
     bool closingFlag = false;
-    StatusDesc m_statusDesc;
-    StatusDesc m_printingStatusDesc;
-    TonerDesc m_tonerDesc;
+    FollowedStatus m_status;
     Configurator *m_configurator;
     ContextMenu *m_trayMenu;
     std::unique_ptr<PrinterEnumerator> m_printerEnumerator;

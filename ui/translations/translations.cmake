@@ -1,7 +1,8 @@
 # The user-interface texts' catalogues: Qt Linguist sources (pellar_<language>.ts) here, compiled
 # by lrelease at build time into share/translation/<language>/ beside the status translations,
 # where start-up looks for the language it chose. Refresh a source after changing texts with
-#   /usr/lib/qt6/bin/lupdate -locations none -no-obsolete app ui -ts ui/translations/pellar_de.ts
+#   /usr/lib/qt6/bin/lupdate -locations none -no-obsolete \
+#       base status net cups acquisition config discovery ui app -ts ui/translations/pellar_de.ts
 find_program(PELLAR_LRELEASE lrelease HINTS /usr/lib/qt6/bin /usr/lib/qt6/libexec REQUIRED)
 
 file(GLOB pellar_ts_files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/ui/translations/pellar_*.ts")
