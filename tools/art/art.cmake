@@ -71,6 +71,13 @@ pellar_art(OUTPUTS builtin_images DIR "${builtin_dir}" IMAGES
 qt_add_resources(pellar_core pellar_images PREFIX "/images" BASE "${builtin_dir}"
     FILES ${builtin_images})
 
+# The tray's layers, which the tray draws again at its own size.
+target_link_libraries(pellar_core PUBLIC Qt6::Svg)
+qt_add_resources(pellar_core pellar_tray_art PREFIX "/tray" BASE "${PELLAR_ART_DIR}"
+    FILES "${PELLAR_ART_DIR}/layer-printer16.svg" "${PELLAR_ART_DIR}/layer-printer22.svg"
+        "${PELLAR_ART_DIR}/layer-normal22.svg" "${PELLAR_ART_DIR}/layer-warning22.svg"
+        "${PELLAR_ART_DIR}/layer-error22.svg" "${PELLAR_ART_DIR}/layer-printing22.svg")
+
 # Installed icons, rendered straight into the staged tree; the source share/icons holds no
 # PNG, so the stage copy never overwrites them.
 pellar_art(OUTPUTS icons DIR "${PELLAR_STAGE}/share/icons" IMAGES
