@@ -1,6 +1,7 @@
 // The artwork as the build renders it: every image the program loads exists at its size, and
 // the tray states are told apart by shape, not colour alone. Leaves a contact sheet.
 #include "tests/tools/screenshot.h"
+#include "ui/trayart.h"
 #include "ui/widgethelpers.h"
 
 #include <QPainter>
@@ -78,8 +79,12 @@ void TestArtwork::everyImageAtItsSize()
 void TestArtwork::trayStatesDifferInShape()
 {
     QList<QImage> masks;
-    for (qsizetype i = kArt.size() - kTrayStates; i < kArt.size(); ++i)
-        masks << load(kArt[i]).convertToFormat(QImage::Format_Alpha8);
+    for (qsizetype i = kArt.size() - kTrayStates; i < kArt.size(); ++i) {
+        const QImage image = load(kArt[i]);
+        masks << image.convertToFormat(QImage::Format_Alpha8);
+        // The tray finds each state's drawing in the image the window hands over.
+        QCOMPARE(QStringLiteral("pl_%1.png").arg(TrayArt::drawingOf(image)), kArt[i].name);
+    }
     for (qsizetype a = 0; a < masks.size(); ++a)
         for (qsizetype b = a + 1; b < masks.size(); ++b)
             QVERIFY2(masks[a] != masks[b], qPrintable(kArt[kArt.size() - kTrayStates + a].name));
