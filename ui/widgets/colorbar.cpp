@@ -8,7 +8,7 @@ namespace {
 constexpr int kTrackContrast = 64;
 
 // The panel's colour, unless the fill is too close to it (black toner on a dark desktop): then
-// moved away from the fill, towards white on a dark panel and black on a light one.
+// moved towards white behind a dark fill and towards black behind a light one.
 QColor trackFor(const QColor &fill, const QColor &panel)
 {
     if (qAbs(panel.lightness() - fill.lightness()) >= kTrackContrast)
