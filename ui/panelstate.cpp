@@ -25,7 +25,8 @@ PanelState PanelState::of(const StatusDesc &status, const StatusDesc &printingSt
         for (auto it = toners.cbegin(); it != toners.cend(); ++it)
             state.tonerBars.append({it.key(), it.value() != kUnknownLevel, it.value()});
     }
-    state.trayImage = StatusPresentation::trayImage(status.type());
+    state.trayImage
+            = StatusPresentation::trayImage(status.type(), status.statusBlock().isPrinting());
     return state;
 }
 

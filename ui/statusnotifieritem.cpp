@@ -3,6 +3,7 @@
 #include "base/functions.h"
 #include "ui/dbusmenuexporter.h"
 #include "ui/statusnotifierhost.h"
+#include "ui/trayart.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -15,6 +16,7 @@
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QStandardPaths>
 #include <QtEndian>
 
 // A picture as the protocol carries it: width, height and ARGB32 pixels in network byte order.
@@ -80,7 +82,7 @@ const uint kDoNotQueue = 4;
 const uint kPrimaryOwner = 1;
 const uint kAlreadyOwner = 4;
 // Hosts pick the size nearest their panel's; the image as drawn comes first.
-const int kIconEdges[] = {16, 22, 24, 32, 48};
+const int kIconEdges[] = {16, 22, 24, 32, 48, 64};
 
 void registerTypes()
 {
@@ -118,10 +120,22 @@ SniImageList sniImages(const QPixmap &pixmap)
     images.append(sniImage(image));
     for (int edge : kIconEdges) {
         if (image.size() != QSize(edge, edge))
-            images.append(sniImage(
-                    image.scaled(edge, edge, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+            images.append(sniImage(TrayArt::sized(pixmap, edge, 1).toImage()));
     }
     return images;
+}
+
+// The state's icon in the installed hicolor theme, which hosts draw at their panel's size; none
+// when Pellar runs from where it was built.
+QString themeIconName(const QPixmap &pixmap)
+{
+    const QString drawing = TrayArt::drawingOf(pixmap.toImage());
+    if (drawing.isEmpty())
+        return QString();
+    const QString name = QStringLiteral("pellar-") + drawing;
+    const QString file = QStringLiteral("icons/hicolor/22x22/status/%1.png").arg(name);
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, file).isEmpty() ? QString()
+                                                                                       : name;
 }
 
 // Hosts that know no pointer position send 0, 0.
@@ -151,15 +165,24 @@ public:
     explicit StatusNotifierItemAdaptor(StatusNotifierItem *item)
         : QDBusAbstractAdaptor(item)
         , m_item(item)
-    { }
+    {
+        iconChanged();
+    }
+
+    // Drawn once per state, not on every read of the properties.
+    void iconChanged()
+    {
+        m_images = sniImages(m_item->icon());
+        m_iconName = themeIconName(m_item->icon());
+    }
 
     QString category() const { return QStringLiteral("Hardware"); }
     QString id() const { return QCoreApplication::applicationName(); }
     QString title() const { return QGuiApplication::applicationDisplayName(); }
     QString status() const { return QStringLiteral("Active"); }
     int windowId() const { return 0; }
-    QString iconName() const { return QString(); }
-    SniImageList iconPixmap() const { return sniImages(m_item->icon()); }
+    QString iconName() const { return m_iconName; }
+    SniImageList iconPixmap() const { return m_images; }
     SniToolTip toolTip() const { return {QString(), {}, m_item->toolTip(), QString()}; }
     bool itemIsMenu() const { return false; }
     QDBusObjectPath menu() const { return QDBusObjectPath(m_item->menuPath()); }
@@ -182,6 +205,8 @@ Q_SIGNALS:
 
 private:
     StatusNotifierItem *m_item;
+    SniImageList m_images;
+    QString m_iconName;
 };
 
 StatusNotifierItem::StatusNotifierItem(const QPixmap &icon, const QString &toolTip, QMenu *menu,
@@ -235,6 +260,7 @@ StatusNotifierItem::~StatusNotifierItem()
 void StatusNotifierItem::setIcon(const QPixmap &icon)
 {
     m_icon = icon;
+    m_adaptor->iconChanged();
     Q_EMIT m_adaptor->NewIcon();
 }
 

@@ -87,12 +87,13 @@ bool StatusPresentation::leavesPrintingMode(const PrintingFlags &mode, quint32 p
     return mode.isActive && printingPageId == Configurator::kPrintingCompletedId;
 }
 
-QString StatusPresentation::trayImage(int type)
+QString StatusPresentation::trayImage(int type, bool printing)
 {
     switch (type) {
     case StatusDesc::Info:
     case StatusDesc::PopupInfo:
-        return QStringLiteral("../share/icons/pl_normal.png");
+        return printing ? QStringLiteral("../share/icons/pl_printing.png")
+                        : QStringLiteral("../share/icons/pl_normal.png");
     case StatusDesc::Warning:
         return QStringLiteral("../share/icons/pl_warning.png");
     case StatusDesc::Error:

@@ -49,8 +49,9 @@ public:
     // The mode ends a while after the printing page shows the job completed.
     static bool leavesPrintingMode(const PrintingFlags &mode, quint32 printingPageId);
 
-    // The tray image of a status type, relative to the application directory.
-    static QString trayImage(int type);
+    // The tray image of a status type, relative to the application directory; a printer at
+    // work without a warning or error has a badge of its own.
+    static QString trayImage(int type, bool printing = false);
 
     // Order codes of the toners, the emptiest first; a toner without a level counts as 0.
     static QByteArrayList supplyOrderCodes(const TonerInfoList &toners, const TonerDesc &levels);

@@ -1,6 +1,7 @@
 #include "ui/xembeddock.h"
 
 #include "base/functions.h"
+#include "ui/trayart.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
@@ -167,8 +168,7 @@ XEmbedDock::XEmbedDock(QObject *mouseReceiver, const QPixmap &icon)
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setAttribute(Qt::WA_QuitOnClose, false);
     setFocusPolicy(Qt::NoFocus);
-    setMinimumSize(kFreeDesktopEdge, kFreeDesktopEdge);
-    setMaximumSize(kFreeDesktopEdge, kFreeDesktopEdge);
+    // The size asked for; the tray may give its slot another, which the icon is drawn to fill.
     resize(kFreeDesktopEdge, kFreeDesktopEdge);
     winId();
     // The tray sizes its slot from the base size, which Qt writes only with an increment
@@ -226,7 +226,7 @@ void XEmbedDock::dock()
                     return;
                 }
                 show();
-                m_background = parentBackground(x11Display(), window);
+                readBackground();
                 update();
             });
     const bool sent = sendDockRequest(display, manager, window);
@@ -246,7 +246,33 @@ void XEmbedDock::setDockPixmap(const QPixmap &pixmap)
 {
     m_pixmap = pixmap;
     setWindowIcon(pixmap);
+    sizePixmap();
     update();
+}
+
+void XEmbedDock::sizePixmap()
+{
+    m_sized = TrayArt::sized(m_pixmap, qMin(width(), height()), devicePixelRatioF());
+}
+
+void XEmbedDock::readBackground()
+{
+    Display *display = x11Display();
+    if (!display)
+        return;
+    m_background = parentBackground(display, Window(winId()));
+    m_background.setDevicePixelRatio(devicePixelRatioF());
+}
+
+void XEmbedDock::resizeEvent(QResizeEvent *)
+{
+    // Trays set the slot's height from their panel and take the width asked for: ask for a
+    // square so that the icon can fill a panel of any height.
+    if (m_managerFound && height() > 0 && baseSize() != QSize(height(), height()))
+        setBaseSize(height(), height());
+    sizePixmap();
+    if (!m_background.isNull())
+        readBackground();
 }
 
 void XEmbedDock::paintEvent(QPaintEvent *)
@@ -257,8 +283,9 @@ void XEmbedDock::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), palette().window());
     else
         painter.drawImage(0, 0, m_background);
-    painter.drawPixmap((width() - m_pixmap.width()) / 2, (height() - m_pixmap.height()) / 2,
-                       m_pixmap);
+    const QSizeF size = m_sized.deviceIndependentSize();
+    painter.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2),
+                       m_sized);
 }
 
 void XEmbedDock::mousePressEvent(QMouseEvent *event)

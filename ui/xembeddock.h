@@ -32,12 +32,17 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void dock();
+    void sizePixmap();
+    void readBackground();
 
     QObject *m_mouseReceiver;
     QPixmap m_pixmap;
+    // The pixmap drawn for the slot the tray gave.
+    QPixmap m_sized;
     QImage m_background;
     bool m_managerFound = false;
     std::unique_ptr<X11EventWatcher> m_reparentWatcher;

@@ -86,6 +86,12 @@ def probe(item):
                 found["IconWidth"] = first.get_child_value(0).get_int32()
                 found["IconHeight"] = first.get_child_value(1).get_int32()
                 found["IconArgb"] = first.get_child_value(2).get_data_as_bytes().get_data().hex()
+                found["IconSizes"] = [value.get_child_value(i).get_child_value(0).get_int32()
+                                      for i in range(value.n_children())]
+                largest = value.get_child_value(value.n_children() - 1)
+                found["LargestWidth"] = largest.get_child_value(0).get_int32()
+                found["LargestHeight"] = largest.get_child_value(1).get_int32()
+                found["LargestArgb"] = largest.get_child_value(2).get_data_as_bytes().get_data().hex()
         elif key == "ToolTip":
             found["ToolTip"] = value.get_child_value(2).get_string()
         elif value.get_type_string() in ("s", "b", "u", "i"):

@@ -127,7 +127,7 @@ PrivateXSession::~PrivateXSession()
     m_server.waitForFinished(5000);
 }
 
-bool PrivateXSession::startTrayHost()
+bool PrivateXSession::startTrayHost(int height)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(m_display));
@@ -138,7 +138,8 @@ bool PrivateXSession::startTrayHost()
     m_trayHost.start(QStringLiteral("trayer"),
                      {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
                       QStringLiteral("left"), QStringLiteral("--widthtype"),
-                      QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("26")});
+                      QStringLiteral("request"), QStringLiteral("--height"),
+                      QString::number(height)});
     return X11Fixture(m_display).waitForSelectionOwner("_NET_SYSTEM_TRAY_S0");
 }
 

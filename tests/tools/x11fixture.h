@@ -47,8 +47,8 @@ public:
 
     bool isRunning() const { return !m_display.isEmpty(); }
     QByteArray display() const { return m_display; }
-    // Starts trayer and waits until it owns the tray selection.
-    bool startTrayHost();
+    // Starts trayer, a panel of that height, and waits until it owns the tray selection.
+    bool startTrayHost(int height = 26);
     void stopTrayHost();
 
 private:

@@ -1,6 +1,7 @@
 // The artwork as the build renders it: every image the program loads exists at its size, and
 // the tray states are told apart by shape, not colour alone. Leaves a contact sheet.
 #include "tests/tools/screenshot.h"
+#include "ui/trayart.h"
 #include "ui/widgethelpers.h"
 
 #include <QPainter>
@@ -33,7 +34,10 @@ const QList<Art> kArt = {
         {QStringLiteral("pl_normal.png"), 22, false},
         {QStringLiteral("pl_warning.png"), 22, false},
         {QStringLiteral("pl_error.png"), 22, false},
+        {QStringLiteral("pl_printing.png"), 22, false},
 };
+
+const qsizetype kTrayStates = 5;
 
 QImage load(const Art &art)
 {
@@ -54,7 +58,7 @@ private slots:
 void TestArtwork::everyImageAtItsSize()
 {
     // Each image at 1x and at 4x, on a light and on a dark panel.
-    QImage sheet(2560, 760, QImage::Format_ARGB32);
+    QImage sheet(2680, 760, QImage::Format_ARGB32);
     sheet.fill(QColor(0xe8e8e8));
     QPainter painter(&sheet);
     painter.fillRect(0, 380, sheet.width(), 380, QColor(0x2a2d33));
@@ -75,11 +79,15 @@ void TestArtwork::everyImageAtItsSize()
 void TestArtwork::trayStatesDifferInShape()
 {
     QList<QImage> masks;
-    for (qsizetype i = kArt.size() - 4; i < kArt.size(); ++i)
-        masks << load(kArt[i]).convertToFormat(QImage::Format_Alpha8);
+    for (qsizetype i = kArt.size() - kTrayStates; i < kArt.size(); ++i) {
+        const QImage image = load(kArt[i]);
+        masks << image.convertToFormat(QImage::Format_Alpha8);
+        // The tray finds each state's drawing in the image the window hands over.
+        QCOMPARE(QStringLiteral("pl_%1.png").arg(TrayArt::drawingOf(image)), kArt[i].name);
+    }
     for (qsizetype a = 0; a < masks.size(); ++a)
         for (qsizetype b = a + 1; b < masks.size(); ++b)
-            QVERIFY2(masks[a] != masks[b], qPrintable(kArt[kArt.size() - 4 + a].name));
+            QVERIFY2(masks[a] != masks[b], qPrintable(kArt[kArt.size() - kTrayStates + a].name));
 }
 
 QTEST_MAIN(TestArtwork)

@@ -3,10 +3,13 @@
 #include "tests/tools/testlocale.h"
 #include "ui/optiondialogex.h"
 #include "ui/rpcpanel.h"
+#include "ui/widgets/cartridgebar.h"
 #include "ui/widgets/cartridgepellarview.h"
+#include "ui/widgets/colorbar.h"
 #include "ui/widgets/picturebutton.h"
 #include "ui/widgets/plstatusview.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -41,6 +44,7 @@ class TestForms : public QObject
 private Q_SLOTS:
     void panelWithToners();
     void panelWithoutCartridge();
+    void tonerBarsStandOutInLightAndDarkPalettes();
     void printingStatusBoxSetsTheAlerts();
     void scheduleTimeIsClamped();
     void closingReportsHow();
@@ -80,6 +84,51 @@ void TestForms::panelWithoutCartridge()
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
     saveScreenshot(panel.grab().toImage(), "panel-no-cartridge");
+}
+
+void TestForms::tonerBarsStandOutInLightAndDarkPalettes()
+{
+    // A dark desktop palette: near-black panel, light text.
+    const QColor window(36, 36, 36);
+    const QColor text(230, 230, 230);
+    const QPalette dark(text, QColor(48, 48, 48), QColor(80, 80, 80), QColor(20, 20, 20),
+                        QColor(40, 40, 40), text, Qt::white, QColor(30, 30, 30), window);
+    const QPalette light = QApplication::palette();
+    for (const bool isDark : {false, true}) {
+        // The desktop's palette is there before the panel is built.
+        QApplication::setPalette(isDark ? dark : light);
+        RPCPanel panel;
+        auto *status = panel.findChild<PLStatusView *>("statusView");
+        status->setStatus(status->regularView(), "Ready", "The printer is ready to print.");
+        auto *cartridges = panel.findChild<CartridgePellarView *>("cartridgeView");
+        showToners(cartridges);
+        cartridges->setLevel("TonerK", 50);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        // The printers' black and a yellow: the empty part of a bar differs from its fill.
+        for (const QColor fill : {QColor(26, 26, 26), QColor(255, 230, 0)}) {
+            auto *bar = panel.findChild<CartridgeBar *>("TonerK_bar");
+            bar->setLevel(50);
+            const auto colorBars = bar->findChildren<ColorBar *>();
+            QCOMPARE(colorBars.size(), 1);
+            colorBars.first()->setColor(fill);
+            const QImage image = colorBars.first()->grab().toImage();
+            const int y = image.height() / 2;
+            const int filled = image.pixelColor(image.width() / 4, y).lightness();
+            const int track = image.pixelColor(image.width() * 3 / 4, y).lightness();
+            QVERIFY2(qAbs(filled - track) >= 60,
+                     qPrintable(QStringLiteral("%1 on a %2 panel: fill %3, track %4")
+                                        .arg(fill.name(), isDark ? "dark" : "light")
+                                        .arg(filled)
+                                        .arg(track)));
+        }
+        panel.findChild<CartridgeBar *>("TonerK_bar")
+                ->findChild<ColorBar *>()
+                ->setColor(QColor(26, 26, 26));
+        if (isDark)
+            saveScreenshot(panel.grab().toImage(), "panel-dark");
+    }
+    QApplication::setPalette(light);
 }
 
 void TestForms::printingStatusBoxSetsTheAlerts()

@@ -68,7 +68,7 @@ private Q_SLOTS:
                 << "warning";
         QTest::newRow("printing") << kReadyId << int(StatusDesc::PopupInfo) << true << false << true
                                   << true << true << true << false << false << "C"
-                                  << "normal";
+                                  << "printing";
     }
     void panelFollowsTheStatus()
     {
@@ -78,7 +78,12 @@ private Q_SLOTS:
         QFETCH(bool, lowToner);
         QFETCH(bool, applied);
         QFETCH(bool, printing);
-        const StatusDesc status = statusOf(id, type, answered, lowToner);
+        StatusDesc status = statusOf(id, type, answered, lowToner);
+        if (printing) {
+            StatusBlock raw = status.statusBlock();
+            raw[0] |= 0x08;
+            status.setStatusBlock(raw);
+        }
         const StatusDesc printingStatus = statusOf(Configurator::kPreparingJobId, 1, answered);
         // Black has no level: its bar is hidden.
         const TonerDesc toners{{"C", 40}, {"K", kUnknownLevel}};

@@ -5,11 +5,16 @@
 #include "tests/tools/x11fixture.h"
 #include "ui/contextmenu.h"
 #include "ui/statusnotifierhost.h"
+#include "ui/trayart.h"
 #include "ui/trayicon.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -151,7 +156,13 @@ void TestSni::itemFollowsStateTooltipAndMenu()
     QVERIFY(icon.isStatusNotifierItem() && !icon.dockWidget());
     QVERIFY(watcher.waitForLine(QRegularExpression("^registered ")).hasMatch());
 
-    // A status change: the new image reaches the host.
+    // A status change: the new image reaches the host, at its panel's sizes drawn from the
+    // sources, and by name where the theme has it.
+    QTemporaryDir data;
+    const QString themed = data.filePath("icons/hicolor/22x22/status/pellar-error.png");
+    QVERIFY(QDir().mkpath(QFileInfo(themed).path()));
+    QVERIFY(QFile::copy(QStringLiteral(PELLAR_STAGE_DIR "/share/icons/pl_error.png"), themed));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(data.path()));
     const QPixmap error = trayImage("pl_error.png");
     icon.setIcon(error);
     QVERIFY(watcher.waitForLine(QRegularExpression("^signal NewIcon ")).hasMatch());
@@ -162,6 +173,13 @@ void TestSni::itemFollowsStateTooltipAndMenu()
     const QImage shown = SniWatcher::itemIcon(item);
     QCOMPARE(shown, error.toImage().convertToFormat(QImage::Format_ARGB32));
     QVERIFY(saveScreenshot(shown.scaled(88, 88), QStringLiteral("tray-sni-error")));
+    QCOMPARE(item["IconName"].toString(), QStringLiteral("pellar-error"));
+    QCOMPARE(item["IconSizes"].toVariant().toList(), QVariantList({22, 16, 24, 32, 48, 64}));
+    const QImage largest = SniWatcher::itemIcon(QJsonObject{{"IconWidth", item["LargestWidth"]},
+                                                            {"IconHeight", item["LargestHeight"]},
+                                                            {"IconArgb", item["LargestArgb"]}});
+    QCOMPARE(largest, TrayArt::render(QStringLiteral("error"), 64));
+    QVERIFY(saveScreenshot(largest, QStringLiteral("tray-sni-error-64")));
 
     // Printer entries come and go with the printer list; a click on one chooses it.
     menu.insertPrinter(QStringLiteral("Laser 2100"), 10, false);

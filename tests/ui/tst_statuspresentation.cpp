@@ -84,6 +84,10 @@ private Q_SLOTS:
         for (int type = 0; type < 6; ++type)
             QCOMPARE(StatusPresentation::trayImage(type),
                      QString("../share/icons/pl_%1.png").arg(images[type]));
+        const char *printing[] = {"default", "printing", "warning", "printing", "error"};
+        for (int type = 0; type < 5; ++type)
+            QCOMPARE(StatusPresentation::trayImage(type, true),
+                     QString("../share/icons/pl_%1.png").arg(printing[type]));
     }
 
     void supplyOrderAddressListsTheEmptiestFirstUnquoted()

@@ -4,11 +4,13 @@
 #include "tests/tools/x11fixture.h"
 #include "ui/contextmenu.h"
 #include "ui/menuheader.h"
+#include "ui/trayart.h"
 #include "ui/trayicon.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
@@ -58,6 +60,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void docksAndShowsEachState();
+    void iconIsDrawnForTheTraySize();
     void tooltipShowsWhileTheIconIsNotActive();
     void clicksAndMenuReachTheSignalsInOrder();
 
@@ -85,7 +88,7 @@ void TestTrayIcon::cleanup()
 
 void TestTrayIcon::docksAndShowsEachState()
 {
-    for (const char *state : {"default", "normal", "warning", "error"}) {
+    for (const char *state : {"default", "normal", "warning", "error", "printing"}) {
         const QPixmap image = trayImage(qPrintable(QStringLiteral("pl_%1.png").arg(state)));
         if (!image.isNull())
             m_icon->setIcon(image);
@@ -93,11 +96,76 @@ void TestTrayIcon::docksAndShowsEachState()
         const QPoint corner = iconCorner(*m_icon);
         // The icon's slot in the tray with the tray's border around it.
         const QImage shot = QGuiApplication::primaryScreen()
-                                    ->grabWindow(0, corner.x() - 1, corner.y() - 1, 24, 26)
+                                    ->grabWindow(0, corner.x() - 1, corner.y() - 1,
+                                                 m_icon->dockWidget()->width() + 2,
+                                                 m_icon->dockWidget()->height() + 2)
                                     .toImage();
         QVERIFY(saveScreenshot(shot.scaled(shot.size() * 4),
                                QStringLiteral("tray-icon-%1").arg(state)));
     }
+}
+
+// Each tray size runs in a process of its own: the tray host's height and Qt's scale are fixed
+// before Qt starts.
+void TestTrayIcon::iconIsDrawnForTheTraySize()
+{
+    const int trayHeight = qEnvironmentVariableIntValue("PELLAR_TEST_TRAY_HEIGHT");
+    if (trayHeight == 0) {
+        const std::pair<int, const char *> trays[]
+                = {{16, "1"}, {22, "1"}, {32, "1"}, {48, "1"}, {48, "2"}};
+        for (const auto &[height, scale] : trays) {
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("PELLAR_TEST_TRAY_HEIGHT"), QString::number(height));
+            environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(scale));
+            child.setProcessEnvironment(environment);
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("iconIsDrawnForTheTraySize")});
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(
+                    child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                    qPrintable(QStringLiteral("tray of %1 px at scale %2").arg(height).arg(scale)));
+        }
+        return;
+    }
+    QWidget *dock = m_icon->dockWidget();
+    const qreal ratio = dock->devicePixelRatioF();
+    // trayer keeps a pixel of its panel above and below the slot; a square as high as that.
+    QTRY_COMPARE_WITH_TIMEOUT(qRound(dock->height() * ratio), trayHeight - 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(dock->width(), dock->height(), 10000);
+    const int edge = qRound(dock->height() * ratio);
+    m_icon->setIcon(trayImage("pl_error.png"));
+    dock->repaint();
+    QImage shot = QGuiApplication::primaryScreen()->grabWindow(dock->winId()).toImage();
+    shot = shot.convertToFormat(QImage::Format_ARGB32);
+    const QString name
+            = QStringLiteral("tray-%1px%2")
+                      .arg(trayHeight)
+                      .arg(ratio > 1 ? QStringLiteral("-scale%1").arg(ratio) : QString());
+    QVERIFY(saveScreenshot(shot.scaled(shot.size() * 4), name));
+    qInfo("%s: slot %dx%d logical, icon edge %d px", qPrintable(name), dock->width(),
+          dock->height(), edge);
+
+    // The error drawing at the slot's own pixel size, on the tray's background.
+    QImage expected = TrayArt::render(QStringLiteral("error"), edge);
+    QVERIFY(!expected.isNull());
+    const QPoint offset((shot.width() - edge) / 2, (shot.height() - edge) / 2);
+    const QColor background = shot.pixelColor(offset + QPoint(edge - 1, 0));
+    QImage composed(expected.size(), QImage::Format_ARGB32);
+    composed.fill(background);
+    QPainter(&composed).drawImage(0, 0, expected);
+    int alike = 0;
+    for (int y = 0; y < edge; ++y) {
+        for (int x = 0; x < edge; ++x) {
+            const QColor a = composed.pixelColor(x, y);
+            const QColor b = shot.pixelColor(offset + QPoint(x, y));
+            alike += qAbs(a.red() - b.red()) <= 8 && qAbs(a.green() - b.green()) <= 8
+                    && qAbs(a.blue() - b.blue()) <= 8;
+        }
+    }
+    QVERIFY2(alike >= edge * edge * 98 / 100,
+             qPrintable(QStringLiteral("%1 of %2 pixels as drawn").arg(alike).arg(edge * edge)));
 }
 
 void TestTrayIcon::tooltipShowsWhileTheIconIsNotActive()
@@ -160,7 +228,8 @@ int main(int argc, char **argv)
 {
     // Before Qt connects: the display and its tray host are ready when the tests begin.
     PrivateXSession session;
-    if (!session.isRunning() || !session.startTrayHost()) {
+    const int trayHeight = qEnvironmentVariableIntValue("PELLAR_TEST_TRAY_HEIGHT");
+    if (!session.isRunning() || !session.startTrayHost(trayHeight > 0 ? trayHeight : 26)) {
         fprintf(stderr, "no private display with a tray host\n");
         return 1;
     }

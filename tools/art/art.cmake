@@ -16,6 +16,7 @@
 #   pl_normal.png                  22x22  share/icons      printer, green check mark
 #   pl_warning.png                 22x22  share/icons      printer, amber triangle with "!"
 #   pl_error.png                   22x22  share/icons      printer, red octagon with "x"
+#   pl_printing.png                22x22  share/icons      printer, blue disc with an arrow
 #   pl_default16x16.png            16x16  share/icons      grey printer, drawn for 16 px
 #   Quillon_C400_Series.png        70x70  share/icons      the Quillon C400 colour laser printer
 #   logo.png                       70x70  share/icons      the Pellar emblem (printer and pulse)
@@ -70,6 +71,13 @@ pellar_art(OUTPUTS builtin_images DIR "${builtin_dir}" IMAGES
 qt_add_resources(pellar_core pellar_images PREFIX "/images" BASE "${builtin_dir}"
     FILES ${builtin_images})
 
+# The tray's layers, which the tray draws again at its own size.
+target_link_libraries(pellar_core PUBLIC Qt6::Svg)
+qt_add_resources(pellar_core pellar_tray_art PREFIX "/tray" BASE "${PELLAR_ART_DIR}"
+    FILES "${PELLAR_ART_DIR}/layer-printer16.svg" "${PELLAR_ART_DIR}/layer-printer22.svg"
+        "${PELLAR_ART_DIR}/layer-normal22.svg" "${PELLAR_ART_DIR}/layer-warning22.svg"
+        "${PELLAR_ART_DIR}/layer-error22.svg" "${PELLAR_ART_DIR}/layer-printing22.svg")
+
 # Installed icons, rendered straight into the staged tree; the source share/icons holds no
 # PNG, so the stage copy never overwrites them.
 pellar_art(OUTPUTS icons DIR "${PELLAR_STAGE}/share/icons" IMAGES
@@ -77,6 +85,7 @@ pellar_art(OUTPUTS icons DIR "${PELLAR_STAGE}/share/icons" IMAGES
         "pl_normal 22 layer-printer22.svg layer-normal22.svg"
         "pl_warning 22 layer-printer22.svg layer-warning22.svg"
         "pl_error 22 layer-printer22.svg layer-error22.svg"
+        "pl_printing 22 layer-printer22.svg layer-printing22.svg"
         "pl_default16x16 16 layer-printer16.svg"
         "Quillon_C400_Series 70 Quillon_C400_Series.svg"
         "logo 70 logo.svg")

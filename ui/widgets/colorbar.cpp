@@ -2,6 +2,32 @@
 
 #include <QPainter>
 
+namespace {
+
+// Lightness apart that keeps a fill readable on its track.
+constexpr int kTrackContrast = 64;
+
+// The panel's colour, unless the fill is too close to it (black toner on a dark desktop): then
+// moved towards white behind a dark fill and towards black behind a light one.
+QColor trackFor(const QColor &fill, const QColor &panel)
+{
+    if (qAbs(panel.lightness() - fill.lightness()) >= kTrackContrast)
+        return panel;
+    const QColor away = fill.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black);
+    QColor track = panel;
+    for (int step = 1; step <= 10 && qAbs(track.lightness() - fill.lightness()) < kTrackContrast;
+         ++step) {
+        const auto mix = [step](int from, int to) {
+            return from + (to - from) * step / 10;
+        };
+        track = QColor(mix(panel.red(), away.red()), mix(panel.green(), away.green()),
+                       mix(panel.blue(), away.blue()));
+    }
+    return track;
+}
+
+} // namespace
+
 ColorBar::ColorBar(QWidget *parent)
     : QProgressBar(parent)
 { }
@@ -34,7 +60,7 @@ void ColorBar::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QPen pen = painter.pen();
     QRect r = contentsRect();
-    painter.fillRect(r, palette().brush(backgroundRole()));
+    painter.fillRect(r, trackFor(m_color, palette().color(backgroundRole())));
 
     const int total = maximum() - minimum();
     const int progress = value() - minimum();
