@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <algorithm>
@@ -30,6 +31,23 @@ namespace {
 Display *dpy(void *display)
 {
     return static_cast<Display *>(display);
+}
+
+Window clientLeader(Display *display, Window window)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    Window leader = 0;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "WM_CLIENT_LEADER", False), 0, 1,
+                           False, XA_WINDOW, &type, &format, &count, &after, &data)
+                == Success
+        && data && format == 32 && count == 1)
+        leader = *reinterpret_cast<Window *>(data);
+    if (data)
+        XFree(data);
+    return leader;
 }
 
 // A viewable window of Pellar's other than the docked icon: the panel, a message box, or a tooltip
@@ -58,10 +76,11 @@ bool isPellarWindow(Display *display, Window window, PellarRig::Shown kind)
         XFree(children);
     if (!queried || parent != root)
         return false;
-    // A message box is transient for the panel; a dialog without a parent may be for the root.
+    // A message box is transient for the panel; Qt makes a dialog without a parent transient for
+    // its client leader.
     Window owner = 0;
-    const bool panel
-            = !XGetTransientForHint(display, window, &owner) || owner == 0 || owner == root;
+    const bool panel = !XGetTransientForHint(display, window, &owner) || owner == 0 || owner == root
+            || owner == clientLeader(display, window);
     return kind == (panel ? PellarRig::Shown::Panel : PellarRig::Shown::MessageBox);
 }
 
