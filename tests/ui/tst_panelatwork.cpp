@@ -298,6 +298,8 @@ void TestPanelAtWork::trayClickOpensThePanelBesideTheIconAndClosesIt()
     const QRect panel = window.frameGeometry();
     QVERIFY(window.screen()->availableGeometry().contains(panel));
     QVERIFY(!panel.intersects(icon) && panel.adjusted(-8, -8, 8, 8).intersects(icon));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
+    pellar->icon.dockWidget()->repaint();
     const QRect shown = panel | icon.adjusted(-4, -4, 4, 4);
     QVERIFY(saveScreenshot(QGuiApplication::primaryScreen()
                                    ->grabWindow(0, 0, 0, shown.right() + 12, shown.bottom() + 12)
