@@ -82,6 +82,10 @@ int main(int argc, char **argv)
     // Xlib is used on Qt's own display, so the program always runs on xcb (also under XWayland).
     qputenv("QT_QPA_PLATFORM", "xcb");
 
+    // The class hosts and task bars know Pellar's windows by, whatever the executable is called.
+    QCoreApplication::setApplicationName(QStringLiteral("pellar"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("pellar"));
+
     const QString firstWord = argc > 0 ? QFile::decodeName(argv[0]) : QString();
     const QString identifier = instanceIdentifier(firstWord);
     // One instance per user and session, of whichever installation: the state it keeps is the
@@ -165,7 +169,9 @@ int main(int argc, char **argv)
     QObject::connect(window.get(), &TrayMainWindow::toolTipChanged, trayIcon.get(),
                      &TrayIcon::setToolTip);
     QObject::connect(trayIcon.get(), &TrayIcon::clicked, window.get(),
-                     &TrayMainWindow::restoreWindow);
+                     [shownWindow = window.get()](const QPoint &, int, const QRect &iconArea) {
+                         shownWindow->trayIconClicked(iconArea);
+                     });
     QObject::connect(trayIcon.get(), &TrayIcon::menuActivated, window.get(),
                      &TrayMainWindow::menu_activated);
 

@@ -30,6 +30,9 @@ PictureButton *pictureButton(const char *name, const QString &text, const char *
     button->setContentBitmap(embeddedPixmap(image));
     button->setScaleBitmap(true);
     button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    // The panel may come up while the user types elsewhere: Return must press no button.
+    button->setAutoDefault(false);
+    button->setDefault(false);
     return button;
 }
 

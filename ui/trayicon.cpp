@@ -53,7 +53,10 @@ void TrayIcon::connectDocks()
 {
     connect(m_managerWatcher.get(), &XEmbedTrayWatcher::managerAppeared, this,
             &TrayIcon::newTrayOwner);
-    connect(m_statusNotifier.get(), &StatusNotifierDock::activated, this, &TrayIcon::clicked);
+    connect(m_statusNotifier.get(), &StatusNotifierDock::activated, this,
+            [this](const QPoint &pos, int button) {
+                Q_EMIT clicked(pos, button, QRect(pos, pos));
+            });
     connect(m_statusNotifier.get(), &StatusNotifierDock::menuRequested, this, [this] {
         if (m_popupMenu)
             Q_EMIT menuActivated();
@@ -220,9 +223,13 @@ void TrayIcon::mousePressEvent(QMouseEvent *event)
         }
         break;
     case Qt::LeftButton:
-    case Qt::MiddleButton:
-        Q_EMIT clicked(globalPos, int(event->button()));
+    case Qt::MiddleButton: {
+        // Qt does not learn where the tray put the icon; the pointer event knows.
+        const QPoint corner = globalPos - event->position().toPoint();
+        const QSize size = m_dockWidget ? m_dockWidget->size() : QSize(1, 1);
+        Q_EMIT clicked(globalPos, int(event->button()), QRect(corner, size));
         break;
+    }
     default:
         break;
     }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPixmap>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include <memory>
@@ -54,7 +55,8 @@ public Q_SLOTS:
     void newTrayOwner();
 
 Q_SIGNALS:
-    void clicked(const QPoint &globalPos, int button);
+    // iconArea is where the icon lies on the screen: only a point where the host gives no more.
+    void clicked(const QPoint &globalPos, int button, const QRect &iconArea);
     void doubleClicked(const QPoint &globalPos);
     void closed();
     void menuActivated();

@@ -22,9 +22,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 
@@ -34,6 +39,32 @@ enum WindowState { Hidden = 0, ShownByUser = 1, ShownByEvent = 2 };
 QByteArray dumpOf(const PrinterDesc *printer)
 {
     return printer ? printer->toString().toLocal8Bit() : QByteArray("NULL");
+}
+
+// Beside the icon, inside the available area: below or above it in a tray along the top or bottom
+// edge, beside it in one along the left or right edge.
+QPoint besideIcon(const QRect &icon, const QSize &frame, const QRect &area)
+{
+    const int gap = 4;
+    const int edge = 64;
+    const QPoint centre = icon.center();
+    const int toTop = centre.y() - area.top();
+    const int toBottom = area.bottom() - centre.y();
+    const int toLeft = centre.x() - area.left();
+    const int toRight = area.right() - centre.x();
+    QPoint pos;
+    if (std::min(toTop, toBottom) <= edge || std::min(toLeft, toRight) > edge) {
+        pos.setX(centre.x() - frame.width() / 2);
+        pos.setY(toTop <= toBottom ? icon.bottom() + 1 + gap : icon.top() - gap - frame.height());
+    } else {
+        pos.setX(toLeft <= toRight ? icon.right() + 1 + gap : icon.left() - gap - frame.width());
+        pos.setY(centre.y() - frame.height() / 2);
+    }
+    pos.setX(std::clamp(pos.x(), area.left(),
+                        std::max(area.left(), area.right() + 1 - frame.width())));
+    pos.setY(std::clamp(pos.y(), area.top(),
+                        std::max(area.top(), area.bottom() + 1 - frame.height())));
+    return pos;
 }
 
 } // namespace
@@ -48,6 +79,9 @@ TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu
     debugPrintf("TrayMainWindow::TrayMainWindow()");
     // With a tray, closing a window hides it; start-up changes this when there is none.
     setAttribute(Qt::WA_QuitOnClose, false);
+    // A panel that comes up by itself leaves the keyboard where the user types; the user's own
+    // opening activates it.
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
     m_pOptionDlg = std::make_unique<OptionDialogEx>(nullptr, "optionDlg", false, flags);
     m_pOptionDlg->setAttribute(Qt::WA_QuitOnClose, false);
     connect(m_pOptionDlg.get(), &OptionDialogEx::closed, this, &TrayMainWindow::options_closed);
@@ -215,8 +249,7 @@ void TrayMainWindow::describeActivePrinter()
     const auto printer = m_configurator->printerDesc();
     enablePrinterMenu(true);
     showPrinterSettings(printer->hasTunex);
-    setWindowTitle(printer->softName.value(0) + QLatin1String(" (") + printer->softPath
-                   + QLatin1Char(')'));
+    setWindowTitle(printer->softName.value(0));
     m_jobPollingThread->setPrinterNames(printer->softName);
     Q_EMIT toolTipChanged(
             StatusPresentation::toolTip(printer->softName.value(0), m_status.status().title()));
@@ -384,14 +417,17 @@ void TrayMainWindow::restoreWindow()
         showPrinterImage();
         debugPrintf("TrayMainWindow::restoreWindow(): hide()");
         statusView->setStatus(statusView->regularView(), QString(), QString());
+        placeByTrayIcon();
         hide();
         showNormal();
+        activateWindow();
         debugPrintf("TrayMainWindow::restoreWindow(): showNormal()");
         return;
     }
     if (!isHidden()) {
         hide();
         showNormal();
+        activateWindow();
     } else if (!printerListReceived) {
         QMessageBox::warning(this, tr("Warning"),
                              tr("The list of printers is not available yet.\nPlease wait for a "
@@ -399,6 +435,31 @@ void TrayMainWindow::restoreWindow()
     } else {
         QMessageBox::warning(this, tr("No supported printer"), noSupportedPrinterText());
     }
+}
+
+void TrayMainWindow::trayIconClicked(const QRect &iconArea)
+{
+    m_iconArea = iconArea;
+    if (isVisible())
+        hideWindow();
+    else
+        restoreWindow();
+}
+
+void TrayMainWindow::placeByTrayIcon()
+{
+    // An open panel stays where the user may have moved it.
+    if (m_iconArea.isNull() || isVisible())
+        return;
+    QScreen *screen = QGuiApplication::screenAt(m_iconArea.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    if (layout())
+        layout()->activate();
+    const QSize frame = size() + frameGeometry().size() - geometry().size();
+    move(besideIcon(m_iconArea, frame, screen->availableGeometry()));
 }
 
 QString TrayMainWindow::noSupportedPrinterText() const
@@ -446,6 +507,7 @@ void TrayMainWindow::startWithoutTray()
     hide();
     debugPrintf("TrayMainWindow::startWithoutTray: hide()");
     showNormal();
+    activateWindow();
     debugPrintf("TrayMainWindow::startWithoutTray: showNormal()");
     m_trayMenu->leaveTray();
 }
@@ -610,12 +672,12 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
                                       : "???");
     if (result != 1)
         return;
+    placeByTrayIcon();
     if (!isActiveWindow()) {
         debugPrintf("TrayMainWindow::customEvent(): hide()");
         hide();
     }
     showNormal();
-    activateWindow();
     debugPrintf("TrayMainWindow::customEvent(): showNormal()");
 }
 

@@ -55,6 +55,8 @@ public Q_SLOTS:
     virtual void selectPrinterFromMenu(int printerID);
     virtual void printerListChanged();
     virtual void restoreWindow();
+    // A click on the tray icon: opens the panel beside the icon, or closes it when open.
+    void trayIconClicked(const QRect &iconArea);
     virtual void hideWindow();
     virtual void closeWindow();
     virtual void showOptions();
@@ -97,6 +99,7 @@ private:
     void describeActivePrinter();
     void printerBusy();
     void showWithheldReport();
+    void placeByTrayIcon();
 
     bool closingFlag = false;
     FollowedStatus m_status;
@@ -117,4 +120,6 @@ private:
     // does not send an unchanged status again once the description comes.
     std::optional<StatusBlock> m_withheldReport;
     QSize m_sizeWithTray;
+    // Where the tray icon was last clicked; null before the first click.
+    QRect m_iconArea;
 };

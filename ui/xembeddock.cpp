@@ -134,8 +134,8 @@ QImage parentBackground(Display *display, Window window)
 void setDockHints(Display *display, Window window, Window iconWindow)
 {
     XClassHint classHint;
-    char resName[] = "psidock";
-    char resClass[] = "Psi";
+    char resName[] = "pellar";
+    char resClass[] = "Pellar";
     classHint.res_name = resName;
     classHint.res_class = resClass;
     XSetClassHint(display, window, &classHint);

@@ -12,6 +12,7 @@
 #include "tests/tools/standinprogram.h"
 #include "tests/tools/testfiles.h"
 #include "tests/tools/testprocess.h"
+#include "tests/tools/x11fixture.h"
 #include "ui/contextmenu.h"
 #include "ui/trayicon.h"
 #include "ui/traymainwindow.h"
@@ -23,6 +24,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -46,6 +49,9 @@ struct Pellar
         window.menuCreated();
         QObject::connect(&window, &TrayMainWindow::stateChanged, &icon, &TrayIcon::setIcon);
         QObject::connect(&window, &TrayMainWindow::toolTipChanged, &icon, &TrayIcon::setToolTip);
+        QObject::connect(
+                &icon, &TrayIcon::clicked, &window,
+                [this](const QPoint &, int, const QRect &area) { window.trayIconClicked(area); });
         // Docking has tests of its own; these keep clear of the session's shared tray host,
         // and the panel stays away from the tray's corner of the screen.
         trayAvailable = true;
@@ -73,6 +79,17 @@ struct Pellar
     TrayIcon icon{QPixmap(), QStringLiteral("Pellar"), &menu};
 };
 
+// A real click, as the user makes it, on the middle of a docked icon.
+bool clickIcon(const TrayIcon &icon)
+{
+    const QPoint centre = X11Fixture().rootPosition(icon.dockWidget()->winId())
+            + icon.dockWidget()->rect().center();
+    return QProcess::execute("xdotool",
+                             {"mousemove", QString::number(centre.x()), QString::number(centre.y()),
+                              "click", "1"})
+            == 0;
+}
+
 QImage imageOf(const QPixmap &pixmap)
 {
     return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
@@ -90,6 +107,7 @@ private Q_SLOTS:
     void menuListsThePrintersAndARestartKeepsTheChoice();
     void statusDrivesIconTextsBarsAndThePrepareBox();
     void jobFromLpIsFollowedInThePrintingMode();
+    void trayClickOpensThePanelBesideTheIconAndClosesIt();
     void buttonsStartTheSettingsToolAndTheBrowser();
     void terminationDuringAPollEndsInOrder();
 
@@ -216,9 +234,28 @@ void TestPanelAtWork::jobFromLpIsFollowedInThePrintingMode()
     QVERIFY(pellar);
     TrayMainWindow &window = pellar->window;
     QVERIFY(window.isHidden());
+    // The user types elsewhere while the job starts.
+    QLineEdit editor;
+    editor.move(300, 450);
+    editor.show();
+    editor.activateWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(editor.hasFocus(), 10000);
     const int job = m_server.submitJob(kUsbQueue, true);
     QVERIFY(job > 0);
     QTRY_VERIFY_WITH_TIMEOUT(window.isVisible(), 10000);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(300);
+    QVERIFY(editor.hasFocus() && !window.isActiveWindow());
+    // Return presses none of the panel's buttons, also once the user is in the panel.
+    int presses = 0;
+    for (QPushButton *button : window.findChildren<QPushButton *>())
+        connect(button, &QAbstractButton::clicked, &window, [&presses] { ++presses; });
+    window.activateWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(window.isActiveWindow() && QApplication::focusWidget(), 10000);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(presses, 0);
+    QVERIFY(window.isVisible());
+    editor.hide();
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Please wait. Preparing print job"), 10000);
     printJob(job);
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Printing in progress"), 10000);
@@ -241,6 +278,37 @@ void TestPanelAtWork::jobFromLpIsFollowedInThePrintingMode()
     QTest::qWait(4000);
     QVERIFY(window.isVisible());
     window.hideWindow();
+}
+
+void TestPanelAtWork::trayClickOpensThePanelBesideTheIconAndClosesIt()
+{
+    auto pellar = start();
+    QVERIFY(pellar);
+    TrayMainWindow &window = pellar->window;
+    pellar->icon.show();
+    const auto undock = qScopeGuard([&] { pellar->icon.hide(); });
+    QVERIFY(pellar->icon.isDocked());
+    QTRY_VERIFY_WITH_TIMEOUT(pellar->icon.dockWidget()->isVisible(), 30000);
+    QVERIFY(clickIcon(pellar->icon));
+    QTRY_VERIFY_WITH_TIMEOUT(window.isVisible(), 10000);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.windowTitle(), kUsbQueue);
+    const QRect icon(X11Fixture().rootPosition(pellar->icon.dockWidget()->winId()),
+                     pellar->icon.dockWidget()->size());
+    const QRect panel = window.frameGeometry();
+    QVERIFY(window.screen()->availableGeometry().contains(panel));
+    QVERIFY(!panel.intersects(icon) && panel.adjusted(-8, -8, 8, 8).intersects(icon));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
+    pellar->icon.dockWidget()->repaint();
+    const QRect shown = panel | icon.adjusted(-4, -4, 4, 4);
+    QVERIFY(saveScreenshot(QGuiApplication::primaryScreen()
+                                   ->grabWindow(0, 0, 0, shown.right() + 12, shown.bottom() + 12)
+                                   .toImage(),
+                           "panel-beside-tray-icon"));
+    // A second click, not a double click.
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QVERIFY(clickIcon(pellar->icon));
+    QTRY_VERIFY_WITH_TIMEOUT(window.isHidden(), 10000);
 }
 
 void TestPanelAtWork::buttonsStartTheSettingsToolAndTheBrowser()

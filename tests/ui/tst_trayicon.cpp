@@ -88,6 +88,12 @@ void TestTrayIcon::cleanup()
 
 void TestTrayIcon::docksAndShowsEachState()
 {
+    // Hosts and task bars name the icon's window after Pellar.
+    QProcess xprop;
+    xprop.start("xprop", {"-id", QString::number(m_icon->dockWidget()->winId()), "WM_CLASS"});
+    QVERIFY(xprop.waitForFinished());
+    QCOMPARE(xprop.readAllStandardOutput().trimmed(),
+             QByteArray("WM_CLASS(STRING) = \"pellar\", \"Pellar\""));
     for (const char *state : {"default", "normal", "warning", "error", "printing"}) {
         const QPixmap image = trayImage(qPrintable(QStringLiteral("pl_%1.png").arg(state)));
         if (!image.isNull())

@@ -160,7 +160,7 @@ void TestTrayStartup::trayAppearingByTheThirdAttemptIsUsed()
              qPrintable(pellar.stdErr()));
     QVERIFY(pellar.stdErr().count(kNoManager) <= 2);
     X11Fixture x11(session.display());
-    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("pellar"), 30000);
     pellar.terminate();
     QVERIFY(pellar.waitForFinished());
 }
@@ -172,12 +172,12 @@ void TestTrayStartup::restartedTrayHostGetsTheIconBack()
     TestProcess pellar;
     QVERIFY(startPellar(pellar, session));
     X11Fixture x11(session.display());
-    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("pellar"), 30000);
 
     session.stopTrayHost();
-    QTRY_VERIFY_WITH_TIMEOUT(!x11.dockedWindow("psidock"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!x11.dockedWindow("pellar"), 30000);
     QVERIFY(session.startTrayHost());
-    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("pellar"), 30000);
     QVERIFY(pellar.waitForStderr(
             QRegularExpression(QStringLiteral("(?s)result: true.*result: true"))));
     pellar.terminate();
@@ -194,7 +194,7 @@ void TestTrayStartup::trayAppearingAfterTheWindowTakesItIn()
     QVERIFY(session.startTrayHost());
     X11Fixture x11(session.display());
     unsigned long icon = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((icon = x11.dockedWindow("psidock")), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT((icon = x11.dockedWindow("pellar")), 30000);
     QVERIFY(pellar.waitForStderr(literal("TrayMainWindow::moveIntoTray()")));
     QTRY_VERIFY_WITH_TIMEOUT(panelWindow(session).isEmpty(), 30000);
     // The tray's menu again: a right click on the icon shows all of it.
@@ -251,7 +251,7 @@ void TestTrayStartup::bothTraysTheXEmbedOneWins()
     SniWatcher watcher;
     QVERIFY(startPellar(pellar, session, &watcher));
     X11Fixture x11(session.display());
-    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("psidock"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(x11.dockedWindow("pellar"), 30000);
     QVERIFY(pellar.waitForStderr(literal("main(): event loop {")));
     // The decision is made: the watcher has no item to show a menu of.
     QVERIFY(watcher.request("menu", "menu").isNull());

@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <algorithm>
@@ -32,8 +33,25 @@ Display *dpy(void *display)
     return static_cast<Display *>(display);
 }
 
-// A viewable window of Pellar's other than the docked icon: the panel (its caption is "Pellar"
-// or names the queue), a message box, or a tooltip (no window manager decides where it goes).
+Window clientLeader(Display *display, Window window)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    Window leader = 0;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "WM_CLIENT_LEADER", False), 0, 1,
+                           False, XA_WINDOW, &type, &format, &count, &after, &data)
+                == Success
+        && data && format == 32 && count == 1)
+        leader = *reinterpret_cast<Window *>(data);
+    if (data)
+        XFree(data);
+    return leader;
+}
+
+// A viewable window of Pellar's other than the docked icon: the panel, a message box, or a tooltip
+// (no window manager decides where it goes).
 bool isPellarWindow(Display *display, Window window, PellarRig::Shown kind)
 {
     XClassHint hint;
@@ -50,14 +68,19 @@ bool isPellarWindow(Display *display, Window window, PellarRig::Shown kind)
         return false;
     if (attributes.override_redirect)
         return kind == PellarRig::Shown::ToolTip;
-    char *title = nullptr;
-    XFetchName(display, window, &title);
-    const QString caption = QString::fromLatin1(title);
-    if (title)
-        XFree(title);
-    // The panel is titled "Pellar", or "<queue> (<device path>)" while it follows a printer.
-    static const QRegularExpression followed(QStringLiteral("^\\S+ \\(.*\\)$"));
-    const bool panel = caption == QLatin1String("Pellar") || followed.match(caption).hasMatch();
+    // The docked icon has the same class; the tray is its parent.
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    const bool queried = XQueryTree(display, window, &root, &parent, &children, &count);
+    if (children)
+        XFree(children);
+    if (!queried || parent != root)
+        return false;
+    // A message box is transient for the panel; Qt makes a dialog without a parent transient for
+    // its client leader.
+    Window owner = 0;
+    const bool panel = !XGetTransientForHint(display, window, &owner) || owner == 0 || owner == root
+            || owner == clientLeader(display, window);
     return kind == (panel ? PellarRig::Shown::Panel : PellarRig::Shown::MessageBox);
 }
 
@@ -296,7 +319,7 @@ QStringList PellarRig::waitForLog(const QString &pattern, qint64 *offset, int ti
 
 unsigned long PellarRig::trayIcon() const
 {
-    return m_x11.dockedWindow("psidock");
+    return m_x11.dockedWindow("pellar");
 }
 
 unsigned long PellarRig::window(Shown kind) const
