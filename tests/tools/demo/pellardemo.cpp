@@ -104,12 +104,15 @@ private:
             fail(QStringLiteral("step %1 (%2): not shown").arg(number).arg(name));
             return;
         }
+        // The panel opens below the icon: its picture is taken before the tooltip comes.
+        const QString prefix = QStringLiteral("%1/%2-%3-").arg(m_output).arg(number).arg(name);
+        m_rig.leaveTrayIcon();
+        bool saved
+                = PellarRig::settled([&] { return m_rig.grabPanel(); }).save(prefix + "panel.png");
         if (!m_rig.hoverTrayIcon())
             printf("(no tooltip showed on the tray icon)\n");
-        const QString prefix = QStringLiteral("%1/%2-%3-").arg(m_output).arg(number).arg(name);
-        const bool saved
-                = PellarRig::settled([&] { return m_rig.grabTray(); }).save(prefix + "tray.png")
-                && PellarRig::settled([&] { return m_rig.grabPanel(); }).save(prefix + "panel.png");
+        saved = PellarRig::settled([&] { return m_rig.grabTray(); }).save(prefix + "tray.png")
+                && saved;
         if (!saved)
             fail("cannot save the pictures " + prefix + "*.png");
         printf("%d %-12s printer status %s, Pellar shows \"%s\"\n", number, qPrintable(name),

@@ -410,17 +410,25 @@ bool PellarRig::typeIntoWindow(const QString &title, const QStringList &keys, in
                        + keys);
 }
 
-bool PellarRig::hoverTrayIcon()
+bool PellarRig::leaveTrayIcon()
 {
-    // Away first: a tooltip comes with a pointer that arrives and moves on the icon.
     XWindowAttributes screen;
     XGetWindowAttributes(dpy(m_display), DefaultRootWindow(dpy(m_display)), &screen);
-    const QPoint centre = rootRect(trayIcon()).center();
     if (!movePointer(dpy(m_display), QPoint(screen.width - 2, screen.height - 2)))
         return false;
     QDeadlineTimer deadline(3000);
     while (window(Shown::ToolTip) && !deadline.hasExpired())
         QThread::msleep(20);
+    return true;
+}
+
+bool PellarRig::hoverTrayIcon()
+{
+    // Away first: a tooltip comes with a pointer that arrives and moves on the icon.
+    const QPoint centre = rootRect(trayIcon()).center();
+    if (!leaveTrayIcon())
+        return false;
+    QDeadlineTimer deadline(3000);
     if (!movePointer(dpy(m_display), centre) || !movePointer(dpy(m_display), centre + QPoint(1, 1)))
         return false;
     deadline.setRemainingTime(3000);

@@ -80,6 +80,8 @@ public:
     bool typeIntoWindow(const QString &title, const QStringList &keys, int timeoutMs = 10000);
     // The pointer comes to rest on the icon; true once its tooltip shows.
     bool hoverTrayIcon();
+    // The pointer goes to a corner, and the icon's tooltip with it.
+    bool leaveTrayIcon();
 
     // What the screen shows in a window's area (tray: the tray host and the tooltip).
     QImage grabWindow(unsigned long window) const;
