@@ -32,12 +32,17 @@ public:
     void workerStarted();
     bool isWorkerBusy() const;
     void setPollingInterval(int seconds);
+    // A closed panel that keeps watching polls at a slower floor than the chosen interval.
+    void setPanelClosed(bool closed);
+    // The worker has stopped only to start again (a new channel or interval).
+    bool restartsWorker() const { return m_restartWorker; }
     void startJobPolling();
     void stopJobPolling();
 
 private:
     void workerStopped();
     void restoreScheduling();
+    void applyPollingInterval();
 
     Configurator *m_configurator;
     std::unique_ptr<Worker> m_worker;
@@ -49,6 +54,8 @@ private:
     quint64 m_finishedRuns = 0;
     bool m_restartWorker = false;
     int m_pollingInterval = 1;
+    int m_appliedInterval = 1;
+    bool m_panelClosed = false;
     int savedPolicy = 0;
     int savedPriority = 0;
     bool m_schedulingRaised = false;

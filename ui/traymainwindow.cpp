@@ -10,6 +10,7 @@
 #include "config/externalprograms.h"
 #include "discovery/printerenumerator.h"
 #include "ui/autopixmapcache.h"
+#include "ui/desktopnotifier.h"
 #include "ui/followedstatus.h"
 #include "ui/optiondialogex.h"
 #include "ui/panelstate.h"
@@ -30,6 +31,7 @@ namespace {
 
 enum Source { FromJob = 1, FromPrinterList = 2, FromMenu = 3 };
 enum WindowState { Hidden = 0, ShownByUser = 1, ShownByEvent = 2 };
+const char kNoticeIcon[] = "../share/icons/logo.png";
 
 QByteArray dumpOf(const PrinterDesc *printer)
 {
@@ -73,10 +75,17 @@ TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu
     debugPrintf("TrayMainWindow::TrayMainWindow: options validation: m_pOptionDlg=%p",
                 static_cast<void *>(m_pOptionDlg.get()));
     m_pOptionDlg->setOptions(m_configurator->options());
+    m_pOptionDlg->setWatchOptions(m_configurator->watchOptions());
     m_configurator->options() = m_pOptionDlg->options();
     debugPrintf("TrayMainWindow::TrayMainWindow: options:%s",
                 qPrintable(m_configurator->options().toString()));
     applyOptions(m_configurator->options());
+    m_notifier = std::make_unique<DesktopNotifier>(
+            m_configurator->absPath(QLatin1String(kNoticeIcon)));
+    connect(m_notifier.get(), &DesktopNotifier::showRequested, this,
+            &TrayMainWindow::restoreWindow);
+    connect(m_notifier.get(), &DesktopNotifier::notDelivered, this,
+            &TrayMainWindow::statusNotDelivered);
 
     preparedCheck->hide();
     cartridgeView->setCartridgeVisible(false);
@@ -123,7 +132,10 @@ void TrayMainWindow::customEvent(QEvent *event)
         jobQueueChanged(static_cast<JobChangedEvent *>(event));
         break;
     case WorkerFinishedEvent::kType:
-        showTrayState(StatusPresentation::trayImage(StatusDesc::Unknown));
+        if (m_polling->restartsWorker())
+            showTrayState(StatusPresentation::trayImage(StatusDesc::Unknown));
+        else
+            pollingStopped();
         break;
     case WorkerStartEvent::kType:
         m_polling->workerStarted();
@@ -256,8 +268,10 @@ void TrayMainWindow::printerSelected(quint32 printerID)
     m_configurator->loadIgnoredBits();
     const auto printer = m_configurator->printerDesc();
     const Options options = m_configurator->options();
-    // A hidden panel polls only for a job the user wants to see reported.
-    const bool quiet = trayAvailable && isHidden()
+    // Unless it keeps watching, a hidden panel polls only for a job the user wants to see
+    // reported.
+    applyWatching();
+    const bool quiet = trayAvailable && isHidden() && !m_configurator->watchOptions().keepWatching
             && !(selectionSource == FromJob
                  && (options.displayPrinterError || options.displayPrinterWaiting));
     if (printer) {
@@ -380,6 +394,7 @@ void TrayMainWindow::restoreWindow()
     const quint32 active = m_configurator->activePrinter();
     if (active != Configurator::kNoPrinter && active != 0) {
         windowState = ShownByUser;
+        m_polling->setPanelClosed(false);
         startWorker(true);
         showPrinterImage();
         debugPrintf("TrayMainWindow::restoreWindow(): hide()");
@@ -426,7 +441,8 @@ void TrayMainWindow::hideWindow()
         return;
     hide();
     debugPrintf("TrayMainWindow::hideWindow(): hide()");
-    if (!m_printingMode.isActive())
+    applyWatching();
+    if (!m_printingMode.isActive() && !m_configurator->watchOptions().keepWatching)
         stopWorker();
     windowState = Hidden;
 }
@@ -468,6 +484,7 @@ void TrayMainWindow::showOptions()
     if (!m_pOptionDlg)
         return;
     m_pOptionDlg->setOptions(m_configurator->options());
+    m_pOptionDlg->setWatchOptions(m_configurator->watchOptions());
     m_pOptionDlg->hide();
     m_pOptionDlg->showNormal();
 }
@@ -477,8 +494,16 @@ void TrayMainWindow::options_closed(bool accepted)
     if (!accepted || !m_pOptionDlg)
         return;
     m_configurator->options() = m_pOptionDlg->options();
+    m_configurator->watchOptions() = m_pOptionDlg->watchOptions();
     m_configurator->saveConfig();
     applyOptions(m_configurator->options());
+    if (!trayAvailable || !isHidden() || m_printingMode.isActive())
+        return;
+    applyWatching();
+    if (m_configurator->watchOptions().keepWatching)
+        startWorker(false);
+    else
+        stopWorker();
 }
 
 void TrayMainWindow::prepare_clicked(int state)
@@ -597,10 +622,15 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
         m_withheldReport = raw;
     else
         m_withheldReport.reset();
-    if (StatusPresentation::dropsReport(bool(printer), raw, hasStatusXml, isHidden(),
+    // A closed panel that keeps watching still has the tray looking.
+    const bool watching = m_configurator->watchOptions().keepWatching;
+    if (StatusPresentation::dropsReport(bool(printer), raw, hasStatusXml, isHidden() && !watching,
                                         m_printingMode.isActive()))
         return;
-    if (isHidden())
+    // Outside the printing mode a report for a closed panel goes to the tray and the desktop's
+    // notifications only.
+    const bool quiet = isHidden() && !m_printingMode.isActive();
+    if (isHidden() && !quiet)
         windowState = ShownByEvent;
     const int result = applyStatus(raw);
     debugPrintf("TrayMainWindow::printerStatusChangedEvent(): status <%s> %s",
@@ -608,8 +638,15 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
                 result == 1           ? "is applied"
                         : result == 0 ? "is missed"
                                       : "???");
-    if (result != 1)
+    notifyStatus(!quiet);
+    if (result != 1 || quiet)
         return;
+    popUp();
+}
+
+void TrayMainWindow::popUp()
+{
+    m_polling->setPanelClosed(false);
     if (!isActiveWindow()) {
         debugPrintf("TrayMainWindow::customEvent(): hide()");
         hide();
@@ -617,6 +654,39 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
     showNormal();
     activateWindow();
     debugPrintf("TrayMainWindow::customEvent(): showNormal()");
+}
+
+void TrayMainWindow::applyWatching()
+{
+    m_polling->setPanelClosed(trayAvailable && isHidden()
+                              && m_configurator->watchOptions().keepWatching);
+}
+
+void TrayMainWindow::pollingStopped()
+{
+    // A status nobody checks any longer is not shown as if it still held.
+    Q_EMIT stateChanged(AutoPixmapCache::pixmap(
+            m_configurator->absPath(StatusPresentation::trayImage(StatusDesc::Unknown))));
+    Q_EMIT toolTipChanged(StatusPresentation::toolTip(QString(), QString()));
+    m_notifier->forgetStatus();
+}
+
+void TrayMainWindow::notifyStatus(bool shownInPanel)
+{
+    const StatusDesc &status = m_status.status();
+    const auto notice = StatusPresentation::notice(status.id(), status.type(), status.isLowToner(),
+                                                   m_configurator->isStatusApplicable(status),
+                                                   m_configurator->options());
+    m_notifier->followStatus(status.id(), status.title(), status.desc(), notice, shownInPanel);
+}
+
+void TrayMainWindow::statusNotDelivered()
+{
+    // Without a notification service the panel tells, as it did before there was one.
+    if (!trayAvailable || !isHidden())
+        return;
+    windowState = ShownByEvent;
+    popUp();
 }
 
 int TrayMainWindow::applyStatus(const StatusBlock &raw)
@@ -711,6 +781,12 @@ void TrayMainWindow::jobQueueChanged(JobChangedEvent *event)
         return;
     }
     jobCompleted = event->completed;
+    if (StatusPresentation::noticesFinishedJob(event->completed, event->network,
+                                               m_configurator->options())) {
+        const StatusDesc done = m_configurator->getStatusDesc(Configurator::kPrintingCompletedId,
+                                                              QString(), QString());
+        m_notifier->tell(done.title(), tr("Your job on %1 has finished.").arg(event->destination));
+    }
     if (printer->uniqueKey == m_configurator->activePrinter()) {
         debugPrintf("TrayMainWindow::jobQueueChanged(): printer is not changed");
     } else {
