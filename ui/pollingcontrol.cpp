@@ -138,6 +138,16 @@ void PollingControl::stopWorker()
         m_worker->requestInterruption();
 }
 
+void PollingControl::restartWorker()
+{
+    if (!m_worker->isRunning()) {
+        startWorker(false);
+        return;
+    }
+    m_restartWorker = true;
+    m_worker->requestInterruption();
+}
+
 void PollingControl::setPollingInterval(int seconds)
 {
     m_pollingInterval = seconds;

@@ -28,6 +28,8 @@ public:
     bool initWorker();
     void startWorker(bool flag);
     void stopWorker();
+    // A running worker reports only changes: a restarted one reports the status afresh.
+    void restartWorker();
     // The worker's start event: it has inherited the raised scheduling.
     void workerStarted();
     bool isWorkerBusy() const;

@@ -801,9 +801,14 @@ void TrayMainWindow::jobQueueChanged(JobChangedEvent *event)
         }
         selectPrinter(printer->uniqueKey, FromJob);
     }
+    // A closed panel that keeps watching has a worker that reports only changes; the job's
+    // pop-up comes with a fresh report.
+    const bool refresh = isHidden() && m_polling->isWorkerBusy() && !m_printingMode.isActive();
     startWorker(false);
     if (!m_printingMode.isActive()) {
         m_printingMode.enter(!event->completed);
         applyStatus(m_status.status().statusBlock());
     }
+    if (refresh)
+        m_polling->restartWorker();
 }
