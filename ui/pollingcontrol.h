@@ -38,6 +38,8 @@ public:
     void setPanelClosed(bool closed);
     // The worker has stopped only to start again (a new channel or interval).
     bool restartsWorker() const { return m_restartWorker; }
+    // ... and on the channel it had (a new interval, a fresh report).
+    bool restartsOnSameChannel() const { return m_restartWorker && !m_pendingDevice; }
     void startJobPolling();
     void stopJobPolling();
 

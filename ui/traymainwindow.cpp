@@ -132,10 +132,11 @@ void TrayMainWindow::customEvent(QEvent *event)
         jobQueueChanged(static_cast<JobChangedEvent *>(event));
         break;
     case WorkerFinishedEvent::kType:
-        if (m_polling->restartsWorker())
-            showTrayState(StatusPresentation::trayImage(StatusDesc::Unknown));
-        else
+        // The same printer polled again keeps its icon: the next report is a moment away.
+        if (!m_polling->restartsWorker())
             pollingStopped();
+        else if (!m_polling->restartsOnSameChannel())
+            showTrayState(StatusPresentation::trayImage(StatusDesc::Unknown));
         break;
     case WorkerStartEvent::kType:
         m_polling->workerStarted();
