@@ -21,6 +21,7 @@ namespace {
 
 const char kLocalStatusXml[] = "./sm.xml";
 const char kConfigFile[] = "./.config";
+const char kWatchFile[] = "./.watch";
 // The queue the user followed last; the options file has a fixed layout and no room for it.
 const char kActivePrinterFile[] = "./.active_printer";
 // CUPS queue names are at most 127 bytes.
@@ -383,6 +384,7 @@ bool Configurator::loadConfig()
     QFile remembered(stateSource(QLatin1String(kActivePrinterFile)));
     if (remembered.open(QIODevice::ReadOnly))
         m_rememberedPrinter = QString::fromUtf8(remembered.read(kMaxQueueNameBytes)).trimmed();
+    m_watchOptions.load(QLatin1String(kWatchFile), stateSource(QLatin1String(kWatchFile)));
 
     const QString path = stateSource(QLatin1String(kConfigFile));
     QFile file(path);
@@ -407,7 +409,10 @@ bool Configurator::saveConfig()
     const FileSave result = saveWholeFile(path, streamed(m_options), "Configurator::saveConfig");
     if (result == FileSave::NotOpened)
         debugPrintf("Configurator::saveConfig: failed to open <%s>", qPrintable(path));
-    return result == FileSave::Saved;
+    const bool watchSaved = m_watchOptions.save(
+            QLatin1String(kWatchFile),
+            stateTarget(QLatin1String(kWatchFile), "Configurator::saveConfig"));
+    return result == FileSave::Saved && watchSaved;
 }
 
 QString Configurator::printerImagePath() const

@@ -4,6 +4,7 @@
 #include "config/externalprograms.h"
 #include "config/ignoredbits.h"
 #include "config/options.h"
+#include "config/watchoptions.h"
 #include "status/statusparser.h"
 
 #include <QObject>
@@ -73,6 +74,8 @@ public:
     bool saveConfig();
     Options &options() { return m_options; }
     const Options &options() const { return m_options; }
+    WatchOptions &watchOptions() { return m_watchOptions; }
+    const WatchOptions &watchOptions() const { return m_watchOptions; }
 
     QString printerImagePath() const;
 
@@ -139,4 +142,5 @@ private:
     IgnoredBits m_ignoredBits;
     std::unique_ptr<Translator> m_translator;
     Options m_options;
+    WatchOptions m_watchOptions;
 };

@@ -20,6 +20,10 @@ OptionDialog::OptionDialog(QWidget *parent, const char *name, bool modal, Qt::Wi
     displayPrintingStatus = named(new QCheckBox(tr("Display printing status message"), this),
                                   "displayPrintingStatus");
     OptionDialogLayout->addWidget(displayPrintingStatus);
+    keepWatchingCheckBox
+            = named(new QCheckBox(tr("Keep watching the printer while this panel is closed"), this),
+                    "keepWatchingCheckBox");
+    OptionDialogLayout->addWidget(keepWatchingCheckBox);
 
     advancedOptions = named(new QFrame(this), "advancedOptions");
     advancedOptions->setFrameShape(QFrame::NoFrame);

@@ -27,6 +27,7 @@ public Q_SLOTS:
 protected:
     QVBoxLayout *OptionDialogLayout;
     QCheckBox *displayPrintingStatus;
+    QCheckBox *keepWatchingCheckBox;
     QFrame *advancedOptions;
     QVBoxLayout *advancedOptionsLayout;
     QGroupBox *buttonGroup1;

@@ -42,6 +42,18 @@ Options OptionDialogEx::options() const
     return options;
 }
 
+void OptionDialogEx::setWatchOptions(const WatchOptions &options)
+{
+    keepWatchingCheckBox->setChecked(options.keepWatching);
+}
+
+WatchOptions OptionDialogEx::watchOptions() const
+{
+    WatchOptions options;
+    options.keepWatching = keepWatchingCheckBox->isChecked();
+    return options;
+}
+
 void OptionDialogEx::btnOK_clicked()
 {
     m_accepted = true;

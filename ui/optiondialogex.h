@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/options.h"
+#include "config/watchoptions.h"
 #include "ui/optiondialog.h"
 
 // The options dialog: shows an options record and reports whether it was closed by OK.
@@ -14,6 +15,8 @@ public:
 
     void setOptions(const Options &options);
     Options options() const;
+    void setWatchOptions(const WatchOptions &options);
+    WatchOptions watchOptions() const;
 
     void btnOK_clicked() override;
     void btnCancel_clicked() override;

@@ -5,6 +5,7 @@
 #include "acquisition/worker.h"
 #include "base/functions.h"
 #include "config/configurator.h"
+#include "config/watchoptions.h"
 
 namespace {
 
@@ -84,7 +85,8 @@ void PollingControl::startWorker(bool flag)
             m_restartWorker = true;
         return;
     }
-    m_worker->setPollingInterval(m_pollingInterval);
+    m_appliedInterval = WatchOptions::pollingInterval(m_pollingInterval, m_panelClosed);
+    m_worker->setPollingInterval(m_appliedInterval);
     Thread::getScheduling(&savedPolicy, &savedPriority);
     m_schedulingRaised = Thread::setPriority(kRaisedPriority);
     m_worker->startWithPriority(-1);
@@ -136,15 +138,41 @@ void PollingControl::stopWorker()
         m_worker->requestInterruption();
 }
 
+void PollingControl::restartWorker()
+{
+    if (!m_worker->isRunning()) {
+        startWorker(false);
+        return;
+    }
+    m_restartWorker = true;
+    m_worker->requestInterruption();
+}
+
 void PollingControl::setPollingInterval(int seconds)
 {
     m_pollingInterval = seconds;
-    // A running worker takes the interval at its restart, not in the middle of a poll.
+    applyPollingInterval();
+}
+
+void PollingControl::setPanelClosed(bool closed)
+{
+    m_panelClosed = closed;
+    applyPollingInterval();
+}
+
+void PollingControl::applyPollingInterval()
+{
+    const int interval = WatchOptions::pollingInterval(m_pollingInterval, m_panelClosed);
+    // A running worker takes the interval at its restart, not in the middle of a poll; a
+    // stopping one takes it when it is started again.
     if (m_worker->isRunning()) {
+        if (interval == m_appliedInterval || m_worker->isInterruptionRequested())
+            return;
         m_restartWorker = true;
         m_worker->requestInterruption();
     } else {
-        m_worker->setPollingInterval(m_pollingInterval);
+        m_appliedInterval = interval;
+        m_worker->setPollingInterval(interval);
     }
 }
 

@@ -28,16 +28,25 @@ public:
     bool initWorker();
     void startWorker(bool flag);
     void stopWorker();
+    // A running worker reports only changes: a restarted one reports the status afresh.
+    void restartWorker();
     // The worker's start event: it has inherited the raised scheduling.
     void workerStarted();
     bool isWorkerBusy() const;
     void setPollingInterval(int seconds);
+    // A closed panel that keeps watching polls at a slower floor than the chosen interval.
+    void setPanelClosed(bool closed);
+    // The worker has stopped only to start again (a new channel or interval).
+    bool restartsWorker() const { return m_restartWorker; }
+    // ... and on the channel it had (a new interval, a fresh report).
+    bool restartsOnSameChannel() const { return m_restartWorker && !m_pendingDevice; }
     void startJobPolling();
     void stopJobPolling();
 
 private:
     void workerStopped();
     void restoreScheduling();
+    void applyPollingInterval();
 
     Configurator *m_configurator;
     std::unique_ptr<Worker> m_worker;
@@ -49,6 +58,8 @@ private:
     quint64 m_finishedRuns = 0;
     bool m_restartWorker = false;
     int m_pollingInterval = 1;
+    int m_appliedInterval = 1;
+    bool m_panelClosed = false;
     int savedPolicy = 0;
     int savedPriority = 0;
     bool m_schedulingRaised = false;

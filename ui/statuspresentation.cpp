@@ -125,6 +125,38 @@ QString StatusPresentation::supplyOrderAddress(const QString &baseUrl, const QSt
     return baseUrl + parts.join(separator);
 }
 
+StatusPresentation::Notice StatusPresentation::notice(quint32 statusId, int type, bool lowToner,
+                                                      bool applicable, const Options &options)
+{
+    Notice notice;
+    if (statusId == Configurator::kUsbStatusUnavailableId
+        || statusId == Configurator::kNetworkStatusUnavailableId) {
+        notice.wanted = options.displayPrinterError;
+        notice.delayMs = kUnavailableNoticeDelayMs;
+        return notice;
+    }
+    // Without a printer there is nothing to watch; a status not read yet tells nothing.
+    if (statusId == Configurator::kNoDeviceStatusId || statusId == Configurator::kNoStatusId)
+        return notice;
+    switch (type) {
+    case StatusDesc::Error:
+        notice.wanted = options.displayPrinterError;
+        break;
+    case StatusDesc::Warning:
+    case StatusDesc::PopupInfo:
+        notice.wanted = options.displayPrinterWaiting && (!lowToner || applicable);
+        break;
+    default:
+        break;
+    }
+    return notice;
+}
+
+bool StatusPresentation::noticesFinishedJob(bool completed, bool network, const Options &options)
+{
+    return completed && network && options.displayFinishNwJob;
+}
+
 QString StatusPresentation::toolTip(const QString &printerName, const QString &statusTitle)
 {
     if (printerName.isEmpty())

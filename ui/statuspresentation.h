@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+class Options;
+
 // The printing mode's flags as the status decisions read them.
 struct PrintingFlags
 {
@@ -22,6 +24,16 @@ class StatusPresentation
     Q_DECLARE_TR_FUNCTIONS(StatusPresentation)
 
 public:
+    // Whether a status is told by a desktop notification, and how long it must last first.
+    struct Notice
+    {
+        bool wanted = false;
+        int delayMs = 0;
+    };
+    // A printer that is not available is told only once it has been so for this long: a printer
+    // waking up or a short network drop is not worth a notification.
+    static constexpr int kUnavailableNoticeDelayMs = 60000;
+
     // The status the printing page shows, with the marks the log traces the choice by.
     struct PrintingPage
     {
@@ -57,6 +69,13 @@ public:
     static QByteArrayList supplyOrderCodes(const TonerInfoList &toners, const TonerDesc &levels);
     static QString supplyOrderAddress(const QString &baseUrl, const QString &separator,
                                       const QByteArrayList &codes);
+
+    // The alert options decide: errors, waiting states (warnings and pop-up information) and a
+    // low toner the user is not prepared for; plain information never.
+    static Notice notice(quint32 statusId, int type, bool lowToner, bool applicable,
+                         const Options &options);
+    // A job on a network printer has finished and the options want it told.
+    static bool noticesFinishedJob(bool completed, bool network, const Options &options);
 
     // The tray icon's tooltip: the program, and the followed printer with its status.
     static QString toolTip(const QString &printerName, const QString &statusTitle);

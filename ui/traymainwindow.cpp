@@ -10,6 +10,7 @@
 #include "config/externalprograms.h"
 #include "discovery/printerenumerator.h"
 #include "ui/autopixmapcache.h"
+#include "ui/desktopnotifier.h"
 #include "ui/followedstatus.h"
 #include "ui/optiondialogex.h"
 #include "ui/panelstate.h"
@@ -35,6 +36,7 @@ namespace {
 
 enum Source { FromJob = 1, FromPrinterList = 2, FromMenu = 3 };
 enum WindowState { Hidden = 0, ShownByUser = 1, ShownByEvent = 2 };
+const char kNoticeIcon[] = "../share/icons/logo.png";
 
 QByteArray dumpOf(const PrinterDesc *printer)
 {
@@ -107,10 +109,17 @@ TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu
     debugPrintf("TrayMainWindow::TrayMainWindow: options validation: m_pOptionDlg=%p",
                 static_cast<void *>(m_pOptionDlg.get()));
     m_pOptionDlg->setOptions(m_configurator->options());
+    m_pOptionDlg->setWatchOptions(m_configurator->watchOptions());
     m_configurator->options() = m_pOptionDlg->options();
     debugPrintf("TrayMainWindow::TrayMainWindow: options:%s",
                 qPrintable(m_configurator->options().toString()));
     applyOptions(m_configurator->options());
+    m_notifier = std::make_unique<DesktopNotifier>(
+            m_configurator->absPath(QLatin1String(kNoticeIcon)));
+    connect(m_notifier.get(), &DesktopNotifier::showRequested, this,
+            &TrayMainWindow::restoreWindow);
+    connect(m_notifier.get(), &DesktopNotifier::notDelivered, this,
+            &TrayMainWindow::statusNotDelivered);
 
     preparedCheck->hide();
     cartridgeView->setCartridgeVisible(false);
@@ -157,7 +166,11 @@ void TrayMainWindow::customEvent(QEvent *event)
         jobQueueChanged(static_cast<JobChangedEvent *>(event));
         break;
     case WorkerFinishedEvent::kType:
-        showTrayState(StatusPresentation::trayImage(StatusDesc::Unknown));
+        // The same printer polled again keeps its icon: the next report is a moment away.
+        if (!m_polling->restartsWorker())
+            pollingStopped();
+        else if (!m_polling->restartsOnSameChannel())
+            showTrayState(StatusPresentation::trayImage(StatusDesc::Unknown));
         break;
     case WorkerStartEvent::kType:
         m_polling->workerStarted();
@@ -289,8 +302,10 @@ void TrayMainWindow::printerSelected(quint32 printerID)
     m_configurator->loadIgnoredBits();
     const auto printer = m_configurator->printerDesc();
     const Options options = m_configurator->options();
-    // A hidden panel polls only for a job the user wants to see reported.
-    const bool quiet = trayAvailable && isHidden()
+    // Unless it keeps watching, a hidden panel polls only for a job the user wants to see
+    // reported.
+    applyWatching();
+    const bool quiet = trayAvailable && isHidden() && !m_configurator->watchOptions().keepWatching
             && !(selectionSource == FromJob
                  && (options.displayPrinterError || options.displayPrinterWaiting));
     if (printer) {
@@ -413,6 +428,7 @@ void TrayMainWindow::restoreWindow()
     const quint32 active = m_configurator->activePrinter();
     if (active != Configurator::kNoPrinter && active != 0) {
         windowState = ShownByUser;
+        m_polling->setPanelClosed(false);
         startWorker(true);
         showPrinterImage();
         debugPrintf("TrayMainWindow::restoreWindow(): hide()");
@@ -487,7 +503,8 @@ void TrayMainWindow::hideWindow()
         return;
     hide();
     debugPrintf("TrayMainWindow::hideWindow(): hide()");
-    if (!m_printingMode.isActive())
+    applyWatching();
+    if (!m_printingMode.isActive() && !m_configurator->watchOptions().keepWatching)
         stopWorker();
     windowState = Hidden;
 }
@@ -530,6 +547,7 @@ void TrayMainWindow::showOptions()
     if (!m_pOptionDlg)
         return;
     m_pOptionDlg->setOptions(m_configurator->options());
+    m_pOptionDlg->setWatchOptions(m_configurator->watchOptions());
     m_pOptionDlg->hide();
     m_pOptionDlg->showNormal();
 }
@@ -539,8 +557,16 @@ void TrayMainWindow::options_closed(bool accepted)
     if (!accepted || !m_pOptionDlg)
         return;
     m_configurator->options() = m_pOptionDlg->options();
+    m_configurator->watchOptions() = m_pOptionDlg->watchOptions();
     m_configurator->saveConfig();
     applyOptions(m_configurator->options());
+    if (!trayAvailable || !isHidden() || m_printingMode.isActive())
+        return;
+    applyWatching();
+    if (m_configurator->watchOptions().keepWatching)
+        startWorker(false);
+    else
+        stopWorker();
 }
 
 void TrayMainWindow::prepare_clicked(int state)
@@ -659,10 +685,15 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
         m_withheldReport = raw;
     else
         m_withheldReport.reset();
-    if (StatusPresentation::dropsReport(bool(printer), raw, hasStatusXml, isHidden(),
+    // A closed panel that keeps watching still has the tray looking.
+    const bool watching = m_configurator->watchOptions().keepWatching;
+    if (StatusPresentation::dropsReport(bool(printer), raw, hasStatusXml, isHidden() && !watching,
                                         m_printingMode.isActive()))
         return;
-    if (isHidden())
+    // Outside the printing mode a report for a closed panel goes to the tray and the desktop's
+    // notifications only.
+    const bool quiet = isHidden() && !m_printingMode.isActive();
+    if (isHidden() && !quiet)
         windowState = ShownByEvent;
     const int result = applyStatus(raw);
     debugPrintf("TrayMainWindow::printerStatusChangedEvent(): status <%s> %s",
@@ -670,8 +701,15 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
                 result == 1           ? "is applied"
                         : result == 0 ? "is missed"
                                       : "???");
-    if (result != 1)
+    notifyStatus(!quiet);
+    if (result != 1 || quiet)
         return;
+    popUp();
+}
+
+void TrayMainWindow::popUp()
+{
+    m_polling->setPanelClosed(false);
     placeByTrayIcon();
     if (!isActiveWindow()) {
         debugPrintf("TrayMainWindow::customEvent(): hide()");
@@ -679,6 +717,39 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
     }
     showNormal();
     debugPrintf("TrayMainWindow::customEvent(): showNormal()");
+}
+
+void TrayMainWindow::applyWatching()
+{
+    m_polling->setPanelClosed(trayAvailable && isHidden()
+                              && m_configurator->watchOptions().keepWatching);
+}
+
+void TrayMainWindow::pollingStopped()
+{
+    // A status nobody checks any longer is not shown as if it still held.
+    Q_EMIT stateChanged(AutoPixmapCache::pixmap(
+            m_configurator->absPath(StatusPresentation::trayImage(StatusDesc::Unknown))));
+    Q_EMIT toolTipChanged(StatusPresentation::toolTip(QString(), QString()));
+    m_notifier->forgetStatus();
+}
+
+void TrayMainWindow::notifyStatus(bool shownInPanel)
+{
+    const StatusDesc &status = m_status.status();
+    const auto notice = StatusPresentation::notice(status.id(), status.type(), status.isLowToner(),
+                                                   m_configurator->isStatusApplicable(status),
+                                                   m_configurator->options());
+    m_notifier->followStatus(status.id(), status.title(), status.desc(), notice, shownInPanel);
+}
+
+void TrayMainWindow::statusNotDelivered()
+{
+    // Without a notification service the panel tells, as it did before there was one.
+    if (!trayAvailable || !isHidden())
+        return;
+    windowState = ShownByEvent;
+    popUp();
 }
 
 int TrayMainWindow::applyStatus(const StatusBlock &raw)
@@ -773,6 +844,12 @@ void TrayMainWindow::jobQueueChanged(JobChangedEvent *event)
         return;
     }
     jobCompleted = event->completed;
+    if (StatusPresentation::noticesFinishedJob(event->completed, event->network,
+                                               m_configurator->options())) {
+        const StatusDesc done = m_configurator->getStatusDesc(Configurator::kPrintingCompletedId,
+                                                              QString(), QString());
+        m_notifier->tell(done.title(), tr("Your job on %1 has finished.").arg(event->destination));
+    }
     if (printer->uniqueKey == m_configurator->activePrinter()) {
         debugPrintf("TrayMainWindow::jobQueueChanged(): printer is not changed");
     } else {
@@ -787,9 +864,14 @@ void TrayMainWindow::jobQueueChanged(JobChangedEvent *event)
         }
         selectPrinter(printer->uniqueKey, FromJob);
     }
+    // A closed panel that keeps watching has a worker that reports only changes; the job's
+    // pop-up comes with a fresh report.
+    const bool refresh = isHidden() && m_polling->isWorkerBusy() && !m_printingMode.isActive();
     startWorker(false);
     if (!m_printingMode.isActive()) {
         m_printingMode.enter(!event->completed);
         applyStatus(m_status.status().statusBlock());
     }
+    if (refresh)
+        m_polling->restartWorker();
 }

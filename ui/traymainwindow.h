@@ -14,6 +14,7 @@
 #include <optional>
 
 class Configurator;
+class DesktopNotifier;
 class JobChangedEvent;
 class JobPollingThread;
 class OptionDialogEx;
@@ -100,6 +101,12 @@ private:
     void printerBusy();
     void showWithheldReport();
     void placeByTrayIcon();
+    // A closed panel that keeps watching polls at its slower floor.
+    void applyWatching();
+    void pollingStopped();
+    void notifyStatus(bool shownInPanel);
+    void statusNotDelivered();
+    void popUp();
 
     bool closingFlag = false;
     FollowedStatus m_status;
@@ -112,6 +119,7 @@ private:
     std::unique_ptr<PrinterSettingsStarter> m_settingsStarter;
     int windowState = 0;
     std::unique_ptr<OptionDialogEx> m_pOptionDlg;
+    std::unique_ptr<DesktopNotifier> m_notifier;
     int selectionSource = 0;
     bool jobCompleted = false;
     bool printerListReceived = false;

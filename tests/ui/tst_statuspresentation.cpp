@@ -1,3 +1,6 @@
+#include "config/configurator.h"
+#include "config/options.h"
+#include "status/statusdesc.h"
 #include "ui/statuspresentation.h"
 
 #include <QTest>
@@ -103,6 +106,67 @@ private Q_SLOTS:
                  QString("http://shop/?i=m1,c1,k1"));
         QCOMPARE(StatusPresentation::supplyOrderAddress("http://shop/", ",", {}),
                  QString("http://shop/"));
+    }
+
+    void noticeFollowsTheAlertOptions_data()
+    {
+        QTest::addColumn<uint>("id");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("lowToner");
+        QTest::addColumn<bool>("applicable");
+        QTest::addColumn<bool>("errors");
+        QTest::addColumn<bool>("waiting");
+        QTest::addColumn<bool>("wanted");
+        QTest::addColumn<int>("delayMs");
+        const int error = StatusDesc::Error;
+        const int warning = StatusDesc::Warning;
+        const uint usbGone = Configurator::kUsbStatusUnavailableId;
+        const uint networkGone = Configurator::kNetworkStatusUnavailableId;
+        QTest::newRow("jam") << 0x050200u << error << false << true << true << true << true << 0;
+        QTest::newRow("jam, errors off")
+                << 0x050200u << error << false << true << false << true << false << 0;
+        QTest::newRow("offline") << 0x020100u << warning << false << true << true << true << true
+                                 << 0;
+        QTest::newRow("offline, waiting off")
+                << 0x020100u << warning << false << true << true << false << false << 0;
+        QTest::newRow("toner low")
+                << 0x030104u << warning << true << true << true << true << true << 0;
+        QTest::newRow("toner low, prepared for")
+                << 0x030104u << warning << true << false << true << true << false << 0;
+        QTest::newRow("ready") << 0x010000u << int(StatusDesc::Info) << false << true << true
+                               << true << false << 0;
+        QTest::newRow("usb gone") << usbGone << error << false << true << true << true << true
+                                  << 60000;
+        QTest::newRow("network gone")
+                << networkGone << error << false << true << true << true << true << 60000;
+        QTest::newRow("network gone, errors off")
+                << networkGone << error << false << true << false << true << false << 60000;
+        QTest::newRow("no device") << uint(Configurator::kNoDeviceStatusId) << error << false
+                                   << true << true << true << false << 0;
+    }
+
+    void noticeFollowsTheAlertOptions()
+    {
+        QFETCH(uint, id);
+        QFETCH(int, type);
+        QFETCH(bool, lowToner);
+        QFETCH(bool, applicable);
+        QFETCH(bool, errors);
+        QFETCH(bool, waiting);
+        QFETCH(bool, wanted);
+        QFETCH(int, delayMs);
+        Options options;
+        options.displayPrinterError = errors;
+        options.displayPrinterWaiting = waiting;
+        const auto notice = StatusPresentation::notice(id, type, lowToner, applicable, options);
+        QCOMPARE(notice.wanted, wanted);
+        if (wanted)
+            QCOMPARE(notice.delayMs, delayMs);
+        options.displayFinishNwJob = true;
+        QVERIFY(StatusPresentation::noticesFinishedJob(true, true, options));
+        QVERIFY(!StatusPresentation::noticesFinishedJob(true, false, options));
+        options.displayFinishNwJob = false;
+        QVERIFY(!StatusPresentation::noticesFinishedJob(true, true, options));
     }
 
     void toolTipNamesPrinterAndStatus()

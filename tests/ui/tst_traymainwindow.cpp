@@ -45,6 +45,8 @@ struct Panel
     }
 
     ApplicationTree tree;
+    // These cases follow a panel that stops polling once it is closed.
+    bool notWatching = tree.writeState(QStringLiteral(".watch"), "keep_watching=0\n");
     Configurator configurator{tree.bin(), false, false};
     ContextMenu menu;
     TrayMainWindow window{&configurator, &menu, Qt::Window};

@@ -90,6 +90,13 @@
     </message>
 </context>
 <context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+</context>
+<context>
     <name>ExternalPrograms</name>
     <message>
         <source>Warning</source>
@@ -172,6 +179,10 @@ Verwenden Sie diese Adresse:
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Keep watching the printer while this panel is closed</source>
+        <translation>Den Drucker auch bei geschlossenem Fenster weiter beobachten</translation>
     </message>
 </context>
 <context>
@@ -275,6 +286,10 @@ Bitte warten Sie einen Moment und versuchen Sie es erneut.</translation>
 %1</source>
         <translation>CUPS hat diese Warteschlangen, aber keine davon gehört zu einer unterstützten Familie:
 %1</translation>
+    </message>
+    <message>
+        <source>Your job on %1 has finished.</source>
+        <translation>Ihr Auftrag auf %1 ist fertig.</translation>
     </message>
 </context>
 <context>

@@ -52,6 +52,7 @@ public:
     bool isPellarOnSystemBus() const;
 
     UsbSimDevice &printer() { return m_printer; }
+    const PrivateSessionBus &sessionBus() const { return m_sessionBus; }
     // CPU time that a plain simulated printer spent inside Pellar so far, in seconds.
     double simulatedPrinterSeconds() const;
     PrivateCupsServer &cups() { return m_cups; }

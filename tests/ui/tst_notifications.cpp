@@ -1,0 +1,205 @@
+// The followed printer with the panel closed: the tray follows it and the desktop is told through
+// a notification service of the test's own on a session bus of the test's own.
+#include "acquisition/printerdesc.h"
+#include "config/appsettings.h"
+#include "config/configurator.h"
+#include "discovery/printerenumerator.h"
+#include "tests/config/configuratorfixture.h"
+#include "tests/tools/endwithparent.h"
+#include "tests/tools/snifixture.h"
+#include "tests/tools/usbsim/usbsim.h"
+#include "ui/traymainwindow.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+const QByteArray kReady = QByteArray::fromHex("0101000064646464");
+const QByteArray kJam = QByteArray::fromHex("0405020064646464");
+// A closed panel polls every 5 s: two polls and a margin.
+const int kClosedPollMs = 15000;
+
+// tests/tools/notificationserver.py: one line per call it receives.
+class NotificationServer
+{
+public:
+    ~NotificationServer()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        ::kill(pid_t(m_process.processId()), SIGTERM);
+        m_process.waitForFinished(5000);
+    }
+    bool start(const PrivateSessionBus &bus)
+    {
+        m_process.setProcessEnvironment(bus.environment());
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        endWithParent(m_process);
+        m_process.start(QStringLiteral("/usr/bin/python3"),
+                        {QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/notificationserver.py")});
+        return waitForLine(QRegularExpression(QStringLiteral("^ready$")), 10000).hasMatch();
+    }
+    QRegularExpressionMatch waitForLine(const QRegularExpression &pattern, int timeoutMs)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        for (;;) {
+            m_output += m_process.readAllStandardOutput();
+            qsizetype end;
+            while ((end = m_output.indexOf('\n', m_seen)) >= 0) {
+                const QString line = QString::fromUtf8(m_output.mid(m_seen, end - m_seen));
+                m_seen = end + 1;
+                const QRegularExpressionMatch match = pattern.match(line);
+                if (match.hasMatch())
+                    return match;
+            }
+            if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
+                return QRegularExpressionMatch();
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            m_process.waitForReadyRead(20);
+        }
+    }
+    void write(const QByteArray &command) { m_process.write(command + '\n'); }
+    int count(const QByteArray &start)
+    {
+        m_output += m_process.readAllStandardOutput();
+        int lines = 0;
+        for (const QByteArray &line : m_output.split('\n'))
+            lines += line.startsWith(start) ? 1 : 0;
+        return lines;
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+    qsizetype m_seen = 0;
+};
+
+// Keeps the printers the test gave: the enumerator's later passes would find none.
+class FirstPrinterListOnly : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        return int(event->type()) == PrinterEnumerator::kPrintersChangedEvent
+                || QObject::eventFilter(watched, event);
+    }
+};
+
+// The panel closed in the tray, following a simulated USB printer of the family.
+struct ClosedPanel
+{
+    ClosedPanel()
+    {
+        trayAvailable = true;
+        QTRY_VERIFY_WITH_TIMEOUT(window.hasPrinterList(), 8000);
+        window.installEventFilter(&listFilter);
+        PrinterDesc printer("Acme", "Laser 100", "SIM0001", 0x0100, 0xf1e0,
+                            PrinterDesc::uniqueKeyForQueue("laser"));
+        printer.softName = QStringList({"laser"});
+        printer.statusXml = QString::fromUtf8(readFile(PELLAR_SOURCE_DIR "/bin/sm.xml"));
+        configurator.setPrinters(printerMapOf({printer}));
+        window.selectPrinterFromMenu(int(printer.uniqueKey));
+    }
+
+    ApplicationTree tree;
+    Configurator configurator{tree.bin(), false, false};
+    ContextMenu menu;
+    FirstPrinterListOnly listFilter;
+    TrayMainWindow window{&configurator, &menu, Qt::Window};
+};
+
+} // namespace
+
+class TestNotifications : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TestNotifications(const PrivateSessionBus &bus)
+        : m_bus(bus)
+    { }
+
+private Q_SLOTS:
+    void jamWithThePanelClosedIsFollowedAndToldOnce();
+    void withoutAServiceTheClosedPanelPopsUp();
+
+private:
+    const PrivateSessionBus &m_bus;
+};
+
+void TestNotifications::jamWithThePanelClosedIsFollowedAndToldOnce()
+{
+    NotificationServer server;
+    QVERIFY(server.start(m_bus));
+    UsbSim usb;
+    const UsbSimDevice printer = usb.addPrinter({.status = kReady});
+    ClosedPanel panel;
+    QSignalSpy images(&panel.window, &TrayMainWindow::stateChanged);
+    QSignalSpy tips(&panel.window, &TrayMainWindow::toolTipChanged);
+    QTRY_VERIFY_WITH_TIMEOUT(!tips.isEmpty() && tips.last().at(0).toString().contains("Ready"),
+                             kClosedPollMs);
+
+    printer.setStatus(kJam);
+    QTRY_VERIFY_WITH_TIMEOUT(tips.last().at(0).toString().contains("Paper jam"), kClosedPollMs);
+    QVERIFY(panel.window.isHidden());
+    QCOMPARE(images.last().at(0).value<QPixmap>().toImage(),
+             QPixmap(panel.configurator.absPath("../share/icons/pl_error.png")).toImage());
+    const QRegularExpressionMatch told = server.waitForLine(
+            QRegularExpression("^notify (\\d+)\t([^\t]*)\t([^\t]*)\t([^\t]*)\t([^\t]*)$"), 5000);
+    QVERIFY(told.hasMatch());
+    QCOMPARE(told.captured(2), QStringLiteral("Paper jam"));
+    QCOMPARE(told.captured(4), QStringLiteral("show|Show"));
+    QVERIFY(told.captured(5).startsWith("file:///") && told.captured(5).endsWith("logo.png"));
+
+    // "Show" opens the panel; the same jam reported again by the restarted polls (faster while
+    // the panel is open) tells nothing more.
+    server.write("invoke " + told.captured(1).toUtf8() + " show");
+    QTRY_VERIFY(!panel.window.isHidden());
+    panel.window.hideWindow();
+    QTest::qWait(1500);
+    QCOMPARE(server.count("notify "), 1);
+
+    printer.setStatus(kReady);
+    QVERIFY(server.waitForLine(QRegularExpression("^close " + told.captured(1) + "$"),
+                               kClosedPollMs)
+                    .hasMatch());
+    QVERIFY(tips.last().at(0).toString().contains("Ready"));
+    QCOMPARE(server.count("notify "), 1);
+}
+
+void TestNotifications::withoutAServiceTheClosedPanelPopsUp()
+{
+    UsbSim usb;
+    const UsbSimDevice printer = usb.addPrinter({.status = kReady});
+    ClosedPanel panel;
+    QSignalSpy tips(&panel.window, &TrayMainWindow::toolTipChanged);
+    QTRY_VERIFY_WITH_TIMEOUT(!tips.isEmpty() && tips.last().at(0).toString().contains("Ready"),
+                             kClosedPollMs);
+    QVERIFY(panel.window.isHidden());
+    printer.setStatus(kJam);
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.window.isHidden(), kClosedPollMs);
+    QVERIFY(tips.last().at(0).toString().contains("Paper jam"));
+    panel.window.hideWindow();
+}
+
+int main(int argc, char **argv)
+{
+    // Before Qt connects to it: the test's own bus, never the desktop's.
+    PrivateSessionBus bus;
+    if (!bus.isRunning()) {
+        fprintf(stderr, "no private bus\n");
+        return 1;
+    }
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
+    QApplication app(argc, argv);
+    TestNotifications test(bus);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_notifications.moc"
