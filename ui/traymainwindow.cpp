@@ -429,10 +429,14 @@ void TrayMainWindow::restoreWindow()
     if (active != Configurator::kNoPrinter && active != 0) {
         windowState = ShownByUser;
         m_polling->setPanelClosed(false);
+        // A worker that watched the closed panel and goes on has drawn its status already and
+        // reports only a change; one that starts reports afresh.
+        const bool watched = m_polling->isWorkerBusy() && !m_polling->restartsWorker();
         startWorker(true);
         showPrinterImage();
         debugPrintf("TrayMainWindow::restoreWindow(): hide()");
-        statusView->setStatus(statusView->regularView(), QString(), QString());
+        if (!watched || m_polling->restartsWorker())
+            statusView->setStatus(statusView->regularView(), QString(), QString());
         placeByTrayIcon();
         hide();
         showNormal();

@@ -9,11 +9,14 @@
 #include "tests/tools/snifixture.h"
 #include "tests/tools/usbsim/usbsim.h"
 #include "ui/traymainwindow.h"
+#include "ui/widgets/plstatusview.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 
 #include <csignal>
@@ -128,6 +131,7 @@ public:
 private Q_SLOTS:
     void jamWithThePanelClosedIsFollowedAndToldOnce();
     void withoutAServiceTheClosedPanelPopsUp();
+    void openedPanelShowsWhatTheClosedOneWatched();
 
 private:
     const PrivateSessionBus &m_bus;
@@ -185,6 +189,36 @@ void TestNotifications::withoutAServiceTheClosedPanelPopsUp()
     printer.setStatus(kJam);
     QTRY_VERIFY_WITH_TIMEOUT(!panel.window.isHidden(), kClosedPollMs);
     QVERIFY(tips.last().at(0).toString().contains("Paper jam"));
+    panel.window.hideWindow();
+}
+
+// At an interval of 5 s or more the worker goes on when the panel opens, and reports only a
+// change: the panel shows the status it watched instead of a blank one.
+void TestNotifications::openedPanelShowsWhatTheClosedOneWatched()
+{
+    UsbSim usb;
+    const UsbSimDevice printer = usb.addPrinter({.status = kJam});
+    ClosedPanel panel;
+    QSignalSpy tips(&panel.window, &TrayMainWindow::toolTipChanged);
+    QWidget *options = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("optionDlg"))
+            options = widget;
+    }
+    QVERIFY(options && options->findChild<QSpinBox *>());
+    options->findChild<QSpinBox *>()->setValue(5);
+    panel.window.options_closed(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!tips.isEmpty() && tips.last().at(0).toString().contains("Paper jam"),
+                             kClosedPollMs);
+    QVERIFY(panel.window.isWorkerBusy());
+
+    panel.window.restoreWindow();
+    const auto *view = panel.window.findChild<PLStatusView *>();
+    QVERIFY(view);
+    QStringList texts;
+    for (const QLabel *label : view->regularView()->findChildren<QLabel *>())
+        texts.append(label->text());
+    QVERIFY2(texts.join('|').contains("Paper jam"), qPrintable(texts.join('|')));
     panel.window.hideWindow();
 }
 
