@@ -1,16 +1,21 @@
 // Shows Pellar at work on a simulated Quillon C410: ready, printing a job sent with lp, toner low
-// for cyan, a paper jam, ready again; then a job sent to a simulated network printer beside it. At
-// each step it leaves pictures of the tray and of the open panel in the output directory, and
-// Pellar's log beside them. Usage: pellar_demo PELLAR_EXECUTABLE OUTPUT_DIRECTORY (on $DISPLAY,
+// for cyan, a paper jam, ready again; a paper jam with the panel closed, told in the tray and by a
+// desktop notification; then a job sent to a simulated network printer beside it. At each step it
+// leaves pictures of the tray and of the open panel in the output directory, and Pellar's log
+// beside them. Usage: pellar_demo PELLAR_EXECUTABLE OUTPUT_DIRECTORY (on $DISPLAY,
 // which needs a tray host)
 #include "acquisition/job.h"
 #include "pellarrig.h"
 #include "simulatednetworkprinter.h"
+#include "tests/tools/endwithparent.h"
 #include "tests/tools/testfiles.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <cstdio>
 #include <functional>
@@ -53,6 +58,7 @@ public:
         step(4, "toner-low", PellarRig::status(0x02, 0x030104, kCyanLow));
         step(5, "paper-jam", PellarRig::status(0x04, 0x050202, kCyanLow));
         step(6, "ready-again", PellarRig::status(0x01, 0x010000, kCyanLow));
+        closedPanel();
         networkPrinter();
 
         const int exitCode = m_rig.stopPellar();
@@ -66,7 +72,7 @@ private:
     {
         SimulatedNetworkPrinter network;
         if (!network.isValid()) {
-            printf("7 network: skipped, the simulated network printer needs root for its ports\n");
+            printf("8 network: skipped, the simulated network printer needs root for its ports\n");
             return;
         }
         network.setDeviceId("MFG:Tessival;MDL:Quillon C400;CLS:PRINTER;");
@@ -85,8 +91,71 @@ private:
         const int job = m_rig.cups().submitJob(queue);
         printf("sent job %d to %s with lp\n", job, qPrintable(queue));
         network.setJobs({{"127.0.0.1", job, Job::Printing}});
-        step(7, "network-printing", PellarRig::status(0x11, 0x0104FF, kLevels),
+        step(8, "network-printing", PellarRig::status(0x11, 0x0104FF, kLevels),
              [&](const QByteArray &status) { network.setStatus(status); });
+    }
+
+    // The panel closed by a second click on the icon, a paper jam: the tray follows it and the
+    // desktop's notification service (one of the demo's own, recording what it gets) tells it.
+    void closedPanel()
+    {
+        QProcess notifications;
+        notifications.setProcessEnvironment(m_rig.sessionBus().environment());
+        endWithParent(notifications);
+        notifications.start(
+                QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/notificationserver.py")});
+        if (!notifications.waitForReadyRead(10000)) {
+            fail("step 7 (closed-paper-jam): the notification service did not start");
+            return;
+        }
+        QThread::msleep(600); // a second click, not a double click
+        if (!m_rig.clickTrayIcon() || !waitWhile([&] { return m_rig.panel() != 0; })) {
+            fail("step 7 (closed-paper-jam): a second click did not close the panel");
+            return;
+        }
+        const QByteArray jam = PellarRig::status(0x04, 0x050202, kCyanLow);
+        m_rig.printer().setStatus(jam);
+        const QStringList shown = wait("<" + jam.toHex()
+                                       + "\\w*>[\\s\\S]*?"
+                                         "printerStatusChangedEvent\\(\\): status <([^>]*)> is");
+        QByteArray told;
+        waitWhile([&] {
+            notifications.waitForReadyRead(100);
+            told += notifications.readAllStandardOutput();
+            return !told.contains("notify ");
+        });
+        const QString prefix = QStringLiteral("%1/7-closed-paper-jam-").arg(m_output);
+        QFile record(prefix + "notifications.txt");
+        if (shown.isEmpty() || m_rig.panel() != 0 || !told.contains("notify ")
+            || !record.open(QIODevice::WriteOnly) || record.write(told) != told.size()) {
+            fail("step 7 (closed-paper-jam): not followed with the panel closed, or not told");
+            return;
+        }
+        if (!m_rig.hoverTrayIcon())
+            printf("(no tooltip showed on the tray icon)\n");
+        if (!PellarRig::settled([&] { return m_rig.grabTray(); }).save(prefix + "tray.png"))
+            fail("cannot save the picture " + prefix + "tray.png");
+        QByteArray line = told.mid(told.indexOf("notify ")).split('\n').value(0);
+        printf("7 closed-paper-jam printer status %s, panel closed, the tray shows \"%s\", "
+               "notified: %s\n",
+               jam.toHex().constData(), qPrintable(shown.at(1)),
+               line.replace('\t', " | ").constData());
+        m_rig.printer().setStatus(PellarRig::status(0x01, 0x010000, kCyanLow));
+        wait("printerStatusChangedEvent\\(\\): status <Ready> is");
+        notifications.kill();
+        notifications.waitForFinished(3000);
+    }
+
+    static bool waitWhile(const std::function<bool()> &busy, int timeoutMs = 15000)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (busy()) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(50);
+        }
+        return true;
     }
 
     // The printer reports the status; once Pellar has applied it, the pictures are taken.
