@@ -223,6 +223,697 @@ einstellungen</translation>
     </message>
 </context>
 <context>
+    <name>StateReasons</name>
+    <message>
+        <source>Printer problem</source>
+        <translation>Druckerproblem</translation>
+    </message>
+    <message>
+        <source>Check the printer&apos;s display or control panel.</source>
+        <translation>Sehen Sie auf der Anzeige oder dem Bedienfeld des Druckers nach.</translation>
+    </message>
+    <message>
+        <source>Paper needed</source>
+        <translation>Papier benötigt</translation>
+    </message>
+    <message>
+        <source>Load the requested paper into the printer.</source>
+        <translation>Legen Sie das angeforderte Papier in den Drucker ein.</translation>
+    </message>
+    <message>
+        <source>Paper jam</source>
+        <translation>Papierstau</translation>
+    </message>
+    <message>
+        <source>Open the printer&apos;s cover and remove the jammed paper.</source>
+        <translation>Öffnen Sie die Abdeckung des Druckers und entfernen Sie das gestaute Papier.</translation>
+    </message>
+    <message>
+        <source>Paper jam at output</source>
+        <translation>Papierstau an der Ausgabe</translation>
+    </message>
+    <message>
+        <source>Remove the jammed paper from the output tray.</source>
+        <translation>Entfernen Sie das gestaute Papier aus dem Ausgabefach.</translation>
+    </message>
+    <message>
+        <source>Paper jam in tray</source>
+        <translation>Papierstau im Papierfach</translation>
+    </message>
+    <message>
+        <source>Remove the jammed paper from the paper tray.</source>
+        <translation>Entfernen Sie das gestaute Papier aus dem Papierfach.</translation>
+    </message>
+    <message>
+        <source>Paper feed problem</source>
+        <translation>Fehler beim Papiereinzug</translation>
+    </message>
+    <message>
+        <source>Take the paper out of the tray, straighten it and put it back.</source>
+        <translation>Nehmen Sie das Papier aus dem Fach, richten Sie es gerade aus und legen Sie es wieder ein.</translation>
+    </message>
+    <message>
+        <source>Paper low</source>
+        <translation>Wenig Papier</translation>
+    </message>
+    <message>
+        <source>Add paper to the tray soon.</source>
+        <translation>Legen Sie bald Papier in das Fach nach.</translation>
+    </message>
+    <message>
+        <source>Out of paper</source>
+        <translation>Kein Papier</translation>
+    </message>
+    <message>
+        <source>Load paper into the tray.</source>
+        <translation>Legen Sie Papier in das Fach ein.</translation>
+    </message>
+    <message>
+        <source>Paper tray missing</source>
+        <translation>Papierfach fehlt</translation>
+    </message>
+    <message>
+        <source>Insert the paper tray into the printer.</source>
+        <translation>Setzen Sie das Papierfach in den Drucker ein.</translation>
+    </message>
+    <message>
+        <source>Output tray missing</source>
+        <translation>Ausgabefach fehlt</translation>
+    </message>
+    <message>
+        <source>Attach the output tray to the printer.</source>
+        <translation>Bringen Sie das Ausgabefach am Drucker an.</translation>
+    </message>
+    <message>
+        <source>Output tray almost full</source>
+        <translation>Ausgabefach fast voll</translation>
+    </message>
+    <message>
+        <source>Remove the printed pages from the output tray.</source>
+        <translation>Nehmen Sie die gedruckten Seiten aus dem Ausgabefach.</translation>
+    </message>
+    <message>
+        <source>Output tray full</source>
+        <translation>Ausgabefach voll</translation>
+    </message>
+    <message>
+        <source>Manual feed</source>
+        <translation>Manueller Einzug</translation>
+    </message>
+    <message>
+        <source>Insert a sheet into the manual feed slot.</source>
+        <translation>Legen Sie ein Blatt in den manuellen Einzug ein.</translation>
+    </message>
+    <message>
+        <source>Paper size change</source>
+        <translation>Anderes Papierformat</translation>
+    </message>
+    <message>
+        <source>Load paper of the size the printer asks for.</source>
+        <translation>Legen Sie Papier in dem Format ein, das der Drucker verlangt.</translation>
+    </message>
+    <message>
+        <source>Paper type change</source>
+        <translation>Andere Papiersorte</translation>
+    </message>
+    <message>
+        <source>Load paper of the type the printer asks for.</source>
+        <translation>Legen Sie Papier der Sorte ein, die der Drucker verlangt.</translation>
+    </message>
+    <message>
+        <source>Paper size not possible</source>
+        <translation>Papierformat nicht möglich</translation>
+    </message>
+    <message>
+        <source>Choose another paper size or tray.</source>
+        <translation>Wählen Sie ein anderes Papierformat oder Papierfach.</translation>
+    </message>
+    <message>
+        <source>No two-sided printing</source>
+        <translation>Kein beidseitiger Druck</translation>
+    </message>
+    <message>
+        <source>Print one-sided, or choose paper that allows two-sided printing.</source>
+        <translation>Drucken Sie einseitig oder wählen Sie Papier, das beidseitigen Druck erlaubt.</translation>
+    </message>
+    <message>
+        <source>Pickup roller worn</source>
+        <translation>Einzugsrolle abgenutzt</translation>
+    </message>
+    <message>
+        <source>Replace the paper pickup roller soon.</source>
+        <translation>Ersetzen Sie bald die Papiereinzugsrolle.</translation>
+    </message>
+    <message>
+        <source>Pickup roller worn out</source>
+        <translation>Einzugsrolle verschlissen</translation>
+    </message>
+    <message>
+        <source>Replace the paper pickup roller.</source>
+        <translation>Ersetzen Sie die Papiereinzugsrolle.</translation>
+    </message>
+    <message>
+        <source>Paper drying</source>
+        <translation>Papier trocknet</translation>
+    </message>
+    <message>
+        <source>Wait until the printed pages have dried.</source>
+        <translation>Warten Sie, bis die gedruckten Seiten getrocknet sind.</translation>
+    </message>
+    <message>
+        <source>Door open</source>
+        <translation>Klappe geöffnet</translation>
+    </message>
+    <message>
+        <source>Close the printer&apos;s door.</source>
+        <translation>Schließen Sie die Klappe des Druckers.</translation>
+    </message>
+    <message>
+        <source>Cover open</source>
+        <translation>Abdeckung geöffnet</translation>
+    </message>
+    <message>
+        <source>Close the printer&apos;s cover.</source>
+        <translation>Schließen Sie die Abdeckung des Druckers.</translation>
+    </message>
+    <message>
+        <source>Printer open</source>
+        <translation>Drucker geöffnet</translation>
+    </message>
+    <message>
+        <source>Close all doors and covers of the printer.</source>
+        <translation>Schließen Sie alle Klappen und Abdeckungen des Druckers.</translation>
+    </message>
+    <message>
+        <source>Toner low</source>
+        <translation>Toner fast leer</translation>
+    </message>
+    <message>
+        <source>Order a new toner cartridge.</source>
+        <translation>Bestellen Sie eine neue Tonerkartusche.</translation>
+    </message>
+    <message>
+        <source>Out of toner</source>
+        <translation>Toner leer</translation>
+    </message>
+    <message>
+        <source>Replace the toner cartridge.</source>
+        <translation>Ersetzen Sie die Tonerkartusche.</translation>
+    </message>
+    <message>
+        <source>Toner cartridge missing</source>
+        <translation>Tonerkartusche fehlt</translation>
+    </message>
+    <message>
+        <source>Insert the toner cartridge.</source>
+        <translation>Setzen Sie die Tonerkartusche ein.</translation>
+    </message>
+    <message>
+        <source>Supply low</source>
+        <translation>Verbrauchsmaterial fast leer</translation>
+    </message>
+    <message>
+        <source>Order a replacement for the supply running low.</source>
+        <translation>Bestellen Sie Ersatz für das fast leere Verbrauchsmaterial.</translation>
+    </message>
+    <message>
+        <source>Supply empty</source>
+        <translation>Verbrauchsmaterial leer</translation>
+    </message>
+    <message>
+        <source>Replace the empty supply.</source>
+        <translation>Ersetzen Sie das leere Verbrauchsmaterial.</translation>
+    </message>
+    <message>
+        <source>Supply missing</source>
+        <translation>Verbrauchsmaterial fehlt</translation>
+    </message>
+    <message>
+        <source>Insert the missing supply.</source>
+        <translation>Setzen Sie das fehlende Verbrauchsmaterial ein.</translation>
+    </message>
+    <message>
+        <source>Ink low</source>
+        <translation>Tinte fast leer</translation>
+    </message>
+    <message>
+        <source>Order a new ink cartridge.</source>
+        <translation>Bestellen Sie eine neue Tintenpatrone.</translation>
+    </message>
+    <message>
+        <source>Out of ink</source>
+        <translation>Tinte leer</translation>
+    </message>
+    <message>
+        <source>Replace the ink cartridge.</source>
+        <translation>Ersetzen Sie die Tintenpatrone.</translation>
+    </message>
+    <message>
+        <source>Ink cartridge missing</source>
+        <translation>Tintenpatrone fehlt</translation>
+    </message>
+    <message>
+        <source>Insert the ink cartridge.</source>
+        <translation>Setzen Sie die Tintenpatrone ein.</translation>
+    </message>
+    <message>
+        <source>Developer low</source>
+        <translation>Entwickler fast leer</translation>
+    </message>
+    <message>
+        <source>Order new developer.</source>
+        <translation>Bestellen Sie neuen Entwickler.</translation>
+    </message>
+    <message>
+        <source>Out of developer</source>
+        <translation>Entwickler leer</translation>
+    </message>
+    <message>
+        <source>Replace the developer.</source>
+        <translation>Ersetzen Sie den Entwickler.</translation>
+    </message>
+    <message>
+        <source>Developer missing</source>
+        <translation>Entwicklereinheit fehlt</translation>
+    </message>
+    <message>
+        <source>Insert the developer unit.</source>
+        <translation>Setzen Sie die Entwicklereinheit ein.</translation>
+    </message>
+    <message>
+        <source>Ribbon low</source>
+        <translation>Farbband fast verbraucht</translation>
+    </message>
+    <message>
+        <source>Order a new print ribbon.</source>
+        <translation>Bestellen Sie ein neues Farbband.</translation>
+    </message>
+    <message>
+        <source>Ribbon used up</source>
+        <translation>Farbband verbraucht</translation>
+    </message>
+    <message>
+        <source>Replace the print ribbon.</source>
+        <translation>Ersetzen Sie das Farbband.</translation>
+    </message>
+    <message>
+        <source>Ribbon missing</source>
+        <translation>Farbband fehlt</translation>
+    </message>
+    <message>
+        <source>Insert a print ribbon.</source>
+        <translation>Setzen Sie ein Farbband ein.</translation>
+    </message>
+    <message>
+        <source>Waste container almost full</source>
+        <translation>Resttonerbehälter fast voll</translation>
+    </message>
+    <message>
+        <source>Order a new waste container.</source>
+        <translation>Bestellen Sie einen neuen Resttonerbehälter.</translation>
+    </message>
+    <message>
+        <source>Waste container full</source>
+        <translation>Resttonerbehälter voll</translation>
+    </message>
+    <message>
+        <source>Replace the waste container.</source>
+        <translation>Ersetzen Sie den Resttonerbehälter.</translation>
+    </message>
+    <message>
+        <source>Waste container missing</source>
+        <translation>Resttonerbehälter fehlt</translation>
+    </message>
+    <message>
+        <source>Insert the waste container.</source>
+        <translation>Setzen Sie den Resttonerbehälter ein.</translation>
+    </message>
+    <message>
+        <source>Drum nearly worn out</source>
+        <translation>Trommel bald verbraucht</translation>
+    </message>
+    <message>
+        <source>Order a new drum unit.</source>
+        <translation>Bestellen Sie eine neue Trommeleinheit.</translation>
+    </message>
+    <message>
+        <source>Drum worn out</source>
+        <translation>Trommel verbraucht</translation>
+    </message>
+    <message>
+        <source>Replace the drum unit.</source>
+        <translation>Ersetzen Sie die Trommeleinheit.</translation>
+    </message>
+    <message>
+        <source>Drum unit missing</source>
+        <translation>Trommeleinheit fehlt</translation>
+    </message>
+    <message>
+        <source>Insert the drum unit.</source>
+        <translation>Setzen Sie die Trommeleinheit ein.</translation>
+    </message>
+    <message>
+        <source>Fuser too hot</source>
+        <translation>Fixiereinheit zu heiß</translation>
+    </message>
+    <message>
+        <source>Switch the printer off and let it cool down.</source>
+        <translation>Schalten Sie den Drucker aus und lassen Sie ihn abkühlen.</translation>
+    </message>
+    <message>
+        <source>Fuser warming up</source>
+        <translation>Fixiereinheit heizt auf</translation>
+    </message>
+    <message>
+        <source>Wait until the printer has warmed up.</source>
+        <translation>Warten Sie, bis der Drucker aufgewärmt ist.</translation>
+    </message>
+    <message>
+        <source>Fuser missing</source>
+        <translation>Fixiereinheit fehlt</translation>
+    </message>
+    <message>
+        <source>Insert the fuser unit.</source>
+        <translation>Setzen Sie die Fixiereinheit ein.</translation>
+    </message>
+    <message>
+        <source>Cleaning unit nearly worn out</source>
+        <translation>Reinigungseinheit bald verbraucht</translation>
+    </message>
+    <message>
+        <source>Order a new cleaning unit.</source>
+        <translation>Bestellen Sie eine neue Reinigungseinheit.</translation>
+    </message>
+    <message>
+        <source>Cleaning unit worn out</source>
+        <translation>Reinigungseinheit verbraucht</translation>
+    </message>
+    <message>
+        <source>Replace the cleaning unit.</source>
+        <translation>Ersetzen Sie die Reinigungseinheit.</translation>
+    </message>
+    <message>
+        <source>Adjusting print quality</source>
+        <translation>Druckqualität wird angepasst</translation>
+    </message>
+    <message>
+        <source>Wait until the printer has finished adjusting.</source>
+        <translation>Warten Sie, bis der Drucker die Anpassung beendet hat.</translation>
+    </message>
+    <message>
+        <source>Staples low</source>
+        <translation>Heftklammern fast leer</translation>
+    </message>
+    <message>
+        <source>Add staples to the stapler soon.</source>
+        <translation>Füllen Sie bald Heftklammern nach.</translation>
+    </message>
+    <message>
+        <source>Out of staples</source>
+        <translation>Keine Heftklammern</translation>
+    </message>
+    <message>
+        <source>Add staples to the stapler.</source>
+        <translation>Füllen Sie Heftklammern in den Hefter nach.</translation>
+    </message>
+    <message>
+        <source>Staple jam</source>
+        <translation>Heftklammerstau</translation>
+    </message>
+    <message>
+        <source>Open the stapler and remove the jammed staples.</source>
+        <translation>Öffnen Sie den Hefter und entfernen Sie die gestauten Heftklammern.</translation>
+    </message>
+    <message>
+        <source>Stacker almost full</source>
+        <translation>Stapelfach fast voll</translation>
+    </message>
+    <message>
+        <source>Remove the printed pages from the stacker.</source>
+        <translation>Nehmen Sie die gedruckten Seiten aus dem Stapelfach.</translation>
+    </message>
+    <message>
+        <source>Stacker full</source>
+        <translation>Stapelfach voll</translation>
+    </message>
+    <message>
+        <source>Punch waste almost full</source>
+        <translation>Stanzabfall fast voll</translation>
+    </message>
+    <message>
+        <source>Empty the hole punch&apos;s waste container.</source>
+        <translation>Leeren Sie den Abfallbehälter des Lochers.</translation>
+    </message>
+    <message>
+        <source>Punch waste full</source>
+        <translation>Stanzabfall voll</translation>
+    </message>
+    <message>
+        <source>Fan failure</source>
+        <translation>Lüfter ausgefallen</translation>
+    </message>
+    <message>
+        <source>Switch the printer off and call for service.</source>
+        <translation>Schalten Sie den Drucker aus und rufen Sie den Kundendienst.</translation>
+    </message>
+    <message>
+        <source>Motor failure</source>
+        <translation>Motor ausgefallen</translation>
+    </message>
+    <message>
+        <source>Printer offline</source>
+        <translation>Drucker offline</translation>
+    </message>
+    <message>
+        <source>Switch the printer on and check its cable or network.</source>
+        <translation>Schalten Sie den Drucker ein und prüfen Sie Kabel oder Netzwerk.</translation>
+    </message>
+    <message>
+        <source>Connecting to printer</source>
+        <translation>Verbindung zum Drucker</translation>
+    </message>
+    <message>
+        <source>Wait while the computer connects to the printer.</source>
+        <translation>Warten Sie, während der Computer die Verbindung zum Drucker herstellt.</translation>
+    </message>
+    <message>
+        <source>Printer not responding</source>
+        <translation>Drucker antwortet nicht</translation>
+    </message>
+    <message>
+        <source>Check that the printer is on and connected.</source>
+        <translation>Prüfen Sie, ob der Drucker eingeschaltet und angeschlossen ist.</translation>
+    </message>
+    <message>
+        <source>Printer switched off</source>
+        <translation>Drucker ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>Switch the printer on.</source>
+        <translation>Schalten Sie den Drucker ein.</translation>
+    </message>
+    <message>
+        <source>Printer shutting down</source>
+        <translation>Drucker fährt herunter</translation>
+    </message>
+    <message>
+        <source>Switch the printer on again to print.</source>
+        <translation>Schalten Sie den Drucker wieder ein, um zu drucken.</translation>
+    </message>
+    <message>
+        <source>Printer restarted</source>
+        <translation>Drucker neu gestartet</translation>
+    </message>
+    <message>
+        <source>Send again any job that did not print.</source>
+        <translation>Senden Sie Aufträge, die nicht gedruckt wurden, erneut.</translation>
+    </message>
+    <message>
+        <source>Printer needs a restart</source>
+        <translation>Drucker muss neu starten</translation>
+    </message>
+    <message>
+        <source>Switch the printer off and on again.</source>
+        <translation>Schalten Sie den Drucker aus und wieder ein.</translation>
+    </message>
+    <message>
+        <source>Ready to print</source>
+        <translation>Druckbereit</translation>
+    </message>
+    <message>
+        <source>You can print.</source>
+        <translation>Sie können drucken.</translation>
+    </message>
+    <message>
+        <source>Printer settings changed</source>
+        <translation>Druckereinstellungen geändert</translation>
+    </message>
+    <message>
+        <source>Check the printer&apos;s settings if pages look different.</source>
+        <translation>Prüfen Sie die Einstellungen des Druckers, falls die Seiten anders aussehen.</translation>
+    </message>
+    <message>
+        <source>Pausing</source>
+        <translation>Wird angehalten</translation>
+    </message>
+    <message>
+        <source>The printer pauses after the current job.</source>
+        <translation>Der Drucker hält nach dem aktuellen Auftrag an.</translation>
+    </message>
+    <message>
+        <source>Printer paused</source>
+        <translation>Drucker angehalten</translation>
+    </message>
+    <message>
+        <source>Resume the printer to print again.</source>
+        <translation>Setzen Sie den Drucker fort, um wieder zu drucken.</translation>
+    </message>
+    <message>
+        <source>Printer stopping</source>
+        <translation>Drucker wird gestoppt</translation>
+    </message>
+    <message>
+        <source>Wait until the printer has stopped.</source>
+        <translation>Warten Sie, bis der Drucker gestoppt hat.</translation>
+    </message>
+    <message>
+        <source>Printer stopped</source>
+        <translation>Drucker gestoppt</translation>
+    </message>
+    <message>
+        <source>Check the printer, then resume it.</source>
+        <translation>Prüfen Sie den Drucker und setzen Sie ihn dann fort.</translation>
+    </message>
+    <message>
+        <source>Printer partly stopped</source>
+        <translation>Drucker teilweise gestoppt</translation>
+    </message>
+    <message>
+        <source>Check the printer&apos;s control panel.</source>
+        <translation>Sehen Sie auf dem Bedienfeld des Druckers nach.</translation>
+    </message>
+    <message>
+        <source>Print memory full</source>
+        <translation>Druckspeicher voll</translation>
+    </message>
+    <message>
+        <source>Wait until waiting jobs have printed, or cancel some.</source>
+        <translation>Warten Sie, bis wartende Aufträge gedruckt sind, oder brechen Sie einige ab.</translation>
+    </message>
+    <message>
+        <source>New jobs are held</source>
+        <translation>Neue Aufträge werden gehalten</translation>
+    </message>
+    <message>
+        <source>Release the held jobs to print them.</source>
+        <translation>Geben Sie die gehaltenen Aufträge zum Drucken frei.</translation>
+    </message>
+    <message>
+        <source>Printer deactivated</source>
+        <translation>Drucker deaktiviert</translation>
+    </message>
+    <message>
+        <source>Ask your administrator to activate the printer.</source>
+        <translation>Bitten Sie Ihren Administrator, den Drucker zu aktivieren.</translation>
+    </message>
+    <message>
+        <source>Identifying printer</source>
+        <translation>Drucker wird identifiziert</translation>
+    </message>
+    <message>
+        <source>The printer gives a signal so that you can find it.</source>
+        <translation>Der Drucker gibt ein Signal, damit Sie ihn finden.</translation>
+    </message>
+    <message>
+        <source>Printer resource missing</source>
+        <translation>Druckerressource fehlt</translation>
+    </message>
+    <message>
+        <source>The printer lacks a font or form the job needs; print with other settings.</source>
+        <translation>Dem Drucker fehlt eine Schrift oder Vorlage für den Auftrag; drucken Sie mit anderen Einstellungen.</translation>
+    </message>
+    <message>
+        <source>Finishing the job</source>
+        <translation>Auftrag wird abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Wait until the printer has finished the job.</source>
+        <translation>Warten Sie, bis der Drucker den Auftrag beendet hat.</translation>
+    </message>
+    <message>
+        <source>Printer driver incomplete</source>
+        <translation>Druckertreiber unvollständig</translation>
+    </message>
+    <message>
+        <source>Reinstall the printer&apos;s driver.</source>
+        <translation>Installieren Sie den Druckertreiber neu.</translation>
+    </message>
+    <message>
+        <source>Printer driver not trusted</source>
+        <translation>Unsicherer Druckertreiber</translation>
+    </message>
+    <message>
+        <source>Ask your administrator to check the driver&apos;s files.</source>
+        <translation>Bitten Sie Ihren Administrator, die Dateien des Treibers zu prüfen.</translation>
+    </message>
+    <message>
+        <source>Waiting at the remote printer</source>
+        <translation>Wartet am entfernten Drucker</translation>
+    </message>
+    <message>
+        <source>Wait until the remote printer takes the job.</source>
+        <translation>Warten Sie, bis der entfernte Drucker den Auftrag annimmt.</translation>
+    </message>
+    <message>
+        <source>Held at the remote printer</source>
+        <translation>Am entfernten Drucker gehalten</translation>
+    </message>
+    <message>
+        <source>Release the job at the remote printer.</source>
+        <translation>Geben Sie den Auftrag am entfernten Drucker frei.</translation>
+    </message>
+    <message>
+        <source>Printing at the remote printer</source>
+        <translation>Druck am entfernten Drucker</translation>
+    </message>
+    <message>
+        <source>Wait until the remote printer has finished.</source>
+        <translation>Warten Sie, bis der entfernte Drucker fertig ist.</translation>
+    </message>
+    <message>
+        <source>Remote printer stopped</source>
+        <translation>Entfernter Drucker gestoppt</translation>
+    </message>
+    <message>
+        <source>Check the remote printer.</source>
+        <translation>Prüfen Sie den entfernten Drucker.</translation>
+    </message>
+    <message>
+        <source>Canceled at the remote printer</source>
+        <translation>Am entfernten Drucker abgebrochen</translation>
+    </message>
+    <message>
+        <source>Print the document again if you still need it.</source>
+        <translation>Drucken Sie das Dokument erneut, falls Sie es noch brauchen.</translation>
+    </message>
+    <message>
+        <source>Aborted by the remote printer</source>
+        <translation>Vom entfernten Drucker abgebrochen</translation>
+    </message>
+    <message>
+        <source>Print the document again.</source>
+        <translation>Drucken Sie das Dokument erneut.</translation>
+    </message>
+    <message>
+        <source>Done at the remote printer</source>
+        <translation>Am entfernten Drucker fertig</translation>
+    </message>
+    <message>
+        <source>Collect your pages at the remote printer.</source>
+        <translation>Holen Sie Ihre Seiten am entfernten Drucker ab.</translation>
+    </message>
+</context>
+<context>
     <name>StatusPresentation</name>
     <message>
         <source>Pellar</source>
