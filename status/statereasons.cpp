@@ -104,7 +104,7 @@ constexpr Entry kEntries[] = {
          QT_TRANSLATE_NOOP("StateReasons", "Paper type change"),
          QT_TRANSLATE_NOOP("StateReasons", "Load paper of the type the printer asks for.")},
         {"input-cannot-feed-size-selected", Severity::Error, Supply::None,
-         QT_TRANSLATE_NOOP("StateReasons", "Paper size not possible"),
+         QT_TRANSLATE_NOOP("StateReasons", "Paper size not supported"),
          QT_TRANSLATE_NOOP("StateReasons", "Choose another paper size or tray.")},
         {"media-path-cannot-duplex-media-selected", Severity::Warning, Supply::None,
          QT_TRANSLATE_NOOP("StateReasons", "No two-sided printing"),

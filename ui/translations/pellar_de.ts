@@ -341,8 +341,8 @@ einstellungen</translation>
         <translation>Legen Sie Papier der Sorte ein, die der Drucker verlangt.</translation>
     </message>
     <message>
-        <source>Paper size not possible</source>
-        <translation>Papierformat nicht möglich</translation>
+        <source>Paper size not supported</source>
+        <translation>Papierformat nicht unterstützt</translation>
     </message>
     <message>
         <source>Choose another paper size or tray.</source>
@@ -526,27 +526,27 @@ einstellungen</translation>
     </message>
     <message>
         <source>Waste container almost full</source>
-        <translation>Resttonerbehälter fast voll</translation>
+        <translation>Abfallbehälter fast voll</translation>
     </message>
     <message>
         <source>Order a new waste container.</source>
-        <translation>Bestellen Sie einen neuen Resttonerbehälter.</translation>
+        <translation>Bestellen Sie einen neuen Abfallbehälter.</translation>
     </message>
     <message>
         <source>Waste container full</source>
-        <translation>Resttonerbehälter voll</translation>
+        <translation>Abfallbehälter voll</translation>
     </message>
     <message>
         <source>Replace the waste container.</source>
-        <translation>Ersetzen Sie den Resttonerbehälter.</translation>
+        <translation>Ersetzen Sie den Abfallbehälter.</translation>
     </message>
     <message>
         <source>Waste container missing</source>
-        <translation>Resttonerbehälter fehlt</translation>
+        <translation>Abfallbehälter fehlt</translation>
     </message>
     <message>
         <source>Insert the waste container.</source>
-        <translation>Setzen Sie den Resttonerbehälter ein.</translation>
+        <translation>Setzen Sie den Abfallbehälter ein.</translation>
     </message>
     <message>
         <source>Drum nearly worn out</source>
@@ -622,7 +622,7 @@ einstellungen</translation>
     </message>
     <message>
         <source>Staples low</source>
-        <translation>Heftklammern fast leer</translation>
+        <translation>Heftklammern gehen zur Neige</translation>
     </message>
     <message>
         <source>Add staples to the stapler soon.</source>
@@ -658,15 +658,15 @@ einstellungen</translation>
     </message>
     <message>
         <source>Punch waste almost full</source>
-        <translation>Stanzabfall fast voll</translation>
+        <translation>Stanzabfallbehälter fast voll</translation>
     </message>
     <message>
         <source>Empty the hole punch&apos;s waste container.</source>
-        <translation>Leeren Sie den Abfallbehälter des Lochers.</translation>
+        <translation>Leeren Sie den Behälter für Stanzabfälle.</translation>
     </message>
     <message>
         <source>Punch waste full</source>
-        <translation>Stanzabfall voll</translation>
+        <translation>Stanzabfallbehälter voll</translation>
     </message>
     <message>
         <source>Fan failure</source>
@@ -674,7 +674,7 @@ einstellungen</translation>
     </message>
     <message>
         <source>Switch the printer off and call for service.</source>
-        <translation>Schalten Sie den Drucker aus und rufen Sie den Kundendienst.</translation>
+        <translation>Schalten Sie den Drucker aus und wenden Sie sich an den Kundendienst.</translation>
     </message>
     <message>
         <source>Motor failure</source>
@@ -690,7 +690,7 @@ einstellungen</translation>
     </message>
     <message>
         <source>Connecting to printer</source>
-        <translation>Verbindung zum Drucker</translation>
+        <translation>Verbindung wird hergestellt</translation>
     </message>
     <message>
         <source>Wait while the computer connects to the printer.</source>
@@ -730,7 +730,7 @@ einstellungen</translation>
     </message>
     <message>
         <source>Printer needs a restart</source>
-        <translation>Drucker muss neu starten</translation>
+        <translation>Neustart des Druckers nötig</translation>
     </message>
     <message>
         <source>Switch the printer off and on again.</source>
@@ -754,15 +754,15 @@ einstellungen</translation>
     </message>
     <message>
         <source>Pausing</source>
-        <translation>Wird angehalten</translation>
+        <translation>Wird pausiert</translation>
     </message>
     <message>
         <source>The printer pauses after the current job.</source>
-        <translation>Der Drucker hält nach dem aktuellen Auftrag an.</translation>
+        <translation>Der Drucker pausiert nach dem aktuellen Auftrag.</translation>
     </message>
     <message>
         <source>Printer paused</source>
-        <translation>Drucker angehalten</translation>
+        <translation>Drucker pausiert</translation>
     </message>
     <message>
         <source>Resume the printer to print again.</source>
@@ -770,15 +770,15 @@ einstellungen</translation>
     </message>
     <message>
         <source>Printer stopping</source>
-        <translation>Drucker wird gestoppt</translation>
+        <translation>Drucker wird angehalten</translation>
     </message>
     <message>
         <source>Wait until the printer has stopped.</source>
-        <translation>Warten Sie, bis der Drucker gestoppt hat.</translation>
+        <translation>Warten Sie, bis der Drucker angehalten ist.</translation>
     </message>
     <message>
         <source>Printer stopped</source>
-        <translation>Drucker gestoppt</translation>
+        <translation>Drucker angehalten</translation>
     </message>
     <message>
         <source>Check the printer, then resume it.</source>
@@ -786,7 +786,7 @@ einstellungen</translation>
     </message>
     <message>
         <source>Printer partly stopped</source>
-        <translation>Drucker teilweise gestoppt</translation>
+        <translation>Drucker teilweise angehalten</translation>
     </message>
     <message>
         <source>Check the printer&apos;s control panel.</source>
@@ -802,11 +802,11 @@ einstellungen</translation>
     </message>
     <message>
         <source>New jobs are held</source>
-        <translation>Neue Aufträge werden gehalten</translation>
+        <translation>Neue Aufträge zurückgehalten</translation>
     </message>
     <message>
         <source>Release the held jobs to print them.</source>
-        <translation>Geben Sie die gehaltenen Aufträge zum Drucken frei.</translation>
+        <translation>Geben Sie die zurückgehaltenen Aufträge zum Drucken frei.</translation>
     </message>
     <message>
         <source>Printer deactivated</source>
@@ -866,7 +866,7 @@ einstellungen</translation>
     </message>
     <message>
         <source>Held at the remote printer</source>
-        <translation>Am entfernten Drucker gehalten</translation>
+        <translation>Am entfernten Drucker zurückgehalten</translation>
     </message>
     <message>
         <source>Release the job at the remote printer.</source>
@@ -882,7 +882,7 @@ einstellungen</translation>
     </message>
     <message>
         <source>Remote printer stopped</source>
-        <translation>Entfernter Drucker gestoppt</translation>
+        <translation>Entfernter Drucker angehalten</translation>
     </message>
     <message>
         <source>Check the remote printer.</source>
