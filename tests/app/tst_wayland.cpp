@@ -2,15 +2,19 @@
 // of the test's own with the test's StatusNotifierWatcher; and a session with no display at all.
 #include "tests/tools/endwithparent.h"
 #include "tests/tools/privatecupsserver.h"
+#include "tests/tools/screenshot.h"
 #include "tests/tools/snifixture.h"
 #include "tests/tools/testprocess.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -33,16 +37,20 @@ public:
         environment.remove(QStringLiteral("DISPLAY"));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
         m_weston.setProcessEnvironment(environment);
+        // A file: a pipe that nobody reads could fill and stop the compositor.
         m_weston.setProcessChannelMode(QProcess::MergedChannels);
+        m_weston.setStandardOutputFile(m_log.filePath(QStringLiteral("weston.log")));
         endWithParent(m_weston);
         m_weston.start(QStringLiteral("weston"),
                        {QStringLiteral("--backend=headless-backend.so"),
                         QStringLiteral("--socket=") + m_socket, QStringLiteral("--no-config"),
-                        QStringLiteral("--idle-time=0")});
+                        QStringLiteral("--idle-time=0"),
+                        // The screenshooter's protocol, and pixels to take.
+                        QStringLiteral("--debug"), QStringLiteral("--use-pixman")});
         QDeadlineTimer deadline(30000);
         while (!deadline.hasExpired() && m_weston.state() != QProcess::NotRunning
                && !QFileInfo::exists(runtimeDir + QLatin1Char('/') + m_socket))
-            m_weston.waitForReadyRead(50);
+            QTest::qWait(50);
         m_running = m_weston.state() == QProcess::Running;
     }
     ~PrivateWayland()
@@ -57,10 +65,33 @@ public:
     }
     bool isRunning() { return m_running && m_weston.state() == QProcess::Running; }
     QString socket() const { return m_socket; }
-    QString output() { return QString::fromLocal8Bit(m_weston.readAll()); }
+    QString output() const
+    {
+        QFile log(m_log.filePath(QStringLiteral("weston.log")));
+        return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+    }
+    // The whole output, as weston-screenshooter takes it.
+    QImage screenshot(const QString &runtimeDir)
+    {
+        QTemporaryDir dir;
+        QProcess shooter;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
+        shooter.setProcessEnvironment(environment);
+        shooter.setWorkingDirectory(dir.path());
+        shooter.start(QStringLiteral("weston-screenshooter"), {});
+        if (!shooter.waitForFinished(10000)) {
+            ::kill(pid_t(shooter.processId()), SIGKILL);
+            shooter.waitForFinished(5000);
+        }
+        const QStringList files = QDir(dir.path()).entryList({QStringLiteral("*.png")});
+        return files.isEmpty() ? QImage() : QImage(dir.filePath(files.first()));
+    }
 
 private:
     QString m_socket;
+    QTemporaryDir m_log;
     QProcess m_weston;
     bool m_running = false;
 };
@@ -114,6 +145,13 @@ void TestWayland::onlyWaylandTheItemIsTheTray()
     QVERIFY(pellar.stdErr().contains("TrayIcon::dock(): no X display"));
     QVERIFY(pellar.waitForStderr(literal("printerListChanged }")));
 
+    QVERIFY(watcher.command("activate", "activated"));
+    QVERIFY2(pellar.waitForStderr(literal("TrayMainWindow::restoreWindow(): showNormal()")),
+             qPrintable(pellar.stdErr()));
+    QVERIFY(pellar.isRunning());
+    // Only for the picture: the panel is drawn after it is shown.
+    QTest::qWait(1000);
+    saveScreenshot(wayland.screenshot(m_install.runtimeDir()), "wayland-panel");
     const QJsonArray menu = watcher.request("menu", "menu").array();
     QVERIFY(menu.contains(QJsonObject({{"id", 3},
                                        {"label", "Configure Pellar..."},
@@ -125,10 +163,6 @@ void TestWayland::onlyWaylandTheItemIsTheTray()
     QVERIFY(pellar.waitForStderr(
             QRegularExpression("OptionDialogEx::setOptions:(.|\\n)*OptionDialogEx::setOptions:")));
 
-    QVERIFY(watcher.command("activate", "activated"));
-    QVERIFY2(pellar.waitForStderr(literal("TrayMainWindow::restoreWindow(): showNormal()")),
-             qPrintable(pellar.stdErr()));
-    QVERIFY(pellar.isRunning());
     pellar.terminate();
     QVERIFY(pellar.waitForFinished());
     QCOMPARE(pellar.exitStatus(), QProcess::NormalExit);
