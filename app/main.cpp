@@ -63,6 +63,30 @@ QString instanceIdentifier(const QString &firstWord)
     return applicationDirectory(QStringLiteral("/proc/self/exe"));
 }
 
+// Qt's platform for this session, set before the application is made: xcb where there is an X
+// display (Xlib runs on Qt's own, also under XWayland), Wayland where there is only that. A
+// platform the user names is kept. False when nothing could show a window.
+bool choosePlatform()
+{
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (x11)
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        else if (wayland)
+            qputenv("QT_QPA_PLATFORM", "wayland");
+        return x11 || wayland;
+    }
+    // Qt tries the names in turn and aborts when none starts: one that can is enough.
+    const QList<QByteArray> names = qgetenv("QT_QPA_PLATFORM").split(';');
+    for (const QByteArray &name : names) {
+        const QByteArray plugin = name.split(':').first().trimmed();
+        if (plugin == "xcb" ? x11 : plugin.startsWith("wayland") ? wayland : true)
+            return true;
+    }
+    return false;
+}
+
 const int kDockAttempts = 5;
 const int kDockIntervalMs = 1000;
 
@@ -79,8 +103,11 @@ int main(int argc, char **argv)
     // Once, before any thread: setlocale frees the name it returned to another thread.
     loadSystemLocale();
 
-    // Xlib is used on Qt's own display, so the program always runs on xcb (also under XWayland).
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    if (!choosePlatform()) {
+        fprintf(stderr,
+                "pellar: no display: neither X11 (DISPLAY) nor Wayland (WAYLAND_DISPLAY) is set\n");
+        return 1;
+    }
 
     // The class hosts and task bars know Pellar's windows by, whatever the executable is called.
     QCoreApplication::setApplicationName(QStringLiteral("pellar"));

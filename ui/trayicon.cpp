@@ -1,5 +1,6 @@
 #include "ui/trayicon.h"
 
+#include "base/functions.h"
 #include "ui/statusnotifierdock.h"
 #include "ui/xembeddock.h"
 
@@ -116,11 +117,16 @@ QWidget *TrayIcon::dockWidget() const
 
 bool TrayIcon::dock(int attempts, int intervalMs)
 {
+    const bool xembed = XEmbedDock::hasDisplay();
+    if (!xembed)
+        debugPrintf("TrayIcon::dock(): no X display: a StatusNotifierItem host only");
     for (int attempt = 1; attempt <= attempts; ++attempt) {
-        show();
-        if (isDocked())
-            return true;
-        hide();
+        if (xembed) {
+            show();
+            if (isDocked())
+                return true;
+            hide();
+        }
         if (showStatusNotifier())
             return true;
         if (attempt < attempts)
@@ -155,7 +161,8 @@ void TrayIcon::applyToolTip()
 
 void TrayIcon::show()
 {
-    if (m_dockWidget)
+    // XEmbed needs X11; on Wayland the dock would only be a stray window.
+    if (m_dockWidget || !XEmbedDock::hasDisplay())
         return;
     m_dockWidget = std::make_unique<XEmbedDock>(this, m_icon);
     connect(m_dockWidget.get(), &XEmbedDock::closed, this, &TrayIcon::closed);

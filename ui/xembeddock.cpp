@@ -184,6 +184,11 @@ XEmbedDock::XEmbedDock(QObject *mouseReceiver, const QPixmap &icon)
 
 XEmbedDock::~XEmbedDock() = default;
 
+bool XEmbedDock::hasDisplay()
+{
+    return x11Display() != nullptr;
+}
+
 void XEmbedDock::dock()
 {
     Display *display = x11Display();

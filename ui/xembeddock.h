@@ -18,6 +18,9 @@ public:
     XEmbedDock(QObject *mouseReceiver, const QPixmap &icon);
     ~XEmbedDock() override;
 
+    // False without an X display (on Wayland, say): no Xlib call can be made then.
+    static bool hasDisplay();
+
     // True when a tray manager was there to take the dock request.
     bool managerFound() const { return m_managerFound; }
     void setDockPixmap(const QPixmap &pixmap);
