@@ -120,6 +120,9 @@ private:
     // The same request to the printer behind an ipp:// or ipps:// device URI; null when it did
     // not answer within kDeviceTimeoutMs.
     std::optional<CupsPrinterState> devicePrinterState(const QString &deviceUri);
+    // One Get-Printer-Attributes on a connection of its own, plain or TLS; the reply or null.
+    void *askDevice(const QByteArray &host, int port, const QByteArray &resource,
+                    const QByteArray &printerUri, bool secure, int timeoutMs);
     // Runs cupsGetJobs and hands each job (id, destination, IPP state) to the visitor.
     int forEachJob(const char *dest, bool myJobsOnly, bool completed,
                    const std::function<void(int, const char *, int)> &visit);

@@ -256,6 +256,42 @@ std::optional<CupsPrinterState> CUPS::printerState(const QString &queue)
     return state;
 }
 
+void *CUPS::askDevice(const QByteArray &host, int port, const QByteArray &resource,
+                      const QByteArray &printerUri, bool secure, int timeoutMs)
+{
+    const EntryPoints &e = *m_entries;
+    QElapsedTimer clock;
+    clock.start();
+    // A printer that takes the connection and never answers gives up the rest of the time,
+    // less the second the library first waits for "100 Continue" whatever the time-out.
+    const auto leftSeconds = [&] {
+        return double(std::max<qint64>(timeoutMs - kContinueWaitMs - clock.elapsed(), 100))
+                / 1000.0;
+    };
+    void *http = e.httpConnect2(host.constData(), port, nullptr, AF_UNSPEC,
+                                secure ? kEncryptionAlways : kEncryptionIfRequested, 1, timeoutMs,
+                                nullptr);
+    if (!http)
+        return nullptr;
+    e.httpSetTimeout(http, leftSeconds(), failOnTimeout, nullptr);
+    void *response = nullptr;
+    if (void *request = e.ippNewRequest(kOperationGetPrinterAttributes)) {
+        e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr,
+                       printerUri.constData());
+        e.ippAddString(request, kTagOperation, kTagName, "requesting-user-name", nullptr,
+                       e.cupsUser());
+        e.ippAddStrings(request, kTagOperation, kTagKeyword, "requested-attributes",
+                        kDeviceAttributeCount, nullptr, kStateAttributes);
+        response = e.cupsDoRequest(http, request, resource.constData());
+    }
+    e.httpClose(http);
+    if (response && e.ippGetStatusCode(response) > kLastSuccessStatus) {
+        e.ippDelete(response);
+        return nullptr;
+    }
+    return response;
+}
+
 std::optional<CupsPrinterState> CUPS::devicePrinterState(const QString &deviceUri)
 {
     const EntryPoints &e = *m_entries;
@@ -275,40 +311,22 @@ std::optional<CupsPrinterState> CUPS::devicePrinterState(const QString &deviceUr
 
     QElapsedTimer clock;
     clock.start();
-    void *http = e.httpConnect2(host.constData(), port, nullptr, AF_UNSPEC,
-                                secure ? kEncryptionAlways : kEncryptionIfRequested, 1,
-                                kDeviceTimeoutMs, nullptr);
-    void *response = nullptr;
-    if (http) {
-        // A printer that takes the connection and never answers gives up the rest of the time,
-        // less the second the library first waits for "100 Continue" whatever the time-out.
-        const qint64 left
-                = std::max<qint64>(kDeviceTimeoutMs - kContinueWaitMs - clock.elapsed(), 100);
-        e.httpSetTimeout(http, double(left) / 1000.0, failOnTimeout, nullptr);
-        void *request = e.ippNewRequest(kOperationGetPrinterAttributes);
-        if (request) {
-            e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr,
-                           printerUri.constData());
-            e.ippAddString(request, kTagOperation, kTagName, "requesting-user-name", nullptr,
-                           e.cupsUser());
-            e.ippAddStrings(request, kTagOperation, kTagKeyword, "requested-attributes",
-                            kDeviceAttributeCount, nullptr, kStateAttributes);
-            response = e.cupsDoRequest(http, request, resource.constData());
-        }
-    }
-    const bool answered = response && e.ippGetStatusCode(response) <= kLastSuccessStatus;
-    if (!answered && !g_deviceUnreachable.exchange(true))
+    // The TLS handshake waits 10 s on a stopped printer whatever the time-out (measured with an
+    // ipps:// queue in stoppedPrinterHoldsTheCallerOnlyUpToTheBound). Most printers answer
+    // plain IPP on the same port, and one that refuses it at once is alive: only then TLS.
+    void *response = askDevice(host, port, resource, printerUri, false, kDeviceTimeoutMs);
+    if (!response && secure && clock.elapsed() < kDeviceTimeoutMs - kContinueWaitMs)
+        response = askDevice(host, port, resource, printerUri, true,
+                             int(kDeviceTimeoutMs - clock.elapsed()));
+    if (!response && !g_deviceUnreachable.exchange(true))
         debugPrintf("CUPS: the printer at %s does not answer (%s, %lld ms)", printerUri.constData(),
                     e.cupsLastErrorString ? e.cupsLastErrorString() : "no answer",
                     qint64(clock.elapsed()));
-    if (answered && g_deviceUnreachable.exchange(false))
+    if (response && g_deviceUnreachable.exchange(false))
         debugPrintf("CUPS: the printer at %s answers again", printerUri.constData());
-    std::optional<CupsPrinterState> state;
-    if (answered)
-        state = readPrinterState(response, "printer " + printerUri);
-    if (response)
-        e.ippDelete(response);
-    if (http)
-        e.httpClose(http);
+    if (!response)
+        return std::nullopt;
+    const CupsPrinterState state = readPrinterState(response, "printer " + printerUri);
+    e.ippDelete(response);
     return state;
 }
