@@ -53,16 +53,18 @@ void logOnce(const QByteArray &line)
 {
     static QMutex mutex;
     static QSet<QByteArray> logged;
-    QMutexLocker lock(&mutex);
-    if (logged.contains(line))
-        return;
-    if (logged.size() >= 64)
-        logged.clear();
-    logged.insert(line);
+    {
+        QMutexLocker lock(&mutex);
+        if (logged.contains(line))
+            return;
+        if (logged.size() >= 64)
+            logged.clear();
+        logged.insert(line);
+    }
     debugPrintf("%s", line.constData());
 }
 
-// An unknown queue is logged once until it is known again.
+// A queue the server refuses (most often one it does not know) is logged once until it answers.
 QMutex g_unknownMutex;
 QSet<QString> g_unknownQueues;
 
@@ -220,8 +222,8 @@ std::optional<CupsPrinterState> CUPS::printerState(const QString &queue)
                 g_unknownQueues.insert(queue);
         }
         if (first)
-            debugPrintf("CUPS::printerState(%s) the server does not know the queue: %s",
-                        name.constData(), e.cupsLastErrorString ? e.cupsLastErrorString() : "");
+            debugPrintf("CUPS::printerState(%s) the server refuses: %s", name.constData(),
+                        e.cupsLastErrorString ? e.cupsLastErrorString() : "");
         e.ippDelete(response);
         return std::nullopt;
     }
