@@ -1,6 +1,7 @@
 #include "cups/cups.h"
 
 #include "base/functions.h"
+#include "cups/cupsentrypoints.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,25 +16,11 @@
 #include <limits>
 #include <unistd.h>
 
+using namespace cupsipp;
+
 namespace {
 
-// The library's types are opaque here; only cups_job_t and the head of cups_lang_t are read,
-// and both are part of its stable public interface.
-struct CupsJobRecord
-{
-    int id;
-    char *dest;
-    char *title;
-    char *user;
-    char *format;
-    int state;
-    int size;
-    int priority;
-    time_t completedTime;
-    time_t creationTime;
-    time_t processingTime;
-};
-
+// Only the head of cups_lang_t is read, part of the library's stable public interface.
 struct CupsLanguageHead
 {
     void *next;
@@ -42,27 +29,8 @@ struct CupsLanguageHead
     char language[16];
 };
 
-// IPP values used by the queue list.
-const int kOperationCupsGetPrinters = 0x4002;
-const int kTagOperation = 0x01;
-const int kTagPrinter = 0x04;
-const int kTagName = 0x42;
-const int kTagKeyword = 0x44;
-const int kTagUri = 0x45;
-const int kTagCharset = 0x47;
-const int kTagLanguage = 0x48;
-// Above successful-ok-conflicting-attributes the request failed.
-const int kLastSuccessStatus = 0x0002;
-// client-error-not-found: the server has no queues at all.
-const int kStatusNotFound = 0x0406;
-// What the library sets when it could not connect.
-const int kStatusServiceUnavailable = 0x0502;
-
 const int kOperationGetJobs = 0x000a;
 const int kOperationGetJobAttributes = 0x0009;
-const int kTagJob = 0x02;
-const int kTagInteger = 0x21;
-const int kTagEnum = 0x23;
 
 // Subscriptions and their events.
 const int kOperationCreatePrinterSubscriptions = 0x0016;
@@ -89,31 +57,6 @@ const int kWhichJobsCompleted = 1;
 const char *const kRequestedAttributes[] = {"printer-name", "printer-uri-supported", "device-uri",
                                             "printer-info", "printer-config-change-time"};
 
-using GetJobsFn = int (*)(CupsJobRecord **, const char *, int, int);
-using FreeJobsFn = void (*)(int, CupsJobRecord *);
-using DoFileRequestFn = void *(*)(void *, void *, const char *, const char *);
-using LangEncodingFn = const char *(*)(void *);
-using LangGetFn = void *(*)(const char *);
-using IppNewFn = void *(*)();
-using IppAddStringFn = void *(*)(void *, int, int, const char *, const char *, const char *);
-using IppAddStringsFn
-        = void *(*)(void *, int, int, const char *, int, const char *, const char *const *);
-using IppDeleteFn = void (*)(void *);
-using IppSetIntFn = int (*)(void *, int);
-using IppAttributeFn = void *(*)(void *);
-using IppGetNameFn = const char *(*)(void *);
-using IppGetTagFn = int (*)(void *);
-using IppGetStringFn = const char *(*)(void *, int, const char **);
-using IppGetStatusCodeFn = int (*)(void *);
-using IppNewRequestFn = void *(*)(int);
-using IppAddIntegerFn = void *(*)(void *, int, int, const char *, int);
-using IppGetIntegerFn = int (*)(void *, int);
-using DoRequestFn = void *(*)(void *, void *, const char *);
-using UserFn = const char *(*)();
-using LastErrorStringFn = const char *(*)();
-using LastErrorFn = int (*)();
-using GetPpd3Fn = int (*)(void *, const char *, time_t *, char *, size_t);
-
 QMutex g_namesMutex;
 QStringList g_libraryNames;
 QString g_ppdDirectory;
@@ -136,90 +79,20 @@ QString ppdValue(const QStringList &lines, const QString &key)
     return QString();
 }
 
-// A server that does not answer is logged once per outage, whichever thread or object asks.
 std::atomic<bool> g_unreachable{false};
 
-bool isFirstFailure()
+} // namespace
+
+bool cupsipp::isFirstFailure()
 {
     return !g_unreachable.exchange(true);
 }
 
-void noteAnswer()
+void cupsipp::noteAnswer()
 {
     if (g_unreachable.exchange(false))
         debugPrintf("CUPS: the server answers again");
 }
-
-} // namespace
-
-struct CUPS::EntryPoints
-{
-    GetJobsFn cupsGetJobs = nullptr;
-    FreeJobsFn cupsFreeJobs = nullptr;
-    DoFileRequestFn cupsDoFileRequest = nullptr;
-    LangEncodingFn cupsLangEncoding = nullptr;
-    LangGetFn cupsLangGet = nullptr;
-    IppNewFn ippNew = nullptr;
-    IppAddStringFn ippAddString = nullptr;
-    IppAddStringsFn ippAddStrings = nullptr;
-    IppDeleteFn ippDelete = nullptr;
-    // Since CUPS 2 a request can only be built and a reply only walked through these.
-    IppSetIntFn ippSetOperation = nullptr;
-    IppSetIntFn ippSetRequestId = nullptr;
-    IppAttributeFn ippFirstAttribute = nullptr;
-    IppAttributeFn ippNextAttribute = nullptr;
-    IppGetNameFn ippGetName = nullptr;
-    IppGetTagFn ippGetGroupTag = nullptr;
-    IppGetTagFn ippGetValueTag = nullptr;
-    IppGetStringFn ippGetString = nullptr;
-    IppGetStatusCodeFn ippGetStatusCode = nullptr;
-    IppNewRequestFn ippNewRequest = nullptr;
-    IppAddIntegerFn ippAddInteger = nullptr;
-    IppGetIntegerFn ippGetInteger = nullptr;
-    DoRequestFn cupsDoRequest = nullptr;
-    UserFn cupsUser = nullptr;
-    LastErrorStringFn cupsLastErrorString = nullptr;
-    LastErrorFn cupsLastError = nullptr;
-    GetPpd3Fn cupsGetPPD3 = nullptr;
-
-    // All at once when the library is loaded: objects of every thread share them unchanged.
-    static std::shared_ptr<const EntryPoints> resolve(void *handle)
-    {
-        auto entries = std::make_shared<EntryPoints>();
-        EntryPoints &e = *entries;
-        const auto load = [handle](auto &entry, const char *symbol) {
-            entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(
-                    dlsym(handle, symbol));
-        };
-        load(e.cupsGetJobs, "cupsGetJobs");
-        load(e.cupsFreeJobs, "cupsFreeJobs");
-        load(e.cupsDoFileRequest, "cupsDoFileRequest");
-        load(e.cupsLangEncoding, "cupsLangEncoding");
-        load(e.cupsLangGet, "cupsLangGet");
-        load(e.ippNew, "ippNew");
-        load(e.ippAddString, "ippAddString");
-        load(e.ippAddStrings, "ippAddStrings");
-        load(e.ippDelete, "ippDelete");
-        load(e.ippSetOperation, "ippSetOperation");
-        load(e.ippSetRequestId, "ippSetRequestId");
-        load(e.ippFirstAttribute, "ippFirstAttribute");
-        load(e.ippNextAttribute, "ippNextAttribute");
-        load(e.ippGetName, "ippGetName");
-        load(e.ippGetGroupTag, "ippGetGroupTag");
-        load(e.ippGetValueTag, "ippGetValueTag");
-        load(e.ippGetString, "ippGetString");
-        load(e.ippGetStatusCode, "ippGetStatusCode");
-        load(e.ippNewRequest, "ippNewRequest");
-        load(e.ippAddInteger, "ippAddInteger");
-        load(e.ippGetInteger, "ippGetInteger");
-        load(e.cupsDoRequest, "cupsDoRequest");
-        load(e.cupsUser, "cupsUser");
-        load(e.cupsLastErrorString, "cupsLastErrorString");
-        load(e.cupsLastError, "cupsLastError");
-        load(e.cupsGetPPD3, "cupsGetPPD3");
-        return entries;
-    }
-};
 
 namespace {
 

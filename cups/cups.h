@@ -2,6 +2,7 @@
 
 #include "cups/cupsjob.h"
 #include "cups/device.h"
+#include "cups/printerstate.h"
 
 #include <QList>
 #include <QMultiMap>
@@ -81,6 +82,13 @@ public:
     // The sequence number to ask from after an event numbered seen; null when there is none.
     static std::optional<int> sequenceAfter(int next, int seen);
 
+    // The queue's state, reasons, message, acceptance and supplies; null when the server did not
+    // answer or does not know the queue. cupsd only learns a printer's state while it prints to
+    // it, so for an ipp:// or ipps:// device the printer itself is asked as well (a wait of at
+    // most kDeviceTimeoutMs): its reasons and supplies then stand for the ones cupsd last copied.
+    std::optional<CupsPrinterState> printerState(const QString &queue);
+    static constexpr int kDeviceTimeoutMs = 2000;
+
     // The summary read from the text of a PPD file.
     static PpdInfo ppdSummary(const QByteArray &ppdText);
     // The dictionary key of a queue with that device URI.
@@ -105,6 +113,16 @@ private:
     PpdInfo readPpdFile(const QString &name);
     // Sends an IPP request on the thread's default connection; the reply or null.
     void *doRequest(int operation, const std::function<void(void *)> &fill, int *status = nullptr);
+    // The attributes of a Get-Printer-Attributes reply, checked and bounded; the queue's device
+    // URI in deviceUri when asked.
+    CupsPrinterState readPrinterState(void *response, const QByteArray &source,
+                                      QString *deviceUri = nullptr);
+    // The same request to the printer behind an ipp:// or ipps:// device URI; null when it did
+    // not answer within kDeviceTimeoutMs.
+    std::optional<CupsPrinterState> devicePrinterState(const QString &deviceUri);
+    // One Get-Printer-Attributes on a connection of its own, plain or TLS; the reply or null.
+    void *askDevice(const QByteArray &host, int port, const QByteArray &resource,
+                    const QByteArray &printerUri, bool secure, int timeoutMs);
     // Runs cupsGetJobs and hands each job (id, destination, IPP state) to the visitor.
     int forEachJob(const char *dest, bool myJobsOnly, bool completed,
                    const std::function<void(int, const char *, int)> &visit);

@@ -2,7 +2,7 @@
 
 PELLAR_PACKAGES_BUILD="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-l10n-tools libx11-dev libsnmp-dev"
 PELLAR_PACKAGES_RUN="xvfb x11-utils xauth xdotool imagemagick trayer fonts-dejavu-core qt6-wayland"
-PELLAR_PACKAGES_TEST="cups cups-client libcups2-dev snmpd snmp clang-format dbus-daemon python3-gi desktop-file-utils dpkg-dev file lintian weston"
+PELLAR_PACKAGES_TEST="cups cups-client cups-ipp-utils libcups2-dev snmpd snmp clang-format dbus-daemon python3-gi desktop-file-utils dpkg-dev file lintian weston"
 
 # Installs the Debian packages that are missing, through sudo when not root.
 ensure_packages() {

@@ -160,6 +160,11 @@ bool PrivateCupsServer::addQueue(const QString &name, const QString &deviceUri, 
     return run("lpadmin", arguments) == 0;
 }
 
+bool PrivateCupsServer::addDriverlessQueue(const QString &name, const QString &deviceUri)
+{
+    return run("lpadmin", {"-p", name, "-E", "-v", deviceUri, "-m", "everywhere"}) == 0;
+}
+
 bool PrivateCupsServer::removeQueue(const QString &name)
 {
     return run("lpadmin", {"-x", name}) == 0;

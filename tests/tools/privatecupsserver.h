@@ -37,6 +37,9 @@ public:
     // An enabled queue, raw without a PPD; false when lpadmin failed. Besides the machine's
     // backends the server knows "mfp" (a backend that takes every job).
     bool addQueue(const QString &name, const QString &deviceUri, const QString &ppd = QString());
+    // An enabled driverless queue for an IPP Everywhere printer (lpadmin -m everywhere): the
+    // printer must answer while the queue is made.
+    bool addDriverlessQueue(const QString &name, const QString &deviceUri);
     bool removeQueue(const QString &name);
     bool setQueueEnabled(const QString &name, bool enabled);
     // Prints a small job; its id, or -1.

@@ -1,0 +1,334 @@
+#include "cups/cups.h"
+
+#include "base/functions.h"
+#include "cups/cupsentrypoints.h"
+
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSet>
+#include <QUrl>
+
+#include <algorithm>
+#include <atomic>
+#include <sys/socket.h>
+
+using namespace cupsipp;
+
+namespace {
+
+const int kOperationGetPrinterAttributes = 0x000b;
+const int kTagBoolean = 0x22;
+const int kTagZero = 0x00;
+const int kDefaultIppPort = 631;
+// The library waits this long for "100 Continue" before the request's own time-out starts: a
+// stopped printer held the call 3 s with 2 s set (stoppedPrinterHoldsTheCallerOnlyUpToTheBound).
+const qint64 kContinueWaitMs = 1000;
+// http_encryption_t: plain unless the printer asks for TLS, or TLS from the start.
+const int kEncryptionIfRequested = 0;
+const int kEncryptionAlways = 3;
+
+const char *const kStateAttributes[] = {"printer-state",         "printer-state-reasons",
+                                        "printer-state-message", "printer-is-accepting-jobs",
+                                        "marker-names",          "marker-colors",
+                                        "marker-levels",         "marker-low-levels",
+                                        "marker-types",          "device-uri"};
+// The printer itself has no device URI: the last name is asked of the queue only.
+const int kDeviceAttributeCount = int(std::size(kStateAttributes)) - 1;
+
+// What a panel can show; a reply beyond it is cut and logged.
+const int kMaxMarkers = 8;
+const int kMaxReasons = 32;
+const qsizetype kMaxText = 255;
+
+// Reasons the scheduler sets itself; every other reason of the queue is one cupsd copied from
+// the printer during its last job, and stays so until the next.
+bool isSchedulerReason(const QString &reason)
+{
+    return reason == QLatin1String("paused") || reason.startsWith(QLatin1String("cups-"));
+}
+
+// A hostile or broken reply is logged once, not at every poll.
+void logOnce(const QByteArray &line)
+{
+    static QMutex mutex;
+    static QSet<QByteArray> logged;
+    {
+        QMutexLocker lock(&mutex);
+        if (logged.contains(line))
+            return;
+        if (logged.size() >= 64)
+            logged.clear();
+        logged.insert(line);
+    }
+    debugPrintf("%s", line.constData());
+}
+
+// A queue the server refuses (most often one it does not know) is logged once until it answers.
+QMutex g_unknownMutex;
+QSet<QString> g_unknownQueues;
+
+std::atomic<bool> g_deviceUnreachable{false};
+
+int failOnTimeout(void *, void *)
+{
+    return 0;
+}
+
+QString boundedText(const char *text)
+{
+    return QString::fromUtf8(text).left(kMaxText);
+}
+
+bool isIppDevice(const QUrl &url)
+{
+    return (url.scheme() == QLatin1String("ipp") || url.scheme() == QLatin1String("ipps"))
+            && !url.host().isEmpty();
+}
+
+} // namespace
+
+CupsPrinterState CUPS::readPrinterState(void *response, const QByteArray &source,
+                                        QString *deviceUri)
+{
+    const EntryPoints &e = *m_entries;
+    CupsPrinterState result;
+    const auto find = [&](const char *name) {
+        return e.ippFindAttribute(response, name, kTagZero);
+    };
+    const auto integerOf = [&](void *attribute, int index, bool *ok) {
+        const int tag = e.ippGetValueTag(attribute);
+        *ok = tag == kTagInteger || tag == kTagEnum;
+        return *ok ? e.ippGetInteger(attribute, index) : 0;
+    };
+
+    if (void *attribute = find("printer-state")) {
+        bool ok = false;
+        const int state = integerOf(attribute, 0, &ok);
+        if (ok && state >= CupsPrinterState::Idle && state <= CupsPrinterState::Stopped)
+            result.state = state;
+        else
+            logOnce("CUPS: " + source + " gives printer-state " + QByteArray::number(state)
+                    + ", taken as idle");
+    }
+    if (void *attribute = find("printer-state-reasons")) {
+        const int count = e.ippGetCount(attribute);
+        for (int i = 0; i < count; ++i) {
+            const QString reason = boundedText(e.ippGetString(attribute, i, nullptr));
+            if (reason.isEmpty() || reason == QLatin1String("none"))
+                continue;
+            if (result.reasons.size() == kMaxReasons) {
+                logOnce("CUPS: " + source + " gives " + QByteArray::number(count)
+                        + " printer-state-reasons, the first " + QByteArray::number(kMaxReasons)
+                        + " are kept");
+                break;
+            }
+            result.reasons.append(reason);
+        }
+    }
+    if (void *attribute = find("printer-state-message"))
+        result.message = boundedText(e.ippGetString(attribute, 0, nullptr));
+    if (void *attribute = find("printer-is-accepting-jobs");
+        attribute && e.ippGetValueTag(attribute) == kTagBoolean)
+        result.acceptingJobs = e.ippGetBoolean(attribute, 0) != 0;
+    if (deviceUri) {
+        void *attribute = find("device-uri");
+        *deviceUri
+                = attribute ? QString::fromUtf8(e.ippGetString(attribute, 0, nullptr)) : QString();
+    }
+
+    // Parallel arrays: a printer may leave some out (no low levels, say), but those it gives
+    // must agree, or the shortest decides.
+    const char *const arrayNames[] = {"marker-names", "marker-colors", "marker-types",
+                                      "marker-levels", "marker-low-levels"};
+    void *arrays[std::size(arrayNames)] = {};
+    int count = -1;
+    bool unequal = false;
+    QByteArray counts;
+    for (size_t i = 0; i < std::size(arrayNames); ++i) {
+        arrays[i] = find(arrayNames[i]);
+        if (!arrays[i])
+            continue;
+        const int n = e.ippGetCount(arrays[i]);
+        unequal = unequal || (count >= 0 && n != count);
+        count = count < 0 ? n : std::min(count, n);
+        counts += ' ' + QByteArray(arrayNames[i]) + '=' + QByteArray::number(n);
+    }
+    if (unequal)
+        logOnce("CUPS: " + source + " gives marker arrays of unequal length (" + counts.mid(1)
+                + "), " + QByteArray::number(count) + " markers are used");
+    if (count > kMaxMarkers) {
+        logOnce("CUPS: " + source + " gives " + QByteArray::number(count) + " markers, the first "
+                + QByteArray::number(kMaxMarkers) + " are kept");
+        count = kMaxMarkers;
+    }
+    const auto level = [&](void *attribute, int index) {
+        if (!attribute)
+            return int(CupsMarker::kUnknown);
+        bool ok = false;
+        const int value = integerOf(attribute, index, &ok);
+        if (ok && value >= CupsMarker::kSomeRemaining && value <= 100)
+            return value;
+        logOnce("CUPS: " + source + " gives the marker level " + QByteArray::number(value)
+                + ", taken as unknown");
+        return int(CupsMarker::kUnknown);
+    };
+    const auto text = [&](void *attribute, int index) {
+        return attribute ? boundedText(e.ippGetString(attribute, index, nullptr)) : QString();
+    };
+    for (int i = 0; i < count; ++i) {
+        CupsMarker marker;
+        marker.name = text(arrays[0], i);
+        marker.color = text(arrays[1], i);
+        marker.type = text(arrays[2], i);
+        marker.level = level(arrays[3], i);
+        marker.lowLevel = level(arrays[4], i);
+        result.markers.append(marker);
+    }
+    return result;
+}
+
+std::optional<CupsPrinterState> CUPS::printerState(const QString &queue)
+{
+    if (!resolveRequestFunctions() || !m_entries->ippFindAttribute || !m_entries->ippGetCount
+        || !m_entries->ippGetBoolean)
+        return std::nullopt;
+    const EntryPoints &e = *m_entries;
+    const QByteArray name = queue.toUtf8();
+    const QByteArray printerUri = "ipp://localhost/printers/" + QUrl::toPercentEncoding(queue);
+    void *request = e.ippNewRequest(kOperationGetPrinterAttributes);
+    if (!request)
+        return std::nullopt;
+    e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr, printerUri.constData());
+    e.ippAddString(request, kTagOperation, kTagName, "requesting-user-name", nullptr, e.cupsUser());
+    e.ippAddStrings(request, kTagOperation, kTagKeyword, "requested-attributes",
+                    int(std::size(kStateAttributes)), nullptr, kStateAttributes);
+    // The thread's default connection, kept open between requests; the request is the
+    // library's from here on.
+    void *response = e.cupsDoRequest(nullptr, request, "/");
+    if (!response) {
+        if (isFirstFailure())
+            debugPrintf("CUPS: request 0x%04x failed: %s", kOperationGetPrinterAttributes,
+                        e.cupsLastErrorString ? e.cupsLastErrorString() : "no answer");
+        return std::nullopt;
+    }
+    noteAnswer();
+    if (e.ippGetStatusCode(response) > kLastSuccessStatus) {
+        bool first = false;
+        {
+            QMutexLocker lock(&g_unknownMutex);
+            first = !g_unknownQueues.contains(queue);
+            if (first && g_unknownQueues.size() < 64)
+                g_unknownQueues.insert(queue);
+        }
+        if (first)
+            debugPrintf("CUPS::printerState(%s) the server refuses: %s", name.constData(),
+                        e.cupsLastErrorString ? e.cupsLastErrorString() : "");
+        e.ippDelete(response);
+        return std::nullopt;
+    }
+    {
+        QMutexLocker lock(&g_unknownMutex);
+        g_unknownQueues.remove(queue);
+    }
+    QString deviceUri;
+    CupsPrinterState state = readPrinterState(response, "queue " + name, &deviceUri);
+    e.ippDelete(response);
+
+    const std::optional<CupsPrinterState> device = devicePrinterState(deviceUri);
+    if (!device)
+        return state;
+    // The printer's own state is not the queue's: only a job there shows through.
+    if (state.state == CupsPrinterState::Idle && device->state == CupsPrinterState::Processing)
+        state.state = CupsPrinterState::Processing;
+    QStringList reasons;
+    for (const QString &reason : std::as_const(state.reasons)) {
+        if (isSchedulerReason(reason))
+            reasons.append(reason);
+    }
+    for (const QString &reason : device->reasons) {
+        if (!reasons.contains(reason))
+            reasons.append(reason);
+    }
+    state.reasons = reasons.mid(0, kMaxReasons);
+    if (state.message.isEmpty())
+        state.message = device->message;
+    if (!device->markers.isEmpty())
+        state.markers = device->markers;
+    return state;
+}
+
+void *CUPS::askDevice(const QByteArray &host, int port, const QByteArray &resource,
+                      const QByteArray &printerUri, bool secure, int timeoutMs)
+{
+    const EntryPoints &e = *m_entries;
+    QElapsedTimer clock;
+    clock.start();
+    // A printer that takes the connection and never answers gives up the rest of the time,
+    // less the second the library first waits for "100 Continue" whatever the time-out.
+    const auto leftSeconds = [&] {
+        return double(std::max<qint64>(timeoutMs - kContinueWaitMs - clock.elapsed(), 100))
+                / 1000.0;
+    };
+    void *http = e.httpConnect2(host.constData(), port, nullptr, AF_UNSPEC,
+                                secure ? kEncryptionAlways : kEncryptionIfRequested, 1, timeoutMs,
+                                nullptr);
+    if (!http)
+        return nullptr;
+    e.httpSetTimeout(http, leftSeconds(), failOnTimeout, nullptr);
+    void *response = nullptr;
+    if (void *request = e.ippNewRequest(kOperationGetPrinterAttributes)) {
+        e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr,
+                       printerUri.constData());
+        e.ippAddString(request, kTagOperation, kTagName, "requesting-user-name", nullptr,
+                       e.cupsUser());
+        e.ippAddStrings(request, kTagOperation, kTagKeyword, "requested-attributes",
+                        kDeviceAttributeCount, nullptr, kStateAttributes);
+        response = e.cupsDoRequest(http, request, resource.constData());
+    }
+    e.httpClose(http);
+    if (response && e.ippGetStatusCode(response) > kLastSuccessStatus) {
+        e.ippDelete(response);
+        return nullptr;
+    }
+    return response;
+}
+
+std::optional<CupsPrinterState> CUPS::devicePrinterState(const QString &deviceUri)
+{
+    const EntryPoints &e = *m_entries;
+    const QUrl url(deviceUri);
+    if (!isIppDevice(url) || !e.httpConnect2 || !e.httpClose || !e.httpSetTimeout)
+        return std::nullopt;
+    const bool secure = url.scheme() == QLatin1String("ipps");
+    const QByteArray host = url.host(QUrl::FullyEncoded).toUtf8();
+    const int port = url.port(kDefaultIppPort);
+    const QByteArray resource = url.path(QUrl::FullyEncoded).isEmpty()
+            ? QByteArray("/")
+            : url.path(QUrl::FullyEncoded).toUtf8();
+    // Without user, password or backend options: only the printer's address is logged or sent.
+    const QByteArray printerUri = url.scheme().toUtf8() + "://"
+            + (host.contains(':') ? '[' + host + ']' : host) + ':' + QByteArray::number(port)
+            + resource;
+
+    QElapsedTimer clock;
+    clock.start();
+    // The TLS handshake waits 10 s on a stopped printer whatever the time-out (measured with an
+    // ipps:// queue in stoppedPrinterHoldsTheCallerOnlyUpToTheBound). Most printers answer
+    // plain IPP on the same port, and one that refuses it at once is alive: only then TLS.
+    void *response = askDevice(host, port, resource, printerUri, false, kDeviceTimeoutMs);
+    if (!response && secure && clock.elapsed() < kDeviceTimeoutMs - kContinueWaitMs)
+        response = askDevice(host, port, resource, printerUri, true,
+                             int(kDeviceTimeoutMs - clock.elapsed()));
+    if (!response && !g_deviceUnreachable.exchange(true))
+        debugPrintf("CUPS: the printer at %s does not answer (%s, %lld ms)", printerUri.constData(),
+                    e.cupsLastErrorString ? e.cupsLastErrorString() : "no answer",
+                    qint64(clock.elapsed()));
+    if (response && g_deviceUnreachable.exchange(false))
+        debugPrintf("CUPS: the printer at %s answers again", printerUri.constData());
+    if (!response)
+        return std::nullopt;
+    const CupsPrinterState state = readPrinterState(response, "printer " + printerUri);
+    e.ippDelete(response);
+    return state;
+}

@@ -1,0 +1,106 @@
+// Prints what a queue's state costs through a private cupsd, for a driverless queue whose
+// printer (a simulator on a loopback port) is asked as well and for a queue cupsd alone answers,
+// and how soon a change at the printer shows.
+#include "cups/cups.h"
+#include "tests/tools/ippprinter.h"
+#include "tests/tools/privatecupsserver.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+const int kRounds = 20;
+const int kChanges = 10;
+
+void report(const char *what, std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    std::printf("%-58s median %8.3f ms   fastest %8.3f ms   slowest %8.3f ms   (%zu rounds)\n",
+                what, times[times.size() / 2], times.front(), times.back(), times.size());
+}
+
+void measure(const char *what, const std::function<void()> &call)
+{
+    std::vector<double> times;
+    QElapsedTimer timer;
+    for (int i = 0; i < kRounds; ++i) {
+        timer.start();
+        call();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    report(what, times);
+}
+
+bool hasJam(const std::optional<CupsPrinterState> &state)
+{
+    return state && state->reasons.join(QLatin1Char(' ')).contains(QLatin1String("media-jam"));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+
+    IppPrinterSimulator printer;
+    PrivateCupsServer server;
+    if (!printer.start() || !server.start()) {
+        std::fprintf(stderr, "the printer simulator or cupsd did not start\n");
+        return 1;
+    }
+    qputenv("CUPS_SERVER", QFile::encodeName(server.socketPath()));
+    const QString driverless = QStringLiteral("Bench_IPP");
+    const QString local = QStringLiteral("Bench_Local");
+    if (!server.addDriverlessQueue(driverless, printer.uri())
+        || !server.addQueue(local, QStringLiteral("mfp:/dev/mfp4"))
+        || !printer.setMarkers(QStringLiteral("Black,Cyan,Magenta,Yellow"),
+                               QStringLiteral("#000000,#00FFFF,#FF00FF,#FFFF00"),
+                               QStringLiteral("40,50,60,70"), QStringLiteral("10,10,10,10"),
+                               QStringLiteral("toner,toner,toner,toner"))) {
+        std::fprintf(stderr, "the queues or the printer's supplies could not be set up\n");
+        return 1;
+    }
+
+    CUPS cups;
+    measure("printerState, driverless queue (cupsd and the printer)",
+            [&] { cups.printerState(driverless); });
+    measure("printerState, queue without an ipp device (cupsd only)",
+            [&] { cups.printerState(local); });
+
+    // A change at the printer (a job it prints, about its own cost) until printerState shows it.
+    std::vector<double> applied;
+    std::vector<double> shown;
+    QElapsedTimer timer;
+    for (int i = 0; i < kChanges; ++i) {
+        const bool jam = i % 2 == 0;
+        timer.start();
+        if (!printer.changeReasons(
+                    {jam ? QStringLiteral("+media-jam") : QStringLiteral("-media-jam")}))
+            return 1;
+        applied.push_back(double(timer.nsecsElapsed()) / 1e6);
+        QDeadlineTimer deadline(5000);
+        while (hasJam(cups.printerState(driverless)) != jam && !deadline.hasExpired())
+            QThread::msleep(1);
+        shown.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    report("a reason changed at the printer (job through ipptool)", applied);
+    report("... until printerState shows it", shown);
+
+    printer.pause();
+    timer.start();
+    const bool answered = cups.printerState(driverless).has_value();
+    std::printf("printerState with the printer stopped (SIGSTOP): %.0f ms, %s\n",
+                double(timer.nsecsElapsed()) / 1e6, answered ? "answered from cupsd" : "no answer");
+    printer.resume();
+    return 0;
+}
