@@ -1,10 +1,13 @@
 #pragma once
 
 #include "acquisition/job.h"
+#include "cups/printerstate.h"
 #include "status/statusblock.h"
 
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 // A status channel to one printer. `retCode`, where given, receives the result code of the
 // request: negative when it failed.
@@ -19,6 +22,9 @@ public:
     // One poll: the status, then the job list into `jobs`; `retCode` is the job list's.
     virtual StatusBlock requestStatusAndJobs(QList<Job> &jobs, int *retCode = nullptr);
     virtual bool isLocal() const = 0;
+    // A queue followed through CUPS: its state at the last poll; null for other channels and
+    // while the server does not answer.
+    virtual std::optional<CupsPrinterState> queueState() const { return std::nullopt; }
     // Names the channel in log lines.
     virtual QString toString() const = 0;
     virtual ~PlDevice();

@@ -1,5 +1,6 @@
 #include "acquisition/printerdesc.h"
 
+#include "acquisition/pldevicecups.h"
 #include "acquisition/pldevicenw.h"
 #include "acquisition/pldeviceusb.h"
 #include "base/functions.h"
@@ -28,16 +29,19 @@ QString PrinterDesc::toString() const
             "\n\tManufacturer: %s\n\tProduct: %s\n\tSerial number: %s\n\tProduct ID: 0x%.4hx"
             "\n\tVendor ID: 0x%.4hx\n\tInternal ID: 0x%.8x\n\tUnique key: 0x%.8x"
             "\n\tDev path: %s\n\tSoft path: %s\n\tSoft name: %s\n\tIs local: %d"
-            "\n\tTUNEX: %d\n\tExt job table: %d\n\tHas status XML: %d",
+            "\n\tTUNEX: %d\n\tExt job table: %d\n\tHas status XML: %d%s",
             manufacturer.constData(), product.constData(), serialNumber.constData(), productId,
             vendorId, internalId, uniqueKey, qPrintable(devPath), qPrintable(softPath),
             qPrintable(softName.join(QLatin1Char(';'))), isLocal ? 1 : 0, hasTunex ? 1 : 0,
-            extJobTable ? 1 : 0, statusXml.isEmpty() ? 0 : 1);
+            extJobTable ? 1 : 0, statusXml.isEmpty() ? 0 : 1,
+            generic ? "\n\tFollowed through CUPS" : "");
 }
 
 std::unique_ptr<PlDevice> PrinterDesc::device() const
 {
     debugPrintf("PrinterDesc::device: device hasn't been initialized yet");
+    if (generic)
+        return std::make_unique<PlDeviceCups>(softName.value(0));
     if (isLocal)
         return std::make_unique<PlDeviceUsb>(productId, vendorId);
     return std::make_unique<PlDeviceNw>(devPath);

@@ -46,6 +46,9 @@ public:
     bool hasTunex = false;
     bool extJobTable = false;
     bool isLocal = true;
+    // A queue of another make: its status comes from the CUPS server alone, no channel of ours
+    // reaches the printer.
+    bool generic = false;
     // Never set: the record keeps no channel; device() makes a new one for its caller.
     PlDevice *deviceChannel = nullptr;
 };

@@ -151,15 +151,19 @@ void Worker::checkStatus()
     if (isInterruptionRequested())
         return;
 
+    // A queue's reasons, message and supplies change without a change of the block.
+    const std::optional<CupsPrinterState> queue
+            = m_device ? m_device->queueState() : std::optional<CupsPrinterState>();
     // Byte 9 (other hosts' jobs) alone is no change worth reporting.
-    const bool unchanged = status.sameStatus(m_lastStatus);
+    const bool unchanged = status.sameStatus(m_lastStatus) && queue == m_lastQueue;
     debugPrintf("Worker::run(): status is %s\nold: %s\nnew: %s",
                 unchanged ? "not changed" : "changed", qPrintable(m_lastStatus.toString()),
                 qPrintable(status.toString()));
     if (m_hasStatus && unchanged)
         return;
-    QCoreApplication::postEvent(m_receiver, new PrinterStatusChangedEvent(status));
+    QCoreApplication::postEvent(m_receiver, new PrinterStatusChangedEvent(status, queue));
     m_lastStatus = status;
+    m_lastQueue = queue;
     m_hasStatus = true;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "acquisition/thread.h"
+#include "cups/printerstate.h"
 #include "status/statusblock.h"
 
 #include <QMutex>
+
+#include <optional>
 
 class PlDevice;
 
@@ -44,6 +47,7 @@ private:
     QMutex m_mutex;
     int m_pollingInterval = 1;
     StatusBlock m_lastStatus;
+    std::optional<CupsPrinterState> m_lastQueue;
     bool m_hasStatus = false;
     bool m_suspended = false;
     bool m_wakedUp = false;

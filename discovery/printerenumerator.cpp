@@ -328,20 +328,27 @@ void PrinterEnumerator::enumeratePrinters()
     // In the order the server listed them, by dictionary key.
     for (Device &queue : queues) {
         debugPrintf("cupsPrinter: softname=<%s>", qPrintable(queue.name));
-        if (queue.location != Device::USB && queue.location != Device::Network)
+        if (queue.location != Device::USB && queue.location != Device::Network) {
+            addGenericQueue(list, queue);
             continue;
+        }
         PpdRecord &ppd = ppds[queue.name] = m_ppds.value(queue.name);
         queue.ppd = cups.getPrinterDescription2(queue.name, &ppd, queue.configChanged);
-        if (queue.ppd.model.isEmpty())
+        if (queue.ppd.model.isEmpty()) {
+            addGenericQueue(list, queue);
             continue;
+        }
         debugPrintf("cupsPrinter:%s", qPrintable(queue.toString()));
         if (!isSupported(queue.ppd.model, supportedModels)) {
             debugPrintf("Model <%s> is unsupported", qPrintable(queue.ppd.model));
+            addGenericQueue(list, queue);
             continue;
         }
 
-        if (queue.location == Device::Network && !isNetworkCapable(queue.ppd.model))
+        if (queue.location == Device::Network && !isNetworkCapable(queue.ppd.model)) {
+            addGenericQueue(list, queue);
             continue;
+        }
         const QString devPath = getDestinationPath(queue.fullPath);
         Association association;
         if (queue.location != Device::Network)
@@ -391,6 +398,23 @@ void PrinterEnumerator::enumeratePrinters()
     // The ones that did not answer at once go aside, behind this pass's asks.
     askNetworkPrinters(network, true);
     debugPrintf("PrinterEnumerator::enumeratePrinters() }");
+}
+
+void PrinterEnumerator::addGenericQueue(PrinterMap &list, const Device &queue)
+{
+    const quint16 checksum = PrinterDesc::nameChecksum(queue.name);
+    PrinterDesc printer(queue.ppd.manufacturer.toLatin1(), queue.ppd.model.toLatin1(), QByteArray(),
+                        0, checksum, quint32(checksum) << 16);
+    printer.isLocal = false;
+    printer.generic = true;
+    printer.softPath = queue.fullPath;
+    printer.devPath = queue.fullPath;
+    printer.softName.append(queue.name);
+    // A queue of a supported family keeps its key.
+    if (list.contains(qint32(printer.uniqueKey)))
+        return;
+    list.insert(qint32(printer.uniqueKey), printer);
+    debugPrintf("added generic queue: %s", qPrintable(queue.name));
 }
 
 void PrinterEnumerator::askNetworkPrinters(const QList<PrinterDesc> &network, bool slowLane)

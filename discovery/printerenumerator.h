@@ -115,6 +115,8 @@ private:
                           const PrinterMap &previous) const;
 
     // Enumerator thread.
+    // A queue of another make, followed through the CUPS server alone.
+    static void addGenericQueue(PrinterMap &list, const Device &queue);
     void askNetworkPrinters(const QList<PrinterDesc> &network, bool slowLane);
     void awaitFastLane(PrinterMap &list, bool firstList);
     bool takeAnswers();

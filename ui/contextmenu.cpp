@@ -102,6 +102,14 @@ void ContextMenu::showPrinterSettings(bool show)
         removeAction(m_entries.printerSettings);
 }
 
+void ContextMenu::showFamilyEntries(bool show)
+{
+    for (QAction *entry : {m_entries.troubleshooting, m_entries.buyNow}) {
+        if (entry)
+            entry->setVisible(show);
+    }
+}
+
 void ContextMenu::enablePrinterEntries(bool enable)
 {
     if (m_withoutTray)

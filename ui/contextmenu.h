@@ -42,6 +42,8 @@ public:
     void showPrinterSettings(bool show);
     // The entries that act on the followed printer.
     void enablePrinterEntries(bool enable);
+    // Ordering and the guides exist for the supported family only.
+    void showFamilyEntries(bool show);
     // Without a tray the panel stands in for the icon: the entries about it leave the menu,
     // and return in their places when a tray appears.
     void leaveTray();

@@ -6,7 +6,8 @@
 #include <QFileInfo>
 
 PanelState PanelState::of(const StatusDesc &status, const StatusDesc &printingStatus,
-                          const TonerDesc &toners, const PrintingFlags &mode, bool applied)
+                          const TonerDesc &toners, const PrintingFlags &mode, bool applied,
+                          bool generic)
 {
     PanelState state;
     state.regular = {status.title(), status.desc()};
@@ -19,7 +20,8 @@ PanelState PanelState::of(const StatusDesc &status, const StatusDesc &printingSt
     state.troubleshootingEnabled = id != Configurator::kNoDeviceStatusId;
     state.guide = status.type() == StatusDesc::Error ? Guide::Troubleshooting
                                                      : Guide::UsersGuideIfFound;
-    state.showsPrepareBox = applied && status.isLowToner();
+    state.showsFamilyControls = !generic;
+    state.showsPrepareBox = applied && status.isLowToner() && !generic;
     state.showsToners = !toners.isEmpty() && status.showToner() && !status.isEmpty();
     if (state.showsToners) {
         for (auto it = toners.cbegin(); it != toners.cend(); ++it)

@@ -35,6 +35,8 @@ struct PanelState
     // Ordering, the settings tool and the cartridges need a printer that answers.
     bool controlsEnabled = false;
     bool troubleshootingEnabled = false;
+    // Ordering and the guides: only for a printer of the supported family.
+    bool showsFamilyControls = true;
     Guide guide = Guide::UsersGuideIfFound;
     bool showsPrepareBox = false;
     bool showsToners = false;
@@ -44,8 +46,10 @@ struct PanelState
     QString trayImage;
 
     // `applied` tells that the report replaced the status shown rather than being ignored.
+    // `generic`: a queue of another make, followed through CUPS.
     static PanelState of(const StatusDesc &status, const StatusDesc &printingStatus,
-                         const TonerDesc &toners, const PrintingFlags &mode, bool applied);
+                         const TonerDesc &toners, const PrintingFlags &mode, bool applied,
+                         bool generic = false);
     // The user's guide's first page beside a status help page; empty without a help page.
     static QString usersGuideStart(const QString &statusHelp);
 };

@@ -2,6 +2,8 @@
 
 #include "config/configurator.h"
 
+#include <QUrl>
+
 #include <algorithm>
 
 namespace {
@@ -164,4 +166,11 @@ QString StatusPresentation::toolTip(const QString &printerName, const QString &s
     if (statusTitle.isEmpty())
         return tr("Pellar — %1").arg(printerName);
     return tr("Pellar — %1: %2").arg(printerName, statusTitle);
+}
+
+QString StatusPresentation::queuePageAddress(const QString &queue)
+{
+    // A queue name may hold any character but "/", "#" and space; the address keeps it whole.
+    return QStringLiteral("http://localhost:631/printers/")
+            + QString::fromLatin1(QUrl::toPercentEncoding(queue));
 }

@@ -77,6 +77,9 @@ public:
     // A job on a network printer has finished and the options want it told.
     static bool noticesFinishedJob(bool completed, bool network, const Options &options);
 
+    // The queue's page of the CUPS server's web interface on this machine.
+    static QString queuePageAddress(const QString &queue);
+
     // The tray icon's tooltip: the program, and the followed printer with its status.
     static QString toolTip(const QString &printerName, const QString &statusTitle);
 };

@@ -69,6 +69,16 @@ QPoint besideIcon(const QRect &icon, const QSize &frame, const QRect &area)
     return pos;
 }
 
+// What a cartridge view shows of a list of toners: a new key, new bars.
+QString barsKey(const TonerInfoList &toners)
+{
+    QString key;
+    for (const TonerInfo &toner : toners)
+        key += toner.id + QLatin1Char('\t') + toner.title + QLatin1Char('\t') + toner.barColors
+                + QLatin1Char('\n');
+    return key;
+}
+
 } // namespace
 
 TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu,
@@ -230,9 +240,15 @@ void TrayMainWindow::assignPrinters()
     quint32 fallbackId = 0;
     QAction *fallback = nullptr;
     bool found = false;
-    const PrinterMap printers = m_configurator->printers();
+    // The supported family first, then the queues followed through CUPS.
+    const PrinterMap map = m_configurator->printers();
+    QList<PrinterDesc> printers;
+    std::copy_if(map.cbegin(), map.cend(), std::back_inserter(printers),
+                 [](const PrinterDesc &printer) { return !printer.generic; });
+    std::copy_if(map.cbegin(), map.cend(), std::back_inserter(printers),
+                 [](const PrinterDesc &printer) { return printer.generic; });
     for (const PrinterDesc &printer : printers) {
-        if (!printer.isLocal)
+        if (!printer.isLocal && !printer.generic)
             networkPaths.append(printer.devPath);
         const QString name = printer.softName.value(0);
         QAction *entry = m_trayMenu->insertPrinter(name, int(printer.uniqueKey), false);
@@ -260,8 +276,9 @@ void TrayMainWindow::assignPrinters()
 void TrayMainWindow::describeActivePrinter()
 {
     const auto printer = m_configurator->printerDesc();
+    m_followsQueue = printer->generic;
     enablePrinterMenu(true);
-    showPrinterSettings(printer->hasTunex);
+    showPrinterSettings(printer->hasTunex || printer->generic);
     setWindowTitle(printer->softName.value(0));
     m_jobPollingThread->setPrinterNames(printer->softName);
     Q_EMIT toolTipChanged(
@@ -316,6 +333,7 @@ void TrayMainWindow::printerSelected(quint32 printerID)
             startWorker(true);
         updateCartridgeView();
     } else {
+        m_followsQueue = false;
         enablePrinterMenu(false);
         showPrinterSettings(false);
         setWindowTitle(StatusPresentation::toolTip(QString(), QString()));
@@ -367,7 +385,7 @@ void TrayMainWindow::applyOptions(const Options &options)
 PanelState TrayMainWindow::panelState(bool applied) const
 {
     return PanelState::of(m_status.status(), m_status.printingStatus(), m_status.toners(),
-                          m_printingMode.flags(), applied);
+                          m_printingMode.flags(), applied, m_followsQueue);
 }
 
 void TrayMainWindow::updateControls(const PanelState &state)
@@ -389,6 +407,9 @@ void TrayMainWindow::updateControls(const PanelState &state)
         m_printingMode.leave(PrintingMode::kLeaveDelayMs);
 
     troubleshooting->setEnabled(state.troubleshootingEnabled);
+    troubleshooting->setVisible(state.showsFamilyControls);
+    supplies->setVisible(state.showsFamilyControls);
+    m_trayMenu->showFamilyEntries(state.showsFamilyControls);
     drawGuide(state.guide);
     debugPrintf("TrayMainWindow::updateControls(): }");
 }
@@ -614,6 +635,11 @@ void TrayMainWindow::supplies_clicked()
 
 void TrayMainWindow::printerSettings_clicked()
 {
+    if (m_followsQueue) {
+        // A queue of another make is set up where the server offers it.
+        OpenWebAddress(StatusPresentation::queuePageAddress(m_configurator->activePrinterName()));
+        return;
+    }
     if (m_polling->isWorkerBusy()) {
         debugPrintf("TrayMainWindow::printerSettings_clicked(): status = \n%s",
                     qPrintable(m_status.status().toString()));
@@ -684,7 +710,8 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
     const StatusBlock &raw = event->status();
     const auto printer = m_configurator->printerDesc();
     debugPrintf("pd: %s", dumpOf(printer.get()).constData());
-    const bool hasStatusXml = printer && !printer->statusXml.isNull();
+    // A queue followed through CUPS describes itself.
+    const bool hasStatusXml = printer && (!printer->statusXml.isNull() || printer->generic);
     if (StatusPresentation::waitsForDescription(bool(printer), raw, hasStatusXml))
         m_withheldReport = raw;
     else
@@ -699,7 +726,7 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
     const bool quiet = isHidden() && !m_printingMode.isActive();
     if (isHidden() && !quiet)
         windowState = ShownByEvent;
-    const int result = applyStatus(raw);
+    const int result = applyStatus(raw, event->queueState());
     debugPrintf("TrayMainWindow::printerStatusChangedEvent(): status <%s> %s",
                 qPrintable(m_status.status().title()),
                 result == 1           ? "is applied"
@@ -758,6 +785,12 @@ void TrayMainWindow::statusNotDelivered()
 
 int TrayMainWindow::applyStatus(const StatusBlock &raw)
 {
+    return applyStatus(raw, m_status.queueState());
+}
+
+int TrayMainWindow::applyStatus(const StatusBlock &raw,
+                                const std::optional<CupsPrinterState> &queue)
+{
     debugPrintf("TrayMainWindow::applyStatus(): status: %s\nprintingMode: %s",
                 qPrintable(raw.toString()), qPrintable(m_printingMode.toString()));
     const auto printer = m_configurator->printerDesc();
@@ -771,7 +804,7 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw)
     }
     debugPrintf("printingMode(before main conditions): %s", qPrintable(m_printingMode.toString()));
 
-    const bool applied = m_status.take(raw, printer.get(), m_printingMode, *m_configurator,
+    const bool applied = m_status.take(raw, queue, printer.get(), m_printingMode, *m_configurator,
                                        tr("Unknown status"));
     const PanelState state = panelState(applied);
     updateControls(state);
@@ -812,6 +845,9 @@ void TrayMainWindow::drawToners(const PanelState &state)
     cartridgeView->setCartridgeVisible(state.showsToners);
     if (!state.showsToners)
         return;
+    // A queue's supplies may change in number, name and colour between polls.
+    if (m_followsQueue && barsKey(m_status.queueToners()) != m_drawnBars)
+        updateCartridgeView();
     dumpTonerDesc(m_status.toners(), QString());
     for (const PanelState::TonerBar &bar : state.tonerBars) {
         cartridgeView->setVisible(bar.id, bar.visible);
@@ -823,7 +859,9 @@ void TrayMainWindow::updateCartridgeView()
 {
     debugPrintf("TrayMainWindow::updateCartridgeView");
     cartridgeView->clear();
-    const TonerInfoList toners = m_configurator->tonerList();
+    const TonerInfoList toners
+            = m_followsQueue ? m_status.queueToners() : m_configurator->tonerList();
+    m_drawnBars = barsKey(toners);
     dumpTonerInfo(toners, QString());
     for (const TonerInfo &toner : toners) {
         const QStringList parts = toner.barColors.split(QLatin1Char(','));

@@ -42,7 +42,9 @@ public:
     // A tray appeared after all: undoes startWithoutTray() and hides the window.
     void moveIntoTray();
     void selectPrinter(quint32 printerID, int source);
+    // Again with the queue state last taken in.
     int applyStatus(const StatusBlock &raw);
+    int applyStatus(const StatusBlock &raw, const std::optional<CupsPrinterState> &queue);
     const PrintingMode &printingMode() const { return m_printingMode; }
     // The worker still polls or finishes its last poll.
     bool isWorkerBusy() const;
@@ -130,4 +132,8 @@ private:
     QSize m_sizeWithTray;
     // Where the tray icon was last clicked; null before the first click.
     QRect m_iconArea;
+    // The followed printer is a queue of another make.
+    bool m_followsQueue = false;
+    // The bars the cartridge view holds, as barsKey() writes them.
+    QString m_drawnBars;
 };

@@ -45,13 +45,13 @@ private Q_SLOTS:
     void usbQueueJoinsItsPrinterByModel();
     void ppdComesFromTheServerForAUserWhoCannotReadItsFolder();
     void sameModelTwiceDeviceIdAndPreviousListDecide();
-    void networkQueueKeptOrLeftOutByCapabilities();
+    void networkQueueKeptOrLeftToCupsByCapabilities();
     void answeringNetworkPrinterIsDescribedAndPolled();
     void stopLeavesTheRemainingNetworkPrintersUnasked();
     void failedFetchKeepsTheLastDescription();
     void silentPrinterDoesNotHoldUpTheList();
     void cupsRestartKeepsTheList();
-    void unsupportedModelsAreLeftOut();
+    void queuesOfOtherMakesAreFollowedThroughCups();
     void everyPassPublishesAndEmptyWithoutCups();
     void localStatusDescriptionOpensNoUsbDevice();
     void threadPublishesAtOnceAndStopsPromptly();
@@ -242,7 +242,7 @@ void TestPrinterEnumerator::sameModelTwiceDeviceIdAndPreviousListDecide()
     QVERIFY(first.requests("deviceid").size() >= 3);
 }
 
-void TestPrinterEnumerator::networkQueueKeptOrLeftOutByCapabilities()
+void TestPrinterEnumerator::networkQueueKeptOrLeftToCupsByCapabilities()
 {
     const QString queue = QStringLiteral("pellar_net");
     QVERIFY(m_server.addQueue(queue, "socket://127.0.0.2:9100", projectPpd()));
@@ -267,7 +267,8 @@ void TestPrinterEnumerator::networkQueueKeptOrLeftOutByCapabilities()
     {
         PrinterEnumerator enumerator(&recorder, true, m_install->binDir());
         enumerator.enumeratePrinters();
-        QVERIFY(!enumerator.printers().contains(qint32(PrinterDesc::uniqueKeyForQueue(queue))));
+        // Left to CUPS alone.
+        QVERIFY(published(enumerator, queue).generic);
     }
     QVERIFY(writeFile(capabilities, saved));
 }
@@ -420,7 +421,7 @@ void TestPrinterEnumerator::cupsRestartKeepsTheList()
     QCOMPARE(log.countMessage(QStringLiteral("Unable to connect to server")), 1);
 }
 
-void TestPrinterEnumerator::unsupportedModelsAreLeftOut()
+void TestPrinterEnumerator::queuesOfOtherMakesAreFollowedThroughCups()
 {
     QTemporaryDir dir;
     const QString otherPpd = dir.path() + "/other.ppd";
@@ -443,11 +444,17 @@ void TestPrinterEnumerator::unsupportedModelsAreLeftOut()
     EventRecorder recorder;
     PrinterEnumerator enumerator(&recorder, true, m_install->binDir());
     enumerator.enumeratePrinters();
-    QVERIFY(enumerator.printers().isEmpty());
     QVERIFY(log.containsMessage("Model <Loris 9000> is unsupported"));
     QCOMPARE(log.countMessage("Model <Loris 9000> is unsupported"), 2);
-    // What a user with no supported printer is told: the queues there are, and what is followed.
-    QCOMPARE(enumerator.otherQueues(), QStringList({"pellar_other (Loris 9000)", "pellar_raw"}));
+    // Both queues are followed through CUPS; the USB printer without a queue is not listed.
+    const PrinterMap printers = enumerator.printers();
+    QCOMPARE(printers.size(), 2);
+    for (const QString &name : {queue, raw}) {
+        const PrinterDesc printer = printers.value(qint32(PrinterDesc::uniqueKeyForQueue(name)));
+        QCOMPARE(printer.softName, QStringList(name));
+        QVERIFY(printer.generic && !printer.isLocal);
+    }
+    QVERIFY(enumerator.otherQueues().isEmpty());
     QCOMPARE(enumerator.families(), QStringList({"Quillon C400 Series"}));
 }
 

@@ -193,6 +193,41 @@ Verwenden Sie diese Adresse:
     </message>
 </context>
 <context>
+    <name>QueueStatus</name>
+    <message>
+        <source>Queue stopped</source>
+        <translation>Warteschlange angehalten</translation>
+    </message>
+    <message>
+        <source>The print queue is stopped and keeps its jobs. Resume it in the printer settings.</source>
+        <translation>Die Druckwarteschlange ist angehalten und behält ihre Aufträge. Setzen Sie sie in den Druckereinstellungen fort.</translation>
+    </message>
+    <message>
+        <source>Queue not accepting jobs</source>
+        <translation>Warteschlange nimmt keine Aufträge an</translation>
+    </message>
+    <message>
+        <source>The print queue refuses new jobs. Let it accept jobs again in the printer settings.</source>
+        <translation>Die Druckwarteschlange weist neue Aufträge ab. Lassen Sie sie in den Druckereinstellungen wieder Aufträge annehmen.</translation>
+    </message>
+    <message>
+        <source>Printing</source>
+        <translation>Druckt</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>%1 (low)</source>
+        <translation>%1 (fast leer)</translation>
+    </message>
+    <message>
+        <source>%1 (some left)</source>
+        <translation>%1 (Rest vorhanden)</translation>
+    </message>
+</context>
+<context>
     <name>RPCPanel</name>
     <message>
         <source>RPCPanel</source>
