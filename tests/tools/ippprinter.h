@@ -36,8 +36,8 @@ public:
     // Adds ("+media-jam") or removes ("-media-jam") state reasons; true once the printer took
     // them. It keeps a reason without suffix and adds "-report" while idle.
     bool changeReasons(const QStringList &changes);
-    // Sets the marker-* attributes, values separated by commas ("#000000,#00FFFF"); an empty
-    // value leaves that attribute as it is.
+    // Sets the marker-* attributes, values separated by commas ("#000000,#00FFFF"), a name with
+    // a space in double quotes; an empty value leaves that attribute as it is.
     bool setMarkers(const QString &names, const QString &colors, const QString &levels,
                     const QString &lowLevels, const QString &types);
 

@@ -1,10 +1,12 @@
 // Pellar at work, end to end: the program's own classes wired as at start-up, on a staged
 // installation, a CUPS server of the test's own, a simulated USB printer, and session and system
 // buses of the test's own (cupsd's D-Bus notifier reaches the job polling on the latter).
+#include "acquisition/printerdesc.h"
 #include "config/appsettings.h"
 #include "config/configurator.h"
 #include "config/externalprograms.h"
 #include "cups/cups.h"
+#include "tests/tools/ippprinter.h"
 #include "tests/tools/privatecupsserver.h"
 #include "tests/tools/quillonprinter.h"
 #include "tests/tools/screenshot.h"
@@ -22,8 +24,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -110,6 +114,7 @@ private Q_SLOTS:
     void trayClickOpensThePanelBesideTheIconAndClosesIt();
     void buttonsStartTheSettingsToolAndTheBrowser();
     void terminationDuringAPollEndsInOrder();
+    void queueOfAnotherMakeIsFollowedThroughCups();
 
 private:
     std::unique_ptr<Pellar> start();
@@ -378,6 +383,79 @@ void TestPanelAtWork::terminationDuringAPollEndsInOrder()
     QVERIFY2(pellar.stdErr().contains("saveIgnoredBits(): ignored bits = [0x00000004h]"),
              qPrintable(pellar.stdErr().right(3000)));
     QCOMPARE(readFile(ignored), QByteArray::fromHex("00000004"));
+}
+
+// A driverless queue of an IPP printer of another make: listed after the family, its reasons
+// and supplies shown as CUPS and the printer give them, its job followed, its settings on the
+// server's web page, and a printer that hangs never holds the window.
+void TestPanelAtWork::queueOfAnotherMakeIsFollowedThroughCups()
+{
+    IppPrinterSimulator ipp;
+    QVERIFY(ipp.start());
+    QVERIFY(ipp.setMarkers("\"Black Toner\",\"Cyan Toner\"", "#000000,#00FFFF", "80,40", "10,10",
+                           "toner,toner"));
+    const QString queue = QStringLiteral("generic");
+    QVERIFY(m_server.addDriverlessQueue(queue, ipp.uri()));
+    const auto removeQueue = qScopeGuard([&] { m_server.removeQueue(queue); });
+    const QString browser = m_install.root() + "/browser";
+    QVERIFY(writeStandInProgram(browser));
+    setBrowserSearchList({browser});
+
+    auto pellar = start();
+    QVERIFY(pellar);
+    TrayMainWindow &window = pellar->window;
+    QCOMPARE(pellar->printerEntries().size(), 3);
+    QVERIFY(pellar->printerEntries().last().startsWith(queue));
+    pellar->menu.printerAction(PrinterDesc::uniqueKeyForQueue(queue))->trigger();
+    window.restoreWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
+    QCOMPARE(window.windowTitle(), queue);
+    const QImage ready = imageOf(pellar->icon.icon());
+    for (const char *familyOnly : {"supplies", "troubleshooting", "preparedCheck"})
+        QVERIFY2(!window.findChild<QWidget *>(familyOnly)->isVisible(), familyOnly);
+    QVERIFY(window.findChild<QWidget *>("printerSettings")->isVisible());
+
+    // Cyan runs low, then the paper jams: the simulator reports both while idle.
+    QVERIFY(ipp.setMarkers("", "", "80,5", "", ""));
+    QVERIFY(ipp.changeReasons({"+media-jam"}));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Paper jam"), 10000);
+    QVERIFY(pellar->icon.toolTip().endsWith(": Paper jam"));
+    QList<CartridgeBar *> bars = pellar->bars();
+    QCOMPARE(bars.size(), 2);
+    QCOMPARE(bars.at(1)->level(), 5);
+    QVERIFY(window.findChild<QLabel *>("marker1_title")->text().endsWith("(low)"));
+    saveScreenshot(window.grab().toImage(), "generic-printer-jam");
+
+    {
+        // Nothing on PATH: a desktop's xdg-open would take the stand-in browser's place.
+        const QByteArray path = qgetenv("PATH");
+        const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", QFile::encodeName(m_install.root() + "/no-programs"));
+        window.printerSettings_clicked();
+        QTRY_VERIFY_WITH_TIMEOUT(!recordedArguments(browser).isEmpty(), 10000);
+        QCOMPARE(recordedArguments(browser).at(1),
+                 QString("http://localhost:631/printers/generic"));
+    }
+
+    QVERIFY(ipp.changeReasons({"-media-jam"}));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
+    QCOMPARE(imageOf(pellar->icon.icon()), ready);
+    QVERIFY(m_server.submitJob(queue) > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Printing completed"), 15000);
+
+    // A printer that hangs holds the worker's poll, never the window.
+    QVERIFY(ipp.pause());
+    const auto resume = qScopeGuard([&] { ipp.resume(); });
+    QElapsedTimer beat;
+    beat.start();
+    qint64 longest = 0;
+    for (QDeadlineTimer end(5000); !end.hasExpired();) {
+        QTest::qWait(10);
+        longest = std::max(longest, beat.restart());
+    }
+    qInfo("longest gap of the window thread with the printer hanging: %lld ms", longest);
+    QVERIFY2(longest < 250, qPrintable(QString::number(longest)));
+    window.hideWindow();
 }
 
 int main(int argc, char **argv)
