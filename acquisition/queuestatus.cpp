@@ -95,6 +95,18 @@ QString barColors(const QString &markerColor)
     return colors.isEmpty() ? QString::fromLatin1(kNoColor) : colors.join(QLatin1Char(','));
 }
 
+// Printers say "Idle." or "Printing." in their message too: the title says it already.
+bool restatesState(const QString &message)
+{
+    static const QStringList states{QStringLiteral("idle"), QStringLiteral("ready"),
+                                    QStringLiteral("printing"), QStringLiteral("processing"),
+                                    QStringLiteral("stopped")};
+    QString word = message.toLower();
+    if (word.endsWith(QLatin1Char('.')))
+        word.chop(1);
+    return states.contains(word);
+}
+
 bool isLow(const CupsMarker &marker)
 {
     return marker.level >= 0 && marker.lowLevel >= 0 && marker.level <= marker.lowLevel;
@@ -137,7 +149,7 @@ StatusDesc QueueStatus::describe(const CupsPrinterState &state)
         break;
     }
     const QString message = state.message.trimmed();
-    if (!message.isEmpty() && message != title)
+    if (!message.isEmpty() && message != title && !restatesState(message))
         desc = desc.isEmpty() ? message : desc + QLatin1Char('\n') + message;
 
     StatusDesc status(idOf(verdict), verdict.type);

@@ -79,6 +79,8 @@ void TestQueueStatus::theLeadingReasonOrTheQueueSpeaks()
 
     state.message = QStringLiteral("Check the tray");
     QVERIFY(QueueStatus::describe(state).desc().endsWith("Check the tray"));
+    state.message = QStringLiteral("Idle.");
+    QVERIFY(!QueueStatus::describe(state).desc().contains("Idle"));
     QCOMPARE(QueueStatus::describe(state).id(), status.id());
 }
 

@@ -1,13 +1,15 @@
 // Shows Pellar at work on a simulated Quillon C410: ready, printing a job sent with lp, toner low
 // for cyan, a paper jam, ready again; a paper jam with the panel closed, told in the tray and by a
-// desktop notification; then a job sent to a simulated network printer beside it. At each step it
-// leaves pictures of the tray and of the open panel in the output directory, and Pellar's log
+// desktop notification; then a job sent to a simulated network printer beside it; last a printer
+// of another make behind a driverless queue, running low on a supply and then jammed. At each step
+// it leaves pictures of the tray and of the open panel in the output directory, and Pellar's log
 // beside them. Usage: pellar_demo PELLAR_EXECUTABLE OUTPUT_DIRECTORY (on $DISPLAY,
 // which needs a tray host)
 #include "acquisition/job.h"
 #include "pellarrig.h"
 #include "simulatednetworkprinter.h"
 #include "tests/tools/endwithparent.h"
+#include "tests/tools/ippprinter.h"
 #include "tests/tools/testfiles.h"
 
 #include <QCoreApplication>
@@ -60,6 +62,7 @@ public:
         step(6, "ready-again", PellarRig::status(0x01, 0x010000, kCyanLow));
         closedPanel();
         networkPrinter();
+        genericPrinter();
 
         const int exitCode = m_rig.stopPellar();
         printf("Pellar ended with status %d\n", exitCode);
@@ -93,6 +96,60 @@ private:
         network.setJobs({{"127.0.0.1", job, Job::Printing}});
         step(8, "network-printing", PellarRig::status(0x11, 0x0104FF, kLevels),
              [&](const QByteArray &status) { network.setStatus(status); });
+    }
+
+    // A printer of another make on a loopback port (an IPP Everywhere simulator) behind a
+    // driverless queue, chosen from the tray's menu: Pellar follows it through CUPS. A supply runs
+    // low, then the paper jams; the simulator reports both as reports while it is idle.
+    void genericPrinter()
+    {
+        IppPrinterSimulator ipp;
+        const QString queue = QStringLiteral("Office_Laser");
+        if (!ipp.start()
+            || !ipp.setMarkers("\"Black Toner\",\"Cyan Toner\",\"Magenta Toner\",\"Yellow Toner\"",
+                               "#000000,#00FFFF,#FF00FF,#FFFF00", "70,60,55,50", "10,10,10,10",
+                               "toner,toner,toner,toner")
+            || !m_rig.cups().addDriverlessQueue(queue, ipp.uri())
+            || wait("added generic queue: " + queue).isEmpty()
+            || wait("printerListChanged \\}").isEmpty()) {
+            fail("the printer of another make did not reach Pellar's printer list");
+            return;
+        }
+        // The last entry above "Quit".
+        if (!m_rig.chooseFromMenu(-2) || wait("PlDeviceCups: " + queue + ": state").isEmpty()) {
+            fail("the printer of another make could not be chosen from the menu");
+            return;
+        }
+        // The panel that came up for the network job goes with its printing mode; the user
+        // opens it again.
+        wait("printingModeLeaved\\(\\): \\}");
+        QThread::msleep(600);
+        if (!m_rig.panel() && (!m_rig.clickTrayIcon() || !m_rig.waitForPanel())) {
+            fail("a click on the tray icon did not open the panel");
+            return;
+        }
+        genericStep(9, "generic-toner-low", "Toner low", [&] {
+            return ipp.setMarkers("", "", "70,6,55,50", "", "")
+                    && ipp.changeReasons({"+toner-low"});
+        });
+        genericStep(10, "generic-paper-jam", "Paper jam",
+                    [&] { return ipp.changeReasons({"+media-jam"}); });
+    }
+
+    // The simulator's change can pass through a moment of printing: the status it ends in counts.
+    void genericStep(int number, const QString &name, const QString &title,
+                     const std::function<bool()> &change)
+    {
+        const QStringList shown = change() ? wait("printerStatusChangedEvent\\(\\): status <("
+                                                  + QRegularExpression::escape(title) + ")> is")
+                                           : QStringList();
+        if (shown.isEmpty() || !m_rig.panel()) {
+            fail(QStringLiteral("step %1 (%2): not shown").arg(number).arg(name));
+            return;
+        }
+        pictures(number, name);
+        printf("%d %-12s the printer of another make reports it, Pellar shows \"%s\"\n", number,
+               qPrintable(name), qPrintable(shown.at(1)));
     }
 
     // The panel closed by a second click on the icon, a paper jam: the tray follows it and the
@@ -173,7 +230,14 @@ private:
             fail(QStringLiteral("step %1 (%2): not shown").arg(number).arg(name));
             return;
         }
-        // The panel opens below the icon: its picture is taken before the tooltip comes.
+        pictures(number, name);
+        printf("%d %-12s printer status %s, Pellar shows \"%s\"\n", number, qPrintable(name),
+               status.toHex().constData(), qPrintable(shown.at(1)));
+    }
+
+    // The panel opens below the icon: its picture is taken before the tooltip comes.
+    void pictures(int number, const QString &name)
+    {
         const QString prefix = QStringLiteral("%1/%2-%3-").arg(m_output).arg(number).arg(name);
         m_rig.leaveTrayIcon();
         bool saved
@@ -184,8 +248,6 @@ private:
                 && saved;
         if (!saved)
             fail("cannot save the pictures " + prefix + "*.png");
-        printf("%d %-12s printer status %s, Pellar shows \"%s\"\n", number, qPrintable(name),
-               status.toHex().constData(), qPrintable(shown.at(1)));
     }
 
     QStringList wait(const QString &pattern) { return m_rig.waitForLog(pattern, &m_logOffset); }

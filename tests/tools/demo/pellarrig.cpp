@@ -16,6 +16,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <cstdlib>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -378,8 +380,8 @@ bool PellarRig::chooseFromMenu(int steps)
     // The menu takes the keyboard once it is up.
     QThread::msleep(500);
     QStringList keys{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("100")};
-    for (int step = 0; step < steps; ++step)
-        keys << QStringLiteral("Down");
+    for (int step = 0; step < std::abs(steps); ++step)
+        keys << (steps > 0 ? QStringLiteral("Down") : QStringLiteral("Up"));
     return xdotool(keys << QStringLiteral("Return"));
 }
 

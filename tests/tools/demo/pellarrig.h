@@ -74,8 +74,8 @@ public:
     bool waitForPanel(int timeoutMs = 10000);
     // A left click in the middle of the docked icon, as a user makes it.
     bool clickTrayIcon();
-    // Opens the icon's menu with a right click and takes the entry `steps` down from the top, as
-    // a user does with the arrow keys.
+    // Opens the icon's menu with a right click and takes the entry `steps` down from the top (up
+    // from the bottom when negative), as a user does with the arrow keys.
     bool chooseFromMenu(int steps);
     // Once a window of Pellar's with this title shows, gives it the keys (xdotool's names).
     bool typeIntoWindow(const QString &title, const QStringList &keys, int timeoutMs = 10000);
