@@ -32,6 +32,9 @@ StatusBlock PlDeviceCups::requestStatus_withRepeat(int *retCode)
         *retCode = m_state ? 0 : -1;
     if (!m_state)
         return StatusBlock();
+    if (!m_webPage)
+        m_webPage = cups().offersQueuePage(m_queue);
+    m_state->webPage = *m_webPage;
     debugPrintf("PlDeviceCups: %s: state %d, reasons <%s>, accepting %d, %lld supplies",
                 qPrintable(m_queue), m_state->state,
                 qPrintable(m_state->reasons.join(QLatin1Char(','))), m_state->acceptingJobs ? 1 : 0,

@@ -30,4 +30,6 @@ private:
     QString m_queue;
     std::unique_ptr<CUPS> m_cups;
     std::optional<CupsPrinterState> m_state;
+    // Asked once the server first answers.
+    std::optional<bool> m_webPage;
 };

@@ -88,6 +88,8 @@ public:
     // most kDeviceTimeoutMs): its reasons and supplies then stand for the ones cupsd last copied.
     std::optional<CupsPrinterState> printerState(const QString &queue);
     static constexpr int kDeviceTimeoutMs = 2000;
+    // Whether the server's web interface has a page for the queue.
+    bool offersQueuePage(const QString &queue);
 
     // The summary read from the text of a PPD file.
     static PpdInfo ppdSummary(const QByteArray &ppdText);

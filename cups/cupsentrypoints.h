@@ -79,6 +79,7 @@ using HttpConnect2Fn = void *(*)(const char *, int, void *, int, int, int, int, 
 using HttpCloseFn = void (*)(void *);
 using HttpTimeoutCallback = int (*)(void *, void *);
 using HttpSetTimeoutFn = void (*)(void *, double, HttpTimeoutCallback, void *);
+using GetFdFn = int (*)(void *, const char *, int);
 
 // A server that does not answer is logged once per outage, whichever thread or object asks.
 bool isFirstFailure();
@@ -122,6 +123,7 @@ struct CUPS::EntryPoints
     cupsipp::HttpConnect2Fn httpConnect2 = nullptr;
     cupsipp::HttpCloseFn httpClose = nullptr;
     cupsipp::HttpSetTimeoutFn httpSetTimeout = nullptr;
+    cupsipp::GetFdFn cupsGetFd = nullptr;
 
     // All at once when the library is loaded: objects of every thread share them unchanged.
     static std::shared_ptr<const EntryPoints> resolve(void *handle)
@@ -164,6 +166,7 @@ struct CUPS::EntryPoints
         load(e.httpConnect2, "httpConnect2");
         load(e.httpClose, "httpClose");
         load(e.httpSetTimeout, "httpSetTimeout");
+        load(e.cupsGetFd, "cupsGetFd");
         return entries;
     }
 };

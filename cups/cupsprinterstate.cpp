@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <memory>
 #include <sys/socket.h>
 
 using namespace cupsipp;
@@ -331,4 +333,25 @@ std::optional<CupsPrinterState> CUPS::devicePrinterState(const QString &deviceUr
     const CupsPrinterState state = readPrinterState(response, "printer " + printerUri);
     e.ippDelete(response);
     return state;
+}
+
+bool CUPS::offersQueuePage(const QString &queue)
+{
+    if (!resolveRequestFunctions() || !m_entries->cupsGetFd)
+        return false;
+    std::unique_ptr<FILE, int (*)(FILE *)> page(std::tmpfile(), &std::fclose);
+    if (!page)
+        return false;
+    const QByteArray resource = "/printers/" + QUrl::toPercentEncoding(queue);
+    // The thread's default connection. A server without its web interface answers every page
+    // with one that says so: the queue's own page names the queue.
+    const int status = m_entries->cupsGetFd(nullptr, resource.constData(), fileno(page.get()));
+    const int httpOk = 200;
+    QByteArray text(64 * 1024, '\0');
+    std::rewind(page.get());
+    text.truncate(qsizetype(std::fread(text.data(), 1, size_t(text.size()), page.get())));
+    const bool offered = status == httpOk && text.contains(queue.toUtf8());
+    debugPrintf("CUPS::offersQueuePage(%s): HTTP status %d, %s", qPrintable(queue), status,
+                offered ? "the queue's page" : "no page of the queue");
+    return offered;
 }

@@ -34,6 +34,8 @@ struct CupsPrinterState
     QString message;
     bool acceptingJobs = true;
     QList<CupsMarker> markers;
+    // The server's web interface has a page for the queue, where it is set up.
+    bool webPage = false;
 
     bool operator==(const CupsPrinterState &other) const = default;
 };

@@ -278,7 +278,10 @@ void TrayMainWindow::describeActivePrinter()
     const auto printer = m_configurator->printerDesc();
     m_followsQueue = printer->generic;
     enablePrinterMenu(true);
-    showPrinterSettings(printer->hasTunex || printer->generic);
+    // A queue of another make is set up on the server's web page, once it is known to be there.
+    showPrinterSettings(
+            printer->hasTunex
+            || (printer->generic && m_status.queueState() && m_status.queueState()->webPage));
     setWindowTitle(printer->softName.value(0));
     m_jobPollingThread->setPrinterNames(printer->softName);
     Q_EMIT toolTipChanged(
@@ -806,6 +809,8 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw,
 
     const bool applied = m_status.take(raw, queue, printer.get(), m_printingMode, *m_configurator,
                                        tr("Unknown status"));
+    if (m_followsQueue && queue)
+        showPrinterSettings(queue->webPage);
     const PanelState state = panelState(applied);
     updateControls(state);
     drawPrepareBox(state.showsPrepareBox);

@@ -114,6 +114,8 @@ void TestCupsPrinterState::unknownQueueAndStoppedServerGiveNothing()
 {
     CUPS cups;
     QVERIFY(!cups.printerState(QStringLiteral("No_Such_Queue")));
+    // This server has no web interface: no page to set the queue up on.
+    QVERIFY(!cups.offersQueuePage(kQueue));
     m_server.stop();
     QVERIFY(!cups.printerState(kQueue));
 }

@@ -90,8 +90,9 @@ bool PrivateCupsServer::start()
         return false;
     const QByteArray d = QFile::encodeName(dir);
     const QByteArray conf = "Listen " + d + "/cups.sock\nLogLevel warn\nAccessLogLevel "
-            + (m_quietAccessLog ? "actions" : "all")
-            + "\nWebInterface No\n"
+            + (m_quietAccessLog ? "actions" : "all") + "\nWebInterface "
+            + (m_webInterface ? "Yes" : "No")
+            + "\n"
               "Browsing No\nPreserveJobHistory Yes\nMaxJobs 0\n"
               "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n";
     const QByteArray files = "ServerRoot " + d + "/root\nRequestRoot " + d + "/spool\nCacheDir " + d

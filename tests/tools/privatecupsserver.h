@@ -25,6 +25,8 @@ public:
     // Only the requests that change something in the access log, as Debian's cupsd keeps it: for
     // a benchmark, where logging every request would be the server's largest cost. Before start().
     void setQuietAccessLog() { m_quietAccessLog = true; }
+    // The web interface on, as a desktop's cupsd has it. Before start().
+    void setWebInterface() { m_webInterface = true; }
     void stop();
     bool isRunning() const { return m_cupsd.state() == QProcess::Running; }
     qint64 pid() const { return m_cupsd.processId(); }
@@ -61,4 +63,5 @@ private:
     QProcess m_cupsd;
     QStringList m_notifierEnvironment;
     bool m_quietAccessLog = false;
+    bool m_webInterface = false;
 };

@@ -142,6 +142,7 @@ void TestPanelAtWork::initTestCase()
     QVERIFY(m_install.isValid() && m_usb.isValid());
     m_server.setNotifierEnvironment(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
                                     qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"));
+    m_server.setWebInterface();
     QVERIFY(m_server.start());
     qputenv("CUPS_SERVER", QFile::encodeName(m_server.socketPath()));
     CUPS::setPpdDirectory(m_server.ppdDirectory());
@@ -413,7 +414,7 @@ void TestPanelAtWork::queueOfAnotherMakeIsFollowedThroughCups()
     const QImage ready = imageOf(pellar->icon.icon());
     for (const char *familyOnly : {"supplies", "troubleshooting", "preparedCheck"})
         QVERIFY2(!window.findChild<QWidget *>(familyOnly)->isVisible(), familyOnly);
-    QVERIFY(window.findChild<QWidget *>("printerSettings")->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QWidget *>("printerSettings")->isVisible(), 5000);
 
     // Cyan runs low, then the paper jams: the simulator reports both while idle.
     QVERIFY(ipp.setMarkers("", "", "80,5", "", ""));
@@ -431,6 +432,7 @@ void TestPanelAtWork::queueOfAnotherMakeIsFollowedThroughCups()
         const QByteArray path = qgetenv("PATH");
         const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
         qputenv("PATH", QFile::encodeName(m_install.root() + "/no-programs"));
+        QFile::remove(browser + ".args");
         window.printerSettings_clicked();
         QTRY_VERIFY_WITH_TIMEOUT(!recordedArguments(browser).isEmpty(), 10000);
         QCOMPARE(recordedArguments(browser).at(1),
