@@ -745,7 +745,10 @@ void TrayMainWindow::popUp()
 {
     m_polling->setPanelClosed(false);
     placeByTrayIcon();
-    if (!isActiveWindow()) {
+    // Mapped again, an inactive window comes to the top on X11; a Wayland compositor would only
+    // place it anew, somewhere else.
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (!isActiveWindow() && !(wayland && isVisible())) {
         debugPrintf("TrayMainWindow::customEvent(): hide()");
         hide();
     }

@@ -149,8 +149,9 @@ void TestWayland::onlyWaylandTheItemIsTheTray()
     QVERIFY2(pellar.waitForStderr(literal("TrayMainWindow::restoreWindow(): showNormal()")),
              qPrintable(pellar.stdErr()));
     QVERIFY(pellar.isRunning());
-    // Only for the picture: the panel is drawn after it is shown.
-    QTest::qWait(1000);
+    // Only for the picture: the panel with its first status, drawn.
+    QVERIFY(pellar.waitForStderr(literal("printerStatusChangedEvent(): status <")));
+    QTest::qWait(500);
     saveScreenshot(wayland.screenshot(m_install.runtimeDir()), "wayland-panel");
     const QJsonArray menu = watcher.request("menu", "menu").array();
     QVERIFY(menu.contains(QJsonObject({{"id", 3},
