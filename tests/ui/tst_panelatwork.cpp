@@ -442,6 +442,12 @@ void TestPanelAtWork::queueOfAnotherMakeIsFollowedThroughCups()
     QVERIFY(ipp.changeReasons({"-media-jam"}));
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
     QCOMPARE(imageOf(pellar->icon.icon()), ready);
+    // A stopped queue is a warning of its own.
+    QVERIFY(m_server.setQueueEnabled(queue, false));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Queue stopped"), 10000);
+    QVERIFY(imageOf(pellar->icon.icon()) != ready);
+    QVERIFY(m_server.setQueueEnabled(queue, true));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
     QVERIFY(m_server.submitJob(queue) > 0);
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Printing completed"), 15000);
 
