@@ -122,6 +122,13 @@ void TestOrdinaryAccount::supportedQueueIsListedAndAnOptionKept()
                                {QStringLiteral("space"), QStringLiteral("alt+o")}));
     const QStringList saved = rig.waitForLog(optionsLine("saveConfig"), &at);
     QVERIFY2(saved.value(1) == QLatin1String("false"), qPrintable(tail(firstLog)));
+    // A queue of another make is followed through the server as well, the last printer entry.
+    QVERIFY(rig.cups().addQueue(QStringLiteral("Other_Make"), "socket://127.0.0.9:9100"));
+    QVERIFY(!rig.waitForLog(QStringLiteral("added generic queue: Other_Make"), &at, 30000)
+                     .isEmpty());
+    QVERIFY(rig.chooseFromMenu(-2));
+    QVERIFY2(!rig.waitForLog(QStringLiteral("PlDeviceCups: Other_Make: state 3"), &at).isEmpty(),
+             qPrintable(tail(firstLog)));
     QCOMPARE(rig.stopPellar(), 0);
 
     const QString secondLog = m_logs.filePath(QStringLiteral("second.log"));
