@@ -78,6 +78,18 @@ quint32 idOf(const Verdict &verdict)
             | qChecksum(QByteArrayView(key), Qt::ChecksumIso3309);
 }
 
+// Kind, id and the printing bit; jobs are filled in by the worker.
+StatusBlock blockOf(const Verdict &verdict, const CupsPrinterState &state)
+{
+    const quint32 id = idOf(verdict);
+    StatusBlock raw;
+    raw[0] = verdict.kind | (state.state == CupsPrinterState::Processing ? kPrintingNetworkJob : 0);
+    raw[1] = std::uint8_t(id >> 16);
+    raw[2] = std::uint8_t(id >> 8);
+    raw[3] = std::uint8_t(id);
+    return raw;
+}
+
 QString barColors(const QString &markerColor)
 {
     QStringList colors;
@@ -113,11 +125,6 @@ bool isLow(const CupsMarker &marker)
 }
 
 } // namespace
-
-QString QueueStatus::leadingReason(const CupsPrinterState &state)
-{
-    return verdictOf(state).reason;
-}
 
 StatusDesc QueueStatus::describe(const CupsPrinterState &state)
 {
@@ -158,20 +165,13 @@ StatusDesc QueueStatus::describe(const CupsPrinterState &state)
     status.setDesc(desc);
     status.setTagName(StateReasons::keyword(verdict.reason));
     status.setLowToner(!verdict.reason.isEmpty() && StateReasons::isSupplyLow(verdict.reason));
-    status.setStatusBlock(block(state));
+    status.setStatusBlock(blockOf(verdict, state));
     return status;
 }
 
 StatusBlock QueueStatus::block(const CupsPrinterState &state)
 {
-    const Verdict verdict = verdictOf(state);
-    const quint32 id = idOf(verdict);
-    StatusBlock raw;
-    raw[0] = verdict.kind | (state.state == CupsPrinterState::Processing ? kPrintingNetworkJob : 0);
-    raw[1] = std::uint8_t(id >> 16);
-    raw[2] = std::uint8_t(id >> 8);
-    raw[3] = std::uint8_t(id);
-    return raw;
+    return blockOf(verdictOf(state), state);
 }
 
 TonerInfoList QueueStatus::toners(const CupsPrinterState &state)

@@ -20,9 +20,6 @@ public:
     // The panel has room for this many bars.
     static constexpr int kMaxBars = 8;
 
-    // The reason that speaks for the queue: the most severe, the first given among equals;
-    // empty when nothing is wrong.
-    static QString leadingReason(const CupsPrinterState &state);
     static StatusDesc describe(const CupsPrinterState &state);
     // Kind, id and the printing bit of the described status; jobs are filled in by the worker.
     static StatusBlock block(const CupsPrinterState &state);

@@ -34,9 +34,6 @@ public:
     const std::optional<CupsPrinterState> &queueState() const { return m_queue; }
 
 private:
-    bool takeQueue(const StatusBlock &raw, const CupsPrinterState &queue, PrintingMode &mode,
-                   Configurator &configurator, const QString &unknownText);
-
     StatusDesc m_status;
     StatusDesc m_printingStatus;
     TonerDesc m_toners;

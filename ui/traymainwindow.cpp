@@ -241,12 +241,9 @@ void TrayMainWindow::assignPrinters()
     QAction *fallback = nullptr;
     bool found = false;
     // The supported family first, then the queues followed through CUPS.
-    const PrinterMap map = m_configurator->printers();
-    QList<PrinterDesc> printers;
-    std::copy_if(map.cbegin(), map.cend(), std::back_inserter(printers),
-                 [](const PrinterDesc &printer) { return !printer.generic; });
-    std::copy_if(map.cbegin(), map.cend(), std::back_inserter(printers),
-                 [](const PrinterDesc &printer) { return printer.generic; });
+    QList<PrinterDesc> printers = m_configurator->printers().values();
+    std::stable_partition(printers.begin(), printers.end(),
+                          [](const PrinterDesc &printer) { return !printer.generic; });
     for (const PrinterDesc &printer : printers) {
         if (!printer.isLocal && !printer.generic)
             networkPaths.append(printer.devPath);
