@@ -84,37 +84,30 @@ QProcessEnvironment PrivateSessionBus::environment(const QByteArray &display) co
     return environment;
 }
 
-SniWatcher::~SniWatcher()
+BusScript::~BusScript()
 {
     stop();
 }
 
-bool SniWatcher::start(const PrivateSessionBus &bus, Mode mode)
+bool BusScript::start(const PrivateSessionBus &bus, const QString &script,
+                      const QStringList &arguments)
 {
     m_output.clear();
     m_seen = 0;
     m_process.setProcessEnvironment(bus.environment());
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     endWithParent(m_process);
-    // Debian's interpreter: the gi bindings are its package.
-    QStringList arguments{QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/sniwatcher.py")};
-    if (mode == Hanging)
-        arguments << QStringLiteral("--hang");
-    else if (mode == HalfHung)
-        arguments << QStringLiteral("--no-introspect");
-    else if (mode == HangingAfterCheck)
-        arguments << QStringLiteral("--hang-after-check");
-    m_process.start(QStringLiteral("/usr/bin/python3"), arguments);
+    m_process.start(QStringLiteral("/usr/bin/python3"), QStringList(script) + arguments);
     return waitForLine(QRegularExpression(QStringLiteral("^ready$"))).hasMatch();
 }
 
-void SniWatcher::stop()
+void BusScript::stop()
 {
     stopByPid(m_process);
 }
 
-QRegularExpressionMatch SniWatcher::waitForLine(const QRegularExpression &pattern, int timeoutMs,
-                                                bool fromStart)
+QRegularExpressionMatch BusScript::waitForLine(const QRegularExpression &pattern, int timeoutMs,
+                                               bool fromStart)
 {
     QDeadlineTimer deadline(timeoutMs);
     qsizetype position = fromStart ? 0 : m_seen;
@@ -131,15 +124,37 @@ QRegularExpressionMatch SniWatcher::waitForLine(const QRegularExpression &patter
         }
         if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
             return QRegularExpressionMatch();
-        // An item in this process answers the watcher's calls from the event loop.
+        // An item in this process answers the script's calls from the event loop.
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         m_process.waitForReadyRead(20);
     }
 }
 
+int BusScript::count(const QByteArray &start)
+{
+    m_output += m_process.readAllStandardOutput();
+    int lines = 0;
+    for (const QByteArray &line : m_output.split('\n'))
+        lines += line.startsWith(start) ? 1 : 0;
+    return lines;
+}
+
+bool SniWatcher::start(const PrivateSessionBus &bus, Mode mode)
+{
+    QStringList arguments;
+    if (mode == Hanging)
+        arguments << QStringLiteral("--hang");
+    else if (mode == HalfHung)
+        arguments << QStringLiteral("--no-introspect");
+    else if (mode == HangingAfterCheck)
+        arguments << QStringLiteral("--hang-after-check");
+    return BusScript::start(bus, QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/sniwatcher.py"),
+                            arguments);
+}
+
 QJsonDocument SniWatcher::request(const QByteArray &command, const QByteArray &answer)
 {
-    m_process.write(command + '\n');
+    write(command);
     const QRegularExpressionMatch match = waitForLine(QRegularExpression(
             QStringLiteral("^(%1|error) ?(.*)$").arg(QString::fromLatin1(answer))));
     if (match.captured(1) != QString::fromLatin1(answer))
@@ -149,7 +164,7 @@ QJsonDocument SniWatcher::request(const QByteArray &command, const QByteArray &a
 
 bool SniWatcher::command(const QByteArray &command, const QByteArray &answer)
 {
-    m_process.write(command + '\n');
+    write(command);
     return waitForLine(
                    QRegularExpression(QStringLiteral("^(%1|error)\\b").arg(QLatin1String(answer))))
                    .captured(1)

@@ -5,21 +5,17 @@
 #include "config/configurator.h"
 #include "discovery/printerenumerator.h"
 #include "tests/config/configuratorfixture.h"
-#include "tests/tools/endwithparent.h"
 #include "tests/tools/snifixture.h"
 #include "tests/tools/usbsim/usbsim.h"
 #include "ui/traymainwindow.h"
 #include "ui/widgets/plstatusview.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
-
-#include <csignal>
 
 namespace {
 
@@ -29,59 +25,8 @@ const QByteArray kJam = QByteArray::fromHex("0405020064646464");
 const int kClosedPollMs = 15000;
 
 // tests/tools/notificationserver.py: one line per call it receives.
-class NotificationServer
-{
-public:
-    ~NotificationServer()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        ::kill(pid_t(m_process.processId()), SIGTERM);
-        m_process.waitForFinished(5000);
-    }
-    bool start(const PrivateSessionBus &bus)
-    {
-        m_process.setProcessEnvironment(bus.environment());
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        endWithParent(m_process);
-        m_process.start(QStringLiteral("/usr/bin/python3"),
-                        {QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/notificationserver.py")});
-        return waitForLine(QRegularExpression(QStringLiteral("^ready$")), 10000).hasMatch();
-    }
-    QRegularExpressionMatch waitForLine(const QRegularExpression &pattern, int timeoutMs)
-    {
-        QDeadlineTimer deadline(timeoutMs);
-        for (;;) {
-            m_output += m_process.readAllStandardOutput();
-            qsizetype end;
-            while ((end = m_output.indexOf('\n', m_seen)) >= 0) {
-                const QString line = QString::fromUtf8(m_output.mid(m_seen, end - m_seen));
-                m_seen = end + 1;
-                const QRegularExpressionMatch match = pattern.match(line);
-                if (match.hasMatch())
-                    return match;
-            }
-            if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
-                return QRegularExpressionMatch();
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            m_process.waitForReadyRead(20);
-        }
-    }
-    void write(const QByteArray &command) { m_process.write(command + '\n'); }
-    int count(const QByteArray &start)
-    {
-        m_output += m_process.readAllStandardOutput();
-        int lines = 0;
-        for (const QByteArray &line : m_output.split('\n'))
-            lines += line.startsWith(start) ? 1 : 0;
-        return lines;
-    }
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
-    qsizetype m_seen = 0;
-};
+const QString kNotificationServer
+        = QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/notificationserver.py");
 
 // Keeps the printers the test gave: the enumerator's later passes would find none.
 class FirstPrinterListOnly : public QObject
@@ -139,8 +84,8 @@ private:
 
 void TestNotifications::jamWithThePanelClosedIsFollowedAndToldOnce()
 {
-    NotificationServer server;
-    QVERIFY(server.start(m_bus));
+    BusScript server;
+    QVERIFY(server.start(m_bus, kNotificationServer));
     UsbSim usb;
     const UsbSimDevice printer = usb.addPrinter({.status = kReady});
     ClosedPanel panel;

@@ -8,14 +8,12 @@
 #include "acquisition/job.h"
 #include "pellarrig.h"
 #include "simulatednetworkprinter.h"
-#include "tests/tools/endwithparent.h"
 #include "tests/tools/ippprinter.h"
 #include "tests/tools/testfiles.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -156,13 +154,10 @@ private:
     // desktop's notification service (one of the demo's own, recording what it gets) tells it.
     void closedPanel()
     {
-        QProcess notifications;
-        notifications.setProcessEnvironment(m_rig.sessionBus().environment());
-        endWithParent(notifications);
-        notifications.start(
-                QStringLiteral("/usr/bin/python3"),
-                {QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/notificationserver.py")});
-        if (!notifications.waitForReadyRead(10000)) {
+        BusScript notifications;
+        if (!notifications.start(
+                    m_rig.sessionBus(),
+                    QStringLiteral(PELLAR_SOURCE_DIR "/tests/tools/notificationserver.py"))) {
             fail("step 7 (closed-paper-jam): the notification service did not start");
             return;
         }
@@ -176,16 +171,14 @@ private:
         const QStringList shown = wait("<" + jam.toHex()
                                        + "\\w*>[\\s\\S]*?"
                                          "printerStatusChangedEvent\\(\\): status <([^>]*)> is");
-        QByteArray told;
-        waitWhile([&] {
-            notifications.waitForReadyRead(100);
-            told += notifications.readAllStandardOutput();
-            return !told.contains("notify ");
-        });
+        const QString told
+                = notifications
+                          .waitForLine(QRegularExpression(QStringLiteral("^notify .*$")), 15000)
+                          .captured(0);
         const QString prefix = QStringLiteral("%1/7-closed-paper-jam-").arg(m_output);
-        QFile record(prefix + "notifications.txt");
-        if (shown.isEmpty() || m_rig.panel() != 0 || !told.contains("notify ")
-            || !record.open(QIODevice::WriteOnly) || record.write(told) != told.size()) {
+        const QByteArray record = notifications.output().toUtf8();
+        if (shown.isEmpty() || m_rig.panel() != 0 || told.isEmpty()
+            || !writeFile(prefix + "notifications.txt", record)) {
             fail("step 7 (closed-paper-jam): not followed with the panel closed, or not told");
             return;
         }
@@ -193,15 +186,12 @@ private:
             printf("(no tooltip showed on the tray icon)\n");
         if (!PellarRig::settled([&] { return m_rig.grabTray(); }).save(prefix + "tray.png"))
             fail("cannot save the picture " + prefix + "tray.png");
-        QByteArray line = told.mid(told.indexOf("notify ")).split('\n').value(0);
         printf("7 closed-paper-jam printer status %s, panel closed, the tray shows \"%s\", "
                "notified: %s\n",
                jam.toHex().constData(), qPrintable(shown.at(1)),
-               line.replace('\t', " | ").constData());
+               qPrintable(QString(told).replace(QLatin1Char('\t'), QLatin1String(" | "))));
         m_rig.printer().setStatus(PellarRig::status(0x01, 0x010000, kCyanLow));
         wait("printerStatusChangedEvent\\(\\): status <Ready> is");
-        notifications.kill();
-        notifications.waitForFinished(3000);
     }
 
     static bool waitWhile(const std::function<bool()> &busy, int timeoutMs = 15000)
