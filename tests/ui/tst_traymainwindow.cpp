@@ -5,9 +5,11 @@
 #include "tests/config/configuratorfixture.h"
 #include "tests/tools/logcapture.h"
 #include "tests/tools/messageboxcatcher.h"
+#include "tests/tools/snifixture.h"
 #include "tests/tools/usbsim/usbsim.h"
 #include "ui/traymainwindow.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -358,5 +360,22 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestTrayMainWindow)
+int main(int argc, char **argv)
+{
+    // Before Qt, the notifier or the job polling connects to either: never the machine's buses,
+    // which a fresh machine may not have at all.
+    PrivateSessionBus sessionBus;
+    PrivateSessionBus systemBus(PrivateSessionBus::System);
+    if (!sessionBus.isRunning() || !systemBus.isRunning()) {
+        fprintf(stderr, "no private session and system buses\n");
+        return 1;
+    }
+    qputenv("DBUS_SESSION_BUS_ADDRESS", sessionBus.address().toUtf8());
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", systemBus.address().toUtf8());
+    QApplication app(argc, argv);
+    // As QTEST_MAIN has it.
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestTrayMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_traymainwindow.moc"

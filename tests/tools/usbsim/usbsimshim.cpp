@@ -816,6 +816,25 @@ Function next(const char *name)
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
+using FopenFunction = FILE *(*)(const char *, const char *);
+using OpendirFunction = DIR *(*)(const char *);
+
+// Resolved while the library loads, before any thread runs: resolved on first use, a thread
+// would hold the guard of a static across dlsym, and a library that another thread loads and
+// whose constructor opens a file would wait for it while dlsym waits for that load.
+struct RealFunctions
+{
+    FopenFunction fopen = next<FopenFunction>("fopen");
+    FopenFunction fopen64 = next<FopenFunction>("fopen64");
+    OpendirFunction opendir = next<OpendirFunction>("opendir");
+};
+
+const RealFunctions &real()
+{
+    static const RealFunctions functions;
+    return functions;
+}
+
 void setDirectory(const char *directory)
 {
     g_active.store(false, std::memory_order_release);
@@ -828,6 +847,7 @@ void setDirectory(const char *directory)
 // A preloaded shim learns its directory from the environment.
 __attribute__((constructor)) void initFromEnvironment()
 {
+    real();
     setDirectory(getenv(USBSIM_DIR_VARIABLE));
     g_plain = getenv(USBSIM_PLAIN_VARIABLE) != nullptr;
     if (!g_plain || !g_active.load(std::memory_order_acquire))
@@ -933,23 +953,20 @@ int __openat64_2(int dirfd, const char *path, int flags)
 
 FILE *fopen(const char *path, const char *mode)
 {
-    static const auto real = next<FILE *(*)(const char *, const char *)>("fopen");
     char buffer[kPathSize];
-    return real(redirect(path, buffer, sizeof buffer), mode);
+    return real().fopen(redirect(path, buffer, sizeof buffer), mode);
 }
 
 FILE *fopen64(const char *path, const char *mode)
 {
-    static const auto real = next<FILE *(*)(const char *, const char *)>("fopen64");
     char buffer[kPathSize];
-    return real(redirect(path, buffer, sizeof buffer), mode);
+    return real().fopen64(redirect(path, buffer, sizeof buffer), mode);
 }
 
 DIR *opendir(const char *path)
 {
-    static const auto real = next<DIR *(*)(const char *)>("opendir");
     char buffer[kPathSize];
-    return real(redirect(path, buffer, sizeof buffer));
+    return real().opendir(redirect(path, buffer, sizeof buffer));
 }
 
 int access(const char *path, int mode) noexcept
