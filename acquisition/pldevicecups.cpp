@@ -1,6 +1,5 @@
 #include "acquisition/pldevicecups.h"
 
-#include "acquisition/queuestatus.h"
 #include "base/functions.h"
 #include "cups/cups.h"
 
@@ -39,7 +38,8 @@ StatusBlock PlDeviceCups::requestStatus_withRepeat(int *retCode)
                 qPrintable(m_queue), m_state->state,
                 qPrintable(m_state->reasons.join(QLatin1Char(','))), m_state->acceptingJobs ? 1 : 0,
                 qlonglong(m_state->markers.size()));
-    return QueueStatus::block(*m_state);
+    // The state travels as itself (queueState()); no status block of the family stands for it.
+    return StatusBlock();
 }
 
 QList<Job> PlDeviceCups::getJobList(int *retCode)

@@ -16,7 +16,7 @@ public:
     ~PlDeviceCups() override;
 
     QString requestStatusXML(int *retCode = nullptr) override;
-    // Empty when the server did not answer.
+    // Always empty: the queue's state is queueState(), null when the server did not answer.
     StatusBlock requestStatus_withRepeat(int *retCode = nullptr) override;
     // This user's job while the queue prints one, as a job of this host.
     QList<Job> getJobList(int *retCode = nullptr) override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "status/printerstate.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -49,6 +51,8 @@ public:
     // A queue of another make: its status comes from the CUPS server alone, no channel of ours
     // reaches the printer.
     bool generic = false;
+    // What the server says of the first queue, as its list tells it.
+    QueueCondition queueCondition;
     // Never set: the record keeps no channel; device() makes a new one for its caller.
     PlDevice *deviceChannel = nullptr;
 };

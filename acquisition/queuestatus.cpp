@@ -6,88 +6,15 @@
 
 namespace {
 
-using Severity = StateReasons::Severity;
+using Severity = PrinterState::Severity;
+using ReasonSeverity = StateReasons::Severity;
 
-// The printer table's kinds in byte 0.
-const std::uint8_t kKindInfo = 1;
-const std::uint8_t kKindWarning = 2;
-const std::uint8_t kKindError = 4;
-const std::uint8_t kPrintingNetworkJob = 0x10;
-// What a printer of the family reports while it prints: the printing page reads it so.
-const quint32 kPrintingId = 0x0104FF;
 const char kNoColor[] = "808080";
 
-int rank(Severity severity)
+// Scheduler bookkeeping that tells a person nothing.
+bool isBookkeeping(const QString &reason)
 {
-    switch (severity) {
-    case Severity::Error:
-        return 2;
-    case Severity::Warning:
-        return 1;
-    case Severity::Report:
-        break;
-    }
-    return 0;
-}
-
-// What the queue says as a whole: a reason of the printer, or a state of the queue itself.
-struct Verdict
-{
-    enum Speaker { Reason, Stopped, NotAccepting, Printing, Ready };
-    Speaker speaker = Ready;
-    QString reason;
-    qint32 type = StatusDesc::Info;
-    std::uint8_t kind = kKindInfo;
-};
-
-Verdict verdictOf(const CupsPrinterState &state)
-{
-    QString lead;
-    int best = -1;
-    for (const QString &reason : state.reasons) {
-        const int value = rank(StateReasons::severity(reason));
-        if (value > best) {
-            best = value;
-            lead = reason;
-        }
-    }
-    // A problem of the printer speaks first; the queue's own state after its errors.
-    if (best == 2)
-        return {Verdict::Reason, lead, StatusDesc::Error, kKindError};
-    if (state.state == CupsPrinterState::Stopped)
-        return {Verdict::Stopped, QString(), StatusDesc::Warning, kKindWarning};
-    if (best == 1)
-        return {Verdict::Reason, lead, StatusDesc::Warning, kKindWarning};
-    if (!state.acceptingJobs)
-        return {Verdict::NotAccepting, QString(), StatusDesc::Warning, kKindWarning};
-    if (best == 0)
-        return {Verdict::Reason, lead, StatusDesc::Info, kKindInfo};
-    if (state.state == CupsPrinterState::Processing)
-        return {Verdict::Printing, QString(), StatusDesc::Info, kKindInfo};
-    return {};
-}
-
-// The same verdict gives the same id in every poll; a change of it gives another.
-quint32 idOf(const Verdict &verdict)
-{
-    if (verdict.speaker == Verdict::Printing)
-        return kPrintingId;
-    const QByteArray key
-            = QStringLiteral("%1/%2").arg(int(verdict.speaker)).arg(verdict.reason).toUtf8();
-    return QueueStatus::kIdBase | (quint32(verdict.kind & 0x07) << 16)
-            | qChecksum(QByteArrayView(key), Qt::ChecksumIso3309);
-}
-
-// Kind, id and the printing bit; jobs are filled in by the worker.
-StatusBlock blockOf(const Verdict &verdict, const CupsPrinterState &state)
-{
-    const quint32 id = idOf(verdict);
-    StatusBlock raw;
-    raw[0] = verdict.kind | (state.state == CupsPrinterState::Processing ? kPrintingNetworkJob : 0);
-    raw[1] = std::uint8_t(id >> 16);
-    raw[2] = std::uint8_t(id >> 8);
-    raw[3] = std::uint8_t(id);
-    return raw;
+    return StateReasons::isInternal(reason);
 }
 
 QString barColors(const QString &markerColor)
@@ -124,95 +51,172 @@ bool isLow(const CupsMarker &marker)
     return marker.level >= 0 && marker.lowLevel >= 0 && marker.level <= marker.lowLevel;
 }
 
+QList<Supply> suppliesOf(const CupsPrinterState &queue)
+{
+    QList<Supply> supplies;
+    for (qsizetype i = 0; i < queue.markers.size() && i < QueueStatus::kMaxBars; ++i) {
+        const CupsMarker &marker = queue.markers.at(i);
+        Supply supply;
+        supply.id = QStringLiteral("marker%1").arg(i);
+        supply.name = marker.name.trimmed().isEmpty() ? marker.type : marker.name;
+        supply.colors = barColors(marker.color);
+        supply.level = marker.level == CupsMarker::kSomeRemaining ? Supply::kSomeLeft
+                : marker.level >= 0 && marker.level <= 100        ? marker.level
+                                                                  : Supply::kUnknown;
+        supply.low = isLow(marker);
+        supplies.append(supply);
+    }
+    return supplies;
+}
+
+QueueCondition conditionOf(const CupsPrinterState &queue)
+{
+    QueueCondition condition;
+    condition.known = true;
+    condition.stopped = queue.state == CupsPrinterState::Stopped;
+    condition.acceptingJobs = queue.acceptingJobs;
+    condition.message = queue.message.trimmed();
+    return condition;
+}
+
+// The first reason of the highest severity leads; bookkeeping never does.
+QString leadingReason(const QStringList &reasons, ReasonSeverity *severity)
+{
+    QString lead;
+    for (const QString &reason : reasons) {
+        if (isBookkeeping(reason))
+            continue;
+        const ReasonSeverity value = StateReasons::severity(reason);
+        if (lead.isEmpty() || value > *severity) {
+            lead = reason;
+            *severity = value;
+        }
+    }
+    return lead;
+}
+
+void addLine(QString *text, const QString &line)
+{
+    if (line.isEmpty() || text->split(QLatin1Char('\n')).contains(line))
+        return;
+    *text = text->isEmpty() ? line : *text + QLatin1Char('\n') + line;
+}
+
+QString stoppedRemedy()
+{
+    return QueueStatus::tr("The print queue is stopped and keeps its jobs. Resume it in the "
+                           "printer settings.");
+}
+
+QString refusingRemedy()
+{
+    return QueueStatus::tr("The print queue refuses new jobs. Let it accept jobs again in the "
+                           "printer settings.");
+}
+
 } // namespace
 
-StatusDesc QueueStatus::describe(const CupsPrinterState &state)
+PrinterState QueueStatus::state(const std::optional<CupsPrinterState> &queue, quint8 hostJobs,
+                                quint8 allJobs)
 {
-    const Verdict verdict = verdictOf(state);
-    QString title;
-    QString desc;
-    switch (verdict.speaker) {
-    case Verdict::Reason: {
-        const StateReasons::Text text = StateReasons::text(verdict.reason);
-        title = text.title;
-        desc = text.remedy;
-        break;
+    PrinterState state;
+    state.source = PrinterState::Source::Queue;
+    state.hostJobs = hostJobs;
+    state.allJobs = allJobs;
+    if (!queue) {
+        state.severity = Severity::NotAnswering;
+        state.title = tr("CUPS does not answer");
+        state.description = tr("The printer's state is not known while the print server does "
+                               "not answer.");
+        return state;
     }
-    case Verdict::Stopped:
-        title = tr("Queue stopped");
-        desc = tr("The print queue is stopped and keeps its jobs. Resume it in the printer "
-                  "settings.");
-        break;
-    case Verdict::NotAccepting:
-        title = tr("Queue not accepting jobs");
-        desc = tr("The print queue refuses new jobs. Let it accept jobs again in the printer "
-                  "settings.");
-        break;
-    case Verdict::Printing:
-        title = tr("Printing");
-        break;
-    case Verdict::Ready:
-        title = tr("Ready");
-        break;
-    }
-    const QString message = state.message.trimmed();
-    if (!message.isEmpty() && message != title && !restatesState(message))
-        desc = desc.isEmpty() ? message : desc + QLatin1Char('\n') + message;
+    state.queue = conditionOf(*queue);
+    state.supplies = suppliesOf(*queue);
+    state.activity = queue->state == CupsPrinterState::Processing ? PrinterState::Activity::Printing
+                                                                  : PrinterState::Activity::Idle;
+    const QString message = restatesState(state.queue.message) ? QString() : state.queue.message;
 
-    StatusDesc status(idOf(verdict), verdict.type);
-    status.setString(verdict.reason.isEmpty() ? title : verdict.reason);
-    status.setTitle(title);
-    status.setDesc(desc);
-    status.setTagName(StateReasons::keyword(verdict.reason));
-    status.setLowToner(!verdict.reason.isEmpty() && StateReasons::isSupplyLow(verdict.reason));
-    status.setStatusBlock(blockOf(verdict, state));
-    return status;
+    if (queue->printerAnswer == CupsPrinterState::Answer::Silent) {
+        // What cupsd last heard of the printer may be old; its own condition still holds.
+        state.severity = Severity::NotAnswering;
+        state.title = tr("Printer not answering");
+        state.remedy = tr("Check that the printer is switched on and connected.");
+        if (state.queue.stopped)
+            addLine(&state.description, tr("Queue stopped"));
+        else if (!state.queue.acceptingJobs)
+            addLine(&state.description, tr("Queue not accepting jobs"));
+        for (const QString &reason : queue->reasons) {
+            if (!isBookkeeping(reason) && StateReasons::severity(reason) != ReasonSeverity::Report)
+                addLine(&state.description, StateReasons::text(reason).title);
+        }
+        addLine(&state.description, message);
+        return state;
+    }
+
+    ReasonSeverity leadSeverity = ReasonSeverity::Report;
+    const QString lead = leadingReason(queue->reasons, &leadSeverity);
+    const bool leads = !lead.isEmpty() && leadSeverity != ReasonSeverity::Report;
+    state.showsSupplies = !state.supplies.isEmpty();
+    // A problem of the printer speaks first; the queue's own state after its errors.
+    if (leads && leadSeverity == ReasonSeverity::Error) {
+        state.severity = Severity::Error;
+    } else if (state.queue.stopped) {
+        state.severity = Severity::Warning;
+        state.title = tr("Queue stopped");
+        state.remedy = stoppedRemedy();
+    } else if (leads) {
+        state.severity = Severity::Warning;
+    } else if (!state.queue.acceptingJobs) {
+        state.severity = Severity::Warning;
+        state.title = tr("Queue not accepting jobs");
+        state.remedy = refusingRemedy();
+    } else if (!lead.isEmpty()) {
+        // A printer reports even a jam so while idle: its news is the title, though it asks
+        // nothing of the user.
+        state.severity = Severity::Report;
+    } else {
+        state.severity = Severity::Ok;
+        state.title
+                = state.activity == PrinterState::Activity::Printing ? tr("Printing") : tr("Ready");
+    }
+    if (state.title.isEmpty()) {
+        const StateReasons::Text text = StateReasons::text(lead);
+        state.title = text.title;
+        state.remedy = text.remedy;
+        state.lowSupply = StateReasons::isSupplyLow(lead)
+                && std::any_of(state.supplies.cbegin(), state.supplies.cend(),
+                               [](const Supply &supply) { return supply.low; });
+        // A queue that also refuses jobs says so below the printer's problem.
+        if (state.queue.stopped)
+            addLine(&state.description, tr("Queue stopped"));
+        else if (!state.queue.acceptingJobs)
+            addLine(&state.description, tr("Queue not accepting jobs"));
+    }
+    if (message != state.title)
+        addLine(&state.description, message);
+    return state;
 }
 
-StatusBlock QueueStatus::block(const CupsPrinterState &state)
+PrinterState QueueStatus::withCondition(const PrinterState &device, const QueueCondition &queue)
 {
-    return blockOf(verdictOf(state), state);
+    PrinterState state = device;
+    state.queue = queue;
+    if (!queue.known || (!queue.stopped && queue.acceptingJobs)
+        || device.severity >= Severity::Error)
+        return state;
+    state.severity = Severity::Warning;
+    state.title = queue.stopped ? tr("Queue stopped") : tr("Queue not accepting jobs");
+    state.description = device.title;
+    addLine(&state.description, queue.message);
+    state.remedy = queue.stopped ? stoppedRemedy() : refusingRemedy();
+    return state;
 }
 
-TonerInfoList QueueStatus::toners(const CupsPrinterState &state)
+QString QueueStatus::barTitle(const Supply &supply)
 {
-    TonerInfoList list;
-    for (qsizetype i = 0; i < state.markers.size() && i < kMaxBars; ++i) {
-        const CupsMarker &marker = state.markers.at(i);
-        TonerInfo toner;
-        toner.id = QStringLiteral("marker%1").arg(i);
-        const QString name = marker.name.trimmed().isEmpty() ? marker.type : marker.name;
-        if (isLow(marker))
-            toner.title = tr("%1 (low)").arg(name);
-        else if (marker.level == CupsMarker::kSomeRemaining)
-            toner.title = tr("%1 (some left)").arg(name);
-        else
-            toner.title = name;
-        toner.barColors = barColors(marker.color);
-        list.append(toner);
-    }
-    return list;
-}
-
-TonerDesc QueueStatus::levels(const CupsPrinterState &state)
-{
-    TonerDesc levels;
-    for (qsizetype i = 0; i < state.markers.size() && i < kMaxBars; ++i) {
-        const int level = state.markers.at(i).level;
-        // "Some remaining" has no figure: a bar half full, its title says the rest.
-        const int shown = level == CupsMarker::kSomeRemaining ? 50 : level;
-        levels.insert(QStringLiteral("marker%1").arg(i),
-                      shown >= 0 && shown <= 100 ? quint8(shown) : kUnknownLevel);
-    }
-    return levels;
-}
-
-QStringList QueueStatus::lowSupplies(const CupsPrinterState &state)
-{
-    QStringList names;
-    for (const CupsMarker &marker : state.markers) {
-        if (isLow(marker))
-            names.append(marker.name);
-    }
-    return names;
+    if (supply.low)
+        return tr("%1 (low)").arg(supply.name);
+    if (supply.level == Supply::kSomeLeft)
+        return tr("%1 (some left)").arg(supply.name);
+    return supply.name;
 }

@@ -1,32 +1,28 @@
 #pragma once
 
 #include "cups/printerstate.h"
-#include "status/statusblock.h"
-#include "status/statusdesc.h"
-#include "status/tonerinfo.h"
+#include "status/printerstate.h"
 
 #include <QCoreApplication>
 
-// What a queue of another make tells, in the terms the panel and the tray already speak: a
-// described status, a raw block that carries its kind and the printing bit, and the supplies
-// as toners.
+#include <optional>
+
+// What a queue of another make tells, read once into the printer-neutral state; and the queue's
+// own condition laid over a state of the family's.
 class QueueStatus
 {
     Q_DECLARE_TR_FUNCTIONS(QueueStatus)
 
 public:
-    // Status ids of queues: apart from every printer table's (top bit set) and from "no status".
-    static constexpr quint32 kIdBase = 0x800000;
     // The panel has room for this many bars.
     static constexpr int kMaxBars = 8;
 
-    static StatusDesc describe(const CupsPrinterState &state);
-    // Kind, id and the printing bit of the described status; jobs are filled in by the worker.
-    static StatusBlock block(const CupsPrinterState &state);
-    // One bar per supply with a colour and a level, up to kMaxBars; ids "marker0" on.
-    static TonerInfoList toners(const CupsPrinterState &state);
-    // The supplies' levels in percent, kUnknownLevel where the queue gives none.
-    static TonerDesc levels(const CupsPrinterState &state);
-    // The supplies at or below their low level.
-    static QStringList lowSupplies(const CupsPrinterState &state);
+    // Null when the server did not answer. The job bytes are the worker's (this host, all).
+    static PrinterState state(const std::optional<CupsPrinterState> &queue, quint8 hostJobs = 0,
+                              quint8 allJobs = 0);
+    // A stopped queue, or one that refuses jobs, is told over the device's status unless the
+    // device reports an error or does not answer.
+    static PrinterState withCondition(const PrinterState &device, const QueueCondition &queue);
+    // The title of a supply's bar: its name, and whether it runs low or has only "some" left.
+    static QString barTitle(const Supply &supply);
 };

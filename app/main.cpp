@@ -190,9 +190,10 @@ int main(int argc, char **argv)
     auto trayIcon = std::make_unique<TrayIcon>(
             QPixmap(configurator->absPath(QStringLiteral("../share/icons/pl_default.png"))),
             QObject::tr("Pellar"), trayMenu.get());
+    trayIcon->setState(QStringLiteral("default"));
     window->menuCreated();
     QObject::connect(window.get(), &TrayMainWindow::stateChanged, trayIcon.get(),
-                     &TrayIcon::setIcon);
+                     &TrayIcon::setState);
     QObject::connect(window.get(), &TrayMainWindow::toolTipChanged, trayIcon.get(),
                      &TrayIcon::setToolTip);
     QObject::connect(trayIcon.get(), &TrayIcon::clicked, window.get(),

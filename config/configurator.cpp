@@ -200,6 +200,9 @@ void Configurator::setPrinters(const PrinterMap &printers)
 void Configurator::setActivePrinter(quint32 id)
 {
     debugPrintf("Configurator::setActivePrinter([0x%lXh])", static_cast<unsigned long>(id));
+    // A silence belongs to the printer it was said for.
+    if (id != m_activePrinter)
+        m_ignoredSupplies.clear();
     m_activePrinter = id;
 }
 
@@ -496,6 +499,41 @@ void Configurator::ignoreStatusOf(const StatusDesc &record, bool set)
 {
     if (record.isLowToner())
         ignoreStatus(record.statusBlock()[3], set);
+}
+
+bool Configurator::silencesSupplies(const QList<Supply> &supplies) const
+{
+    bool any = false;
+    for (const Supply &supply : supplies) {
+        if (!supply.low)
+            continue;
+        if (!m_ignoredSupplies.contains(supply.name))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+void Configurator::ignoreSupplies(const QList<Supply> &supplies, bool set)
+{
+    for (const Supply &supply : supplies) {
+        if (!supply.low)
+            continue;
+        if (!set)
+            m_ignoredSupplies.removeAll(supply.name);
+        else if (!m_ignoredSupplies.contains(supply.name))
+            m_ignoredSupplies.append(supply.name);
+    }
+    debugPrintf("Configurator::ignoreSupplies: <%s>",
+                qPrintable(m_ignoredSupplies.join(QLatin1Char(','))));
+}
+
+void Configurator::rearmSupplies(const QList<Supply> &supplies)
+{
+    for (const Supply &supply : supplies) {
+        if (supply.level > 50 && supply.level <= 100)
+            m_ignoredSupplies.removeAll(supply.name);
+    }
 }
 
 QString Configurator::productFileName(const QByteArray &product)

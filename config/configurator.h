@@ -5,6 +5,7 @@
 #include "config/ignoredbits.h"
 #include "config/options.h"
 #include "config/watchoptions.h"
+#include "status/printerstate.h"
 #include "status/statusparser.h"
 
 #include <QObject>
@@ -111,6 +112,12 @@ public:
     quint32 ignoredBits() const { return m_ignoredBits.value(); }
     void loadIgnoredBits();
     void saveIgnoredBits();
+    // A queue's supplies the user is prepared to see low, by name, for the printer followed:
+    // every low one silenced, the low ones silenced or heard again, those seen above half full
+    // heard again.
+    bool silencesSupplies(const QList<Supply> &supplies) const;
+    void ignoreSupplies(const QList<Supply> &supplies, bool set);
+    void rearmSupplies(const QList<Supply> &supplies);
 
     // A product name made safe as part of a file name in the application directory.
     static QString productFileName(const QByteArray &product);
@@ -140,6 +147,7 @@ private:
     bool m_saveStatusXml;
     bool m_useLocalStatusXml;
     IgnoredBits m_ignoredBits;
+    QStringList m_ignoredSupplies;
     std::unique_ptr<Translator> m_translator;
     Options m_options;
     WatchOptions m_watchOptions;

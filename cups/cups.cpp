@@ -54,8 +54,18 @@ const int kIppProcessing = 5;
 const int kWhichJobsActive = 0;
 const int kWhichJobsCompleted = 1;
 
-const char *const kRequestedAttributes[] = {"printer-name", "printer-uri-supported", "device-uri",
-                                            "printer-info", "printer-config-change-time"};
+// The queue's own condition comes with the list: following it costs no request of its own.
+const char *const kRequestedAttributes[] = {"printer-name",
+                                            "printer-uri-supported",
+                                            "device-uri",
+                                            "printer-info",
+                                            "printer-config-change-time",
+                                            "printer-state",
+                                            "printer-is-accepting-jobs",
+                                            "printer-state-message"};
+const int kBooleanValue = 0x22;
+const int kPrinterStopped = 5;
+const qsizetype kMaxMessage = 255;
 
 QMutex g_namesMutex;
 QStringList g_libraryNames;
@@ -227,6 +237,9 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
             const char *printerUri = nullptr;
             const char *deviceUri = nullptr;
             qint64 configChanged = 0;
+            bool stopped = false;
+            bool accepting = true;
+            QString message;
             for (; attribute && e.ippGetGroupTag(attribute) == kTagPrinter;
                  attribute = e.ippNextAttribute(response)) {
                 const char *attributeName = e.ippGetName(attribute);
@@ -242,6 +255,14 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
                 else if (valueTag == kTagInteger
                          && !strcmp(attributeName, "printer-config-change-time"))
                     configChanged = e.ippGetInteger(attribute, 0);
+                else if (valueTag == kTagEnum && !strcmp(attributeName, "printer-state"))
+                    stopped = e.ippGetInteger(attribute, 0) == kPrinterStopped;
+                else if (valueTag == kBooleanValue && e.ippGetBoolean
+                         && !strcmp(attributeName, "printer-is-accepting-jobs"))
+                    accepting = e.ippGetBoolean(attribute, 0) != 0;
+                else if (!strcmp(attributeName, "printer-state-message"))
+                    message = QString::fromUtf8(e.ippGetString(attribute, 0, nullptr))
+                                      .left(kMaxMessage);
             }
             if (!name)
                 continue;
@@ -251,6 +272,9 @@ DeviceDict CUPS::getDevices(const QStringList &filter, bool *answered)
             const QString uri = QString::fromUtf8(deviceUri);
             Device device(queue, uri, QString::fromUtf8(printerUri));
             device.configChanged = configChanged;
+            device.stopped = stopped;
+            device.acceptingJobs = accepting;
+            device.stateMessage = message;
             devices.insert(deviceKey(uri), device);
         }
     }

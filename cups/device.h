@@ -37,6 +37,10 @@ public:
     PpdInfo ppd;
     // When the server last changed the queue's setup, its PPD included; 0 when unknown.
     qint64 configChanged = 0;
+    // The queue's own condition, as the server's list gives it.
+    bool stopped = false;
+    bool acceptingJobs = true;
+    QString stateMessage;
 
     QString toString() const;
 };

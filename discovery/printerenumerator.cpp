@@ -363,6 +363,7 @@ void PrinterEnumerator::enumeratePrinters()
         printer.softPath = queue.fullPath;
         printer.devPath = devPath;
         printer.softName.append(queue.name);
+        printer.queueCondition = {true, queue.stopped, queue.acceptingJobs, queue.stateMessage};
         if (!printer.isLocal)
             network.append(printer);
         if (association.usbPrinter) {

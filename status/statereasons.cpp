@@ -461,6 +461,14 @@ bool isSupplyEmpty(const QString &reason)
     return entry && entry->supply == Supply::Empty;
 }
 
+bool isInternal(const QString &reason)
+{
+    return reason.startsWith(QLatin1String("cups-ipp-"))
+            || reason.startsWith(QLatin1String("cups-pki-"))
+            || reason.startsWith(QLatin1String("com.apple."))
+            || reason.startsWith(QLatin1String("cups-waiting-for-job-completed"));
+}
+
 QStringList knownKeywords()
 {
     QStringList keywords;

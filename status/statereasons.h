@@ -32,6 +32,9 @@ Text text(const QString &reason);
 bool isSupplyLow(const QString &reason);
 bool isSupplyEmpty(const QString &reason);
 
+// Scheduler bookkeeping a person need not see (cups-ipp-*, com.apple.*, ...).
+bool isInternal(const QString &reason);
+
 // Every keyword with a text of its own, without suffixes.
 QStringList knownKeywords();
 

@@ -4,6 +4,7 @@
 #include "acquisition/queuestatus.h"
 #include "base/functions.h"
 #include "config/configurator.h"
+#include "status/familystatus.h"
 #include "status/statusblock.h"
 #include "ui/printingmode.h"
 #include "ui/statuspresentation.h"
@@ -11,55 +12,75 @@
 FollowedStatus::FollowedStatus()
     : m_status(Configurator::kNoStatusId, StatusDesc::Unknown)
     , m_printingStatus(Configurator::kNoStatusId, StatusDesc::Unknown)
-{ }
+{
+    m_printingView.id = Configurator::kNoStatusId;
+}
 
 bool FollowedStatus::take(const StatusBlock &raw, const std::optional<CupsPrinterState> &queue,
                           const PrinterDesc *printer, PrintingMode &mode,
                           Configurator &configurator, const QString &unknownText)
 {
-    // A queue followed through CUPS describes itself; the family's status is looked up.
-    m_queue = printer && printer->generic ? queue : std::nullopt;
+    m_lastBlock = raw;
+    const bool generic = printer && printer->generic;
+    m_queue = generic ? queue : std::nullopt;
     QString hex;
-    quint32 id = 0;
-    StatusDesc status(Configurator::kNoStatusId, StatusDesc::Unknown);
-    if (m_queue) {
-        status = QueueStatus::describe(*m_queue);
-        id = status.id();
+    PrinterState state;
+    bool applicable = true;
+    if (generic) {
+        state = QueueStatus::state(queue, raw[StatusBlock::kHostJobsByte],
+                                   raw[StatusBlock::kAllJobsByte]);
+        configurator.rearmSupplies(state.supplies);
+        applicable = !state.lowSupply || !configurator.silencesSupplies(state.supplies);
+        m_toners.clear();
     } else {
         if (raw.isEmpty() || !printer)
             debugPrintf("1");
-        id = StatusPresentation::lookupId(raw, bool(printer), printer ? printer->isLocal : true);
+        const quint32 id = StatusPresentation::lookupId(raw, bool(printer),
+                                                        printer ? printer->isLocal : true);
         hex = QString::fromLatin1(
                 QByteArray(reinterpret_cast<const char *>(raw.data()), StatusBlock::kPrinterBytes)
                         .toHex());
-        status = configurator.getStatusDesc(id, unknownText, hex);
+        StatusDesc record = configurator.getStatusDesc(id, unknownText, hex);
+        m_toners = configurator.getTonerDesc(raw);
+        configurator.updateIgnoredBits(m_toners);
+        // The colour bits of this poll take part in the silence.
+        record.setStatusBlock(raw);
+        applicable = configurator.isStatusApplicable(record);
+        state = FamilyStatus::state(record, m_toners, configurator.tonerList(), bool(printer));
+        if (printer)
+            state = QueueStatus::withCondition(state, printer->queueCondition);
     }
-    const auto page = StatusPresentation::printingPage(raw, id, mode.flags());
+
+    const auto page = StatusPresentation::printingPage(state, mode.flags());
     for (const QByteArray &mark : page.marks)
         debugPrintf("%s", mark.constData());
     if (StatusPresentation::printerReportsJob(raw))
         mode.removeActiveJobsFromSpooler();
 
-    if (m_queue) {
-        m_toners = QueueStatus::levels(*m_queue);
-        m_queueToners = QueueStatus::toners(*m_queue);
+    m_applicable = applicable;
+    if (applicable) {
+        m_state = state;
+        m_status = state.family ? *state.family
+                                : StatusDesc(Configurator::kNoStatusId, StatusDesc::Unknown);
+        m_printingStatus = m_status;
+        m_printingView = {page.id, state.title, state.text()};
+        if (!page.showsState) {
+            const StatusDesc pseudo = configurator.getStatusDesc(page.id, unknownText, hex);
+            m_printingView = {page.id, pseudo.title(), pseudo.desc()};
+            m_printingStatus = pseudo;
+        }
     } else {
-        m_toners = configurator.getTonerDesc(raw);
-        configurator.updateIgnoredBits(m_toners);
-        m_queueToners.clear();
-    }
-
-    status.setStatusBlock(raw);
-    // A queue's supply has no "prepared for that": its report always counts.
-    const bool applied = m_queue || configurator.isStatusApplicable(status);
-    if (applied) {
-        m_status = status;
-        m_printingStatus = m_queue && page.id == id
-                ? status
-                : configurator.getStatusDesc(page.id, unknownText, hex);
+        // The panel keeps its texts; what is drawn beside them is this poll's.
+        m_state.supplies = state.supplies;
+        m_state.showsSupplies = state.showsSupplies;
+        m_state.activity = state.activity;
+        m_state.hostJobs = state.hostJobs;
+        m_state.allJobs = state.allJobs;
     }
     m_status.setStatusBlock(raw);
     m_printingStatus.setStatusBlock(raw);
-    debugPrintf("%s", qPrintable(m_status.toString()));
-    return applied;
+    if (m_state.family)
+        m_state.family->setStatusBlock(raw);
+    debugPrintf("%s", qPrintable(state.family ? m_status.toString() : m_state.toString()));
+    return applicable;
 }

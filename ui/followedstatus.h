@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cups/printerstate.h"
+#include "status/printerstate.h"
 #include "status/statusdesc.h"
 #include "status/tonerinfo.h"
 
@@ -11,32 +12,48 @@ class PrinterDesc;
 class PrintingMode;
 class StatusBlock;
 
-// The followed printer's status as the panel last took it in: the status of the regular and of
-// the printing page, and the toner levels, looked up through the Configurator.
+// The followed printer's state as the panel last took it in, each report read once: the
+// family's block looked up through the Configurator, a queue's attributes by QueueStatus.
 class FollowedStatus
 {
 public:
+    // What the printing page shows.
+    struct PrintingView
+    {
+        quint32 id = 0;
+        QString title;
+        QString text;
+    };
+
     FollowedStatus();
 
-    // Looks a report up and keeps it. False when the status is not taken (a low toner the user
-    // is prepared for): the last one stays, with the new block.
-    // A queue followed through CUPS brings its state, which describes itself.
+    // Reads a report and keeps it. False when the status is not taken (a low supply the user
+    // is prepared for): the last one stays, with the new supplies and jobs.
     bool take(const StatusBlock &raw, const std::optional<CupsPrinterState> &queue,
               const PrinterDesc *printer, PrintingMode &mode, Configurator &configurator,
               const QString &unknownText);
 
+    const PrinterState &state() const { return m_state; }
+    // The family's record of the regular and of the printing page; for a queue the records
+    // of no status.
     const StatusDesc &status() const { return m_status; }
     const StatusDesc &printingStatus() const { return m_printingStatus; }
+    const PrintingView &printingView() const { return m_printingView; }
+    // The family's toner levels, for ordering.
     const TonerDesc &toners() const { return m_toners; }
-    // The supplies of a queue followed through CUPS, as bars; empty for the family's printers.
-    const TonerInfoList &queueToners() const { return m_queueToners; }
-    // The last queue state taken in, for a report that is shown again.
+    // Whether the status shown is one the user wants to hear of (not a silenced supply).
+    bool isApplicable() const { return m_applicable; }
+    // The last report, to be read again when the printer's description comes.
+    const StatusBlock &lastBlock() const { return m_lastBlock; }
     const std::optional<CupsPrinterState> &queueState() const { return m_queue; }
 
 private:
+    PrinterState m_state;
     StatusDesc m_status;
     StatusDesc m_printingStatus;
+    PrintingView m_printingView;
     TonerDesc m_toners;
-    TonerInfoList m_queueToners;
+    bool m_applicable = true;
+    StatusBlock m_lastBlock;
     std::optional<CupsPrinterState> m_queue;
 };

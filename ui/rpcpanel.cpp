@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -104,4 +105,60 @@ RPCPanel::RPCPanel(QWidget *parent, const char *name, bool modal, Qt::WindowFlag
                       "infoLabel");
     infoLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     RPCPanelLayout->addWidget(infoLabel);
+}
+
+void RPCPanel::drawPanel(const PanelState &state)
+{
+    cartridgeView->setCartridgeVisible(state.controlsEnabled);
+    supplies->setEnabled(state.controlsEnabled);
+    printerSettings->setEnabled(state.controlsEnabled);
+    statusView->setStatus(statusView->regularView(), state.regular.title, state.regular.text);
+    statusView->setStatus(statusView->printingView(), state.printing.title, state.printing.text);
+    if (state.showsPrintingView)
+        statusView->showPrintingStatus();
+    else
+        statusView->showRegularStatus();
+    troubleshooting->setEnabled(state.troubleshootingEnabled);
+    troubleshooting->setVisible(state.showsFamilyControls);
+    supplies->setVisible(state.showsFamilyControls);
+}
+
+void RPCPanel::drawPrepareBox(bool show)
+{
+    preparedCheck->setVisible(show);
+    const QSignalBlocker notTheUsers(preparedCheck);
+    preparedCheck->setChecked(false);
+}
+
+void RPCPanel::drawToners(const PanelState &state)
+{
+    cartridgeView->setCartridgeVisible(state.showsToners);
+    if (!state.showsToners)
+        return;
+    // Supplies may change in number, name and colour: a queue's between polls, the family's
+    // when the printer's description comes after its first report.
+    if (PanelState::barsKey(state.tonerBars) != m_drawnBars)
+        drawBars(state.tonerBars);
+    for (const PanelState::TonerBar &bar : state.tonerBars) {
+        cartridgeView->setVisible(bar.id, bar.visible);
+        cartridgeView->setLevel(bar.id, bar.level);
+    }
+}
+
+void RPCPanel::drawBars(const QList<PanelState::TonerBar> &bars)
+{
+    cartridgeView->clear();
+    m_drawnBars = PanelState::barsKey(bars);
+    for (const PanelState::TonerBar &bar : bars)
+        cartridgeView->addItem(bar.id, bar.title, bar.colors[0], bar.colors[1], bar.colors[2]);
+}
+
+void RPCPanel::drawPrinterPicture(const QString &path)
+{
+    const QPixmap picture(path);
+    if (picture.width() == 0 || picture.height() == 0)
+        return;
+    const int side = qMin(logoBitmap->width(), logoBitmap->height());
+    logoBitmap->setPixmap(
+            picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }

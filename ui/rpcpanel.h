@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/panelstate.h"
+
 #include <QDialog>
 
 class CartridgePellarView;
@@ -21,6 +23,17 @@ public:
     explicit RPCPanel(QWidget *parent = nullptr, const char *name = nullptr, bool modal = false,
                       Qt::WindowFlags flags = {});
 
+protected:
+    // Puts a decided state on the widgets: the two status pages and the buttons.
+    void drawPanel(const PanelState &state);
+    // Shown or hidden, and unchecked without that counting as the user's choice.
+    void drawPrepareBox(bool show);
+    // The bars, made again when their layout differs from the one drawn, and their levels.
+    void drawToners(const PanelState &state);
+    void drawBars(const QList<PanelState::TonerBar> &bars);
+    // The printer's picture, scaled into its label; nothing for a picture that cannot be read.
+    void drawPrinterPicture(const QString &path);
+
 protected Q_SLOTS:
     virtual void init() { }
     virtual void destroy() { }
@@ -41,4 +54,8 @@ protected:
     PictureButton *troubleshooting;
     PictureButton *printerSettings;
     QLabel *infoLabel;
+
+private:
+    // The bars the cartridge view holds, as PanelState::barsKey() writes them.
+    QString m_drawnBars;
 };

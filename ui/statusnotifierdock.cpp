@@ -61,10 +61,10 @@ void StatusNotifierDock::show(const QPixmap &icon, const QString &toolTip, QMenu
     debugPrintf("TrayIcon::showStatusNotifier(): shown");
 }
 
-void StatusNotifierDock::setIcon(const QPixmap &icon)
+void StatusNotifierDock::setIcon(const QPixmap &icon, const QString &state)
 {
     if (m_item)
-        m_item->setIcon(icon);
+        m_item->setIcon(icon, state);
 }
 
 void StatusNotifierDock::setToolTip(const QString &text)

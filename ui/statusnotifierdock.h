@@ -26,7 +26,7 @@ public:
     bool showIfHosted(const QPixmap &icon, const QString &toolTip, QMenu *menu);
     // Shows the item without asking for a host.
     void show(const QPixmap &icon, const QString &toolTip, QMenu *menu);
-    void setIcon(const QPixmap &icon);
+    void setIcon(const QPixmap &icon, const QString &state = QString());
     void setToolTip(const QString &text);
     void setMenu(QMenu *menu);
 

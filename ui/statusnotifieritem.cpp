@@ -111,7 +111,7 @@ SniImage sniImage(const QImage &source)
     return sni;
 }
 
-SniImageList sniImages(const QPixmap &pixmap)
+SniImageList sniImages(const QPixmap &pixmap, const QString &state)
 {
     SniImageList images;
     if (pixmap.isNull())
@@ -119,20 +119,22 @@ SniImageList sniImages(const QPixmap &pixmap)
     const QImage image = pixmap.toImage();
     images.append(sniImage(image));
     for (int edge : kIconEdges) {
-        if (image.size() != QSize(edge, edge))
-            images.append(sniImage(TrayArt::sized(pixmap, edge, 1).toImage()));
+        if (image.size() == QSize(edge, edge))
+            continue;
+        const QPixmap sized = state.isEmpty() ? TrayArt::scaled(pixmap, edge, 1)
+                                              : TrayArt::sized(state, edge, 1);
+        images.append(sniImage(sized.toImage()));
     }
     return images;
 }
 
 // The state's icon in the installed hicolor theme, which hosts draw at their panel's size; none
-// when Pellar runs from where it was built.
-QString themeIconName(const QPixmap &pixmap)
+// for an image of no state, or when Pellar runs from where it was built.
+QString themeIconName(const QString &state)
 {
-    const QString drawing = TrayArt::drawingOf(pixmap.toImage());
-    if (drawing.isEmpty())
+    if (state.isEmpty())
         return QString();
-    const QString name = QStringLiteral("pellar-") + drawing;
+    const QString name = QStringLiteral("pellar-") + state;
     const QString file = QStringLiteral("icons/hicolor/22x22/status/%1.png").arg(name);
     return QStandardPaths::locate(QStandardPaths::GenericDataLocation, file).isEmpty() ? QString()
                                                                                        : name;
@@ -172,8 +174,8 @@ public:
     // Drawn once per state, not on every read of the properties.
     void iconChanged()
     {
-        m_images = sniImages(m_item->icon());
-        m_iconName = themeIconName(m_item->icon());
+        m_images = sniImages(m_item->icon(), m_item->iconState());
+        m_iconName = themeIconName(m_item->iconState());
     }
 
     QString category() const { return QStringLiteral("Hardware"); }
@@ -257,9 +259,10 @@ StatusNotifierItem::~StatusNotifierItem()
     }
 }
 
-void StatusNotifierItem::setIcon(const QPixmap &icon)
+void StatusNotifierItem::setIcon(const QPixmap &icon, const QString &state)
 {
     m_icon = icon;
+    m_iconState = state;
     m_adaptor->iconChanged();
     Q_EMIT m_adaptor->NewIcon();
 }

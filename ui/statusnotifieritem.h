@@ -24,12 +24,14 @@ public:
                        QObject *parent = nullptr);
     ~StatusNotifierItem() override;
 
-    void setIcon(const QPixmap &icon);
+    // The state names the drawing: hosts get it drawn at their sizes and by its theme name.
+    void setIcon(const QPixmap &icon, const QString &state = QString());
     void setToolTip(const QString &text);
     void setMenu(QMenu *menu);
 
     // For the adaptor.
     QPixmap icon() const { return m_icon; }
+    QString iconState() const { return m_iconState; }
     QString toolTip() const { return m_toolTip; }
     QString menuPath() const;
     void requestContextMenu(const QPoint &globalPos);
@@ -49,6 +51,7 @@ private:
     QDBusConnection m_bus;
     StatusNotifierItemAdaptor *m_adaptor = nullptr;
     QPixmap m_icon;
+    QString m_iconState;
     QString m_toolTip;
     QMenu *m_menu = nullptr;
     std::unique_ptr<DBusMenuExporter> m_menuExporter;

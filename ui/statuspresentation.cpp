@@ -8,11 +8,10 @@
 
 namespace {
 
-// Byte 0's state code while the printer is working off a job.
-const int kStatePrinting = 2;
-const int kStateBusy = 4;
 // The raw status the printer reports while it prints.
 const quint32 kRawPrintingId = 0x0104FF;
+const int kHostJobBits
+        = StatusBlock::JobPending | StatusBlock::JobPreparing | StatusBlock::JobPrinting;
 
 } // namespace
 
@@ -46,40 +45,53 @@ quint32 StatusPresentation::lookupId(const StatusBlock &raw, bool hasPrinter, bo
     return raw.statusId();
 }
 
-StatusPresentation::PrintingPage StatusPresentation::printingPage(const StatusBlock &raw,
-                                                                  quint32 statusId,
+StatusPresentation::PrintingPage StatusPresentation::printingPage(const PrinterState &state,
                                                                   const PrintingFlags &mode)
 {
-    PrintingPage page{statusId, {}};
+    using Severity = PrinterState::Severity;
+    PrintingPage page;
+    const StatusBlock raw = state.family ? state.family->statusBlock() : StatusBlock();
+    if (state.family)
+        page.id = state.source == PrinterState::Source::None || raw.isEmpty() ? state.family->id()
+                                                                              : raw.statusId();
     if (!mode.isActive)
         return page;
-    const int hostJobs = raw[StatusBlock::kHostJobsByte];
-    if (raw.kind() == kStateBusy || raw.isEmpty()) {
+    const auto show = [&page](quint32 id) {
+        page.id = id;
+        page.showsState = false;
+    };
+    const int hostJobs = state.hostJobs;
+    // The family's byte 0 names the kind of its status; a queue's state says the same.
+    const bool error = state.family ? raw.kind() == StatusDesc::Error || raw.isEmpty()
+                                    : state.severity >= Severity::Error;
+    const bool warning = state.family ? raw.kind() == StatusDesc::Warning
+                                      : state.severity == Severity::Warning;
+    const bool printing = state.family ? page.id == kRawPrintingId
+                                       : state.activity == PrinterState::Activity::Printing;
+    if (error) {
         page.marks = {"3"};
     } else if (mode.wasClosed) {
         page.marks = {"4"};
-        if (!mode.hasActiveJobsInSpooler && !raw.hasActiveJobs())
-            page.id = Configurator::kPrintingCompletedId;
+        if (!mode.hasActiveJobsInSpooler && (hostJobs & kHostJobBits) == 0)
+            show(Configurator::kPrintingCompletedId);
     } else if (hostJobs & StatusBlock::JobPrinting) {
-        if (raw.kind() != kStatePrinting) {
-            const bool printing = statusId == kRawPrintingId;
+        if (!warning) {
             page.marks = {printing ? "52" : "51"};
-            page.id = printing ? Configurator::kPrintingInProgressId
-                               : Configurator::kPreparingJobId;
+            show(printing ? Configurator::kPrintingInProgressId : Configurator::kPreparingJobId);
         }
         page.marks.append("5");
     } else if (hostJobs & StatusBlock::JobPreparing) {
         page.marks = {"6"};
-        page.id = Configurator::kPreparingJobId;
+        show(Configurator::kPreparingJobId);
     } else if (hostJobs & StatusBlock::JobPending) {
         page.marks = {"7"};
-        page.id = Configurator::kBusyWithAnotherJobId;
+        show(Configurator::kBusyWithAnotherJobId);
     } else if (mode.hasActiveJobsInSpooler) {
         page.marks = {"9"};
-        page.id = Configurator::kPreparingJobId;
+        show(Configurator::kPreparingJobId);
     } else {
         page.marks = {"10"};
-        page.id = Configurator::kPrintingCompletedId;
+        show(Configurator::kPrintingCompletedId);
     }
     return page;
 }
@@ -89,20 +101,33 @@ bool StatusPresentation::leavesPrintingMode(const PrintingFlags &mode, quint32 p
     return mode.isActive && printingPageId == Configurator::kPrintingCompletedId;
 }
 
-QString StatusPresentation::trayImage(int type, bool printing)
+QString StatusPresentation::trayState(const PrinterState &state)
 {
-    switch (type) {
-    case StatusDesc::Info:
-    case StatusDesc::PopupInfo:
-        return printing ? QStringLiteral("../share/icons/pl_printing.png")
-                        : QStringLiteral("../share/icons/pl_normal.png");
-    case StatusDesc::Warning:
-        return QStringLiteral("../share/icons/pl_warning.png");
-    case StatusDesc::Error:
-        return QStringLiteral("../share/icons/pl_error.png");
-    default:
-        return QStringLiteral("../share/icons/pl_default.png");
+    using Severity = PrinterState::Severity;
+    switch (state.severity) {
+    case Severity::Ok:
+    case Severity::Report:
+    case Severity::Waiting:
+        return state.activity == PrinterState::Activity::Printing ? QStringLiteral("printing")
+                                                                  : QStringLiteral("normal");
+    case Severity::Warning:
+        return QStringLiteral("warning");
+    case Severity::Error:
+        return QStringLiteral("error");
+    case Severity::NotAnswering:
+        // The family's "status is not available" is an error of its table; a queue whose
+        // printer is silent keeps what cupsd knows and warns.
+        return state.source == PrinterState::Source::Queue ? QStringLiteral("warning")
+                                                           : QStringLiteral("error");
+    case Severity::Unknown:
+        break;
     }
+    return QStringLiteral("default");
+}
+
+QString StatusPresentation::trayImage(const QString &trayState)
+{
+    return QStringLiteral("../share/icons/pl_%1.png").arg(trayState);
 }
 
 QByteArrayList StatusPresentation::supplyOrderCodes(const TonerInfoList &toners,
@@ -127,26 +152,25 @@ QString StatusPresentation::supplyOrderAddress(const QString &baseUrl, const QSt
     return baseUrl + parts.join(separator);
 }
 
-StatusPresentation::Notice StatusPresentation::notice(quint32 statusId, int type, bool lowToner,
-                                                      bool applicable, const Options &options)
+StatusPresentation::Notice StatusPresentation::notice(const PrinterState &state, bool applicable,
+                                                      const Options &options)
 {
+    using Severity = PrinterState::Severity;
     Notice notice;
-    if (statusId == Configurator::kUsbStatusUnavailableId
-        || statusId == Configurator::kNetworkStatusUnavailableId) {
+    // Without a printer there is nothing to watch; a status not read yet tells nothing.
+    if (state.source == PrinterState::Source::None)
+        return notice;
+    switch (state.severity) {
+    case Severity::NotAnswering:
         notice.wanted = options.displayPrinterError;
         notice.delayMs = kUnavailableNoticeDelayMs;
-        return notice;
-    }
-    // Without a printer there is nothing to watch; a status not read yet tells nothing.
-    if (statusId == Configurator::kNoDeviceStatusId || statusId == Configurator::kNoStatusId)
-        return notice;
-    switch (type) {
-    case StatusDesc::Error:
+        break;
+    case Severity::Error:
         notice.wanted = options.displayPrinterError;
         break;
-    case StatusDesc::Warning:
-    case StatusDesc::PopupInfo:
-        notice.wanted = options.displayPrinterWaiting && (!lowToner || applicable);
+    case Severity::Warning:
+    case Severity::Waiting:
+        notice.wanted = options.displayPrinterWaiting && (!state.lowSupply || applicable);
         break;
     default:
         break;
@@ -173,4 +197,19 @@ QString StatusPresentation::queuePageAddress(const QString &queue)
     // A queue name may hold any character but "/", "#" and space; the address keeps it whole.
     return QStringLiteral("http://localhost:631/printers/")
             + QString::fromLatin1(QUrl::toPercentEncoding(queue));
+}
+
+QString StatusPresentation::noSupportedPrinterText(const QStringList &families,
+                                                   const QStringList &queues)
+{
+    const QString follows = families.isEmpty()
+            ? tr("This installation names no printer family it follows.")
+            : tr("Pellar follows printers of these families: %1.")
+                      .arg(families.join(QLatin1String(", ")));
+    const QString found = queues.isEmpty()
+            ? tr("CUPS has no printer queue.")
+            : tr("CUPS has these queues, and none of them is of a supported family:\n%1")
+                      .arg(queues.join(QLatin1Char('\n')));
+    return follows + QLatin1String("\n\n") + found + QLatin1String("\n\n")
+            + tr("Please install supported driver or port.");
 }

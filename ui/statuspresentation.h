@@ -1,5 +1,6 @@
 #pragma once
 
+#include "status/printerstate.h"
 #include "status/statusblock.h"
 #include "status/tonerinfo.h"
 
@@ -34,10 +35,12 @@ public:
     // waking up or a short network drop is not worth a notification.
     static constexpr int kUnavailableNoticeDelayMs = 60000;
 
-    // The status the printing page shows, with the marks the log traces the choice by.
+    // The status the printing page shows, with the marks the log traces the choice by: the
+    // followed state itself, or the pseudo-status of that id.
     struct PrintingPage
     {
         quint32 id = 0;
+        bool showsState = true;
         QByteArrayList marks;
     };
 
@@ -54,16 +57,17 @@ public:
     // The id to look up: the block's, or the pseudo-status for no printer or no answer.
     static quint32 lookupId(const StatusBlock &raw, bool hasPrinter, bool isLocal);
 
-    // What the printing page shows for the looked-up status while a job is followed.
-    static PrintingPage printingPage(const StatusBlock &raw, quint32 statusId,
-                                     const PrintingFlags &mode);
+    // What the printing page shows while a job is followed: for the family by the bytes its
+    // status was looked up from, for a queue by its state.
+    static PrintingPage printingPage(const PrinterState &state, const PrintingFlags &mode);
 
     // The mode ends a while after the printing page shows the job completed.
     static bool leavesPrintingMode(const PrintingFlags &mode, quint32 printingPageId);
 
-    // The tray image of a status type, relative to the application directory; a printer at
-    // work without a warning or error has a badge of its own.
-    static QString trayImage(int type, bool printing = false);
+    // The tray's state by name: "default", "normal", "printing", "warning" or "error".
+    static QString trayState(const PrinterState &state);
+    // The image of a tray state, relative to the application directory.
+    static QString trayImage(const QString &trayState);
 
     // Order codes of the toners, the emptiest first; a toner without a level counts as 0.
     static QByteArrayList supplyOrderCodes(const TonerInfoList &toners, const TonerDesc &levels);
@@ -71,14 +75,17 @@ public:
                                       const QByteArrayList &codes);
 
     // The alert options decide: errors, waiting states (warnings and pop-up information) and a
-    // low toner the user is not prepared for; plain information never.
-    static Notice notice(quint32 statusId, int type, bool lowToner, bool applicable,
-                         const Options &options);
+    // low supply the user is not prepared for; information and reports never. A printer that
+    // does not answer is told once it has not for a minute.
+    static Notice notice(const PrinterState &state, bool applicable, const Options &options);
     // A job on a network printer has finished and the options want it told.
     static bool noticesFinishedJob(bool completed, bool network, const Options &options);
 
     // The queue's page of the CUPS server's web interface on this machine.
     static QString queuePageAddress(const QString &queue);
+
+    // What a click says when no queue is of a supported family.
+    static QString noSupportedPrinterText(const QStringList &families, const QStringList &queues);
 
     // The tray icon's tooltip: the program, and the followed printer with its status.
     static QString toolTip(const QString &printerName, const QString &statusTitle);

@@ -1,6 +1,5 @@
 #include "ui/trayart.h"
 
-#include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -49,34 +48,24 @@ QImage TrayArt::render(const QString &drawing, int edge)
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-QString TrayArt::drawingOf(const QImage &image)
+QPixmap TrayArt::sized(const QString &drawing, int edge, qreal devicePixelRatio)
 {
-    if (image.size() != QSize(kDrawnEdge, kDrawnEdge))
-        return QString();
-    // Drawn once per run; the tray asks on every change of state.
-    static const QHash<QString, QImage> drawn = [] {
-        QHash<QString, QImage> images;
-        for (const QString &drawing : drawings())
-            images.insert(drawing, render(drawing, kDrawnEdge));
-        return images;
-    }();
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    for (auto it = drawn.cbegin(); it != drawn.cend(); ++it) {
-        if (it.value() == argb)
-            return it.key();
-    }
-    return QString();
+    if (edge <= 0)
+        return QPixmap();
+    const QImage image = render(drawing, qRound(edge * devicePixelRatio));
+    if (image.isNull())
+        return QPixmap();
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
 }
 
-QPixmap TrayArt::sized(const QPixmap &icon, int edge, qreal devicePixelRatio)
+QPixmap TrayArt::scaled(const QPixmap &icon, int edge, qreal devicePixelRatio)
 {
     if (icon.isNull() || edge <= 0)
         return icon;
     const int pixels = qRound(edge * devicePixelRatio);
-    const QString drawing = drawingOf(icon.toImage());
-    QPixmap pixmap = drawing.isEmpty()
-            ? icon.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-            : QPixmap::fromImage(render(drawing, pixels));
+    QPixmap pixmap = icon.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     pixmap.setDevicePixelRatio(devicePixelRatio);
     return pixmap;
 }

@@ -5,8 +5,8 @@
 #include <QSize>
 #include <QString>
 
-// The tray state images drawn again from their SVG sources at the size a tray asks for. The
-// window hands over the 22 px image the build rendered; its drawing is found by its pixels.
+// The tray state images drawn from their SVG sources at the size a tray asks for. A state is
+// handed over by its name, which is the drawing's.
 namespace TrayArt {
 
 // Tray images are drawn for this edge; trays of other sizes get them drawn again.
@@ -16,10 +16,10 @@ constexpr int kDrawnEdge = 22;
 QStringList drawings();
 // The drawing's image, a square of `edge` pixels; null for an unknown drawing.
 QImage render(const QString &drawing, int edge);
-// The drawing a 22 px state image shows; empty when it is none of them.
-QString drawingOf(const QImage &image);
-// The icon for a square of `edge` logical pixels at that device pixel ratio: its drawing
-// rendered there, or, for an image of no drawing, the image smoothly scaled.
-QPixmap sized(const QPixmap &icon, int edge, qreal devicePixelRatio);
+// The drawing for a square of `edge` logical pixels at that device pixel ratio; null for an
+// unknown drawing.
+QPixmap sized(const QString &drawing, int edge, qreal devicePixelRatio);
+// An image of no drawing for such a square, smoothly scaled.
+QPixmap scaled(const QPixmap &icon, int edge, qreal devicePixelRatio);
 
 } // namespace TrayArt

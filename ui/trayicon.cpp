@@ -2,6 +2,7 @@
 
 #include "base/functions.h"
 #include "ui/statusnotifierdock.h"
+#include "ui/trayart.h"
 #include "ui/xembeddock.h"
 
 #include <QMenu>
@@ -77,6 +78,8 @@ bool TrayIcon::showStatusNotifier()
         return true;
     if (!m_statusNotifier->showIfHosted(m_icon, m_toolTip, m_popupMenu))
         return false;
+    if (!m_state.isEmpty())
+        m_statusNotifier->setIcon(m_icon, m_state);
     m_docked = true;
     return true;
 }
@@ -84,6 +87,8 @@ bool TrayIcon::showStatusNotifier()
 void TrayIcon::createStatusNotifier()
 {
     m_statusNotifier->show(m_icon, m_toolTip, m_popupMenu);
+    if (!m_state.isEmpty())
+        m_statusNotifier->setIcon(m_icon, m_state);
     m_docked = true;
 }
 
@@ -141,9 +146,24 @@ bool TrayIcon::dock(int attempts, int intervalMs)
 void TrayIcon::setIcon(const QPixmap &icon)
 {
     m_icon = icon;
+    m_state.clear();
     if (m_dockWidget)
         m_dockWidget->setDockPixmap(icon);
     m_statusNotifier->setIcon(icon);
+}
+
+void TrayIcon::setState(const QString &state)
+{
+    const QPixmap drawn = TrayArt::sized(state, TrayArt::kDrawnEdge, 1);
+    if (drawn.isNull()) {
+        debugPrintf("TrayIcon::setState(%s): no such state", qPrintable(state));
+        return;
+    }
+    m_icon = drawn;
+    m_state = state;
+    if (m_dockWidget)
+        m_dockWidget->setDockPixmap(m_icon, m_state);
+    m_statusNotifier->setIcon(m_icon, m_state);
 }
 
 void TrayIcon::setToolTip(const QString &text)
@@ -165,6 +185,8 @@ void TrayIcon::show()
     if (m_dockWidget || !XEmbedDock::hasDisplay())
         return;
     m_dockWidget = std::make_unique<XEmbedDock>(this, m_icon);
+    if (!m_state.isEmpty())
+        m_dockWidget->setDockPixmap(m_icon, m_state);
     connect(m_dockWidget.get(), &XEmbedDock::closed, this, &TrayIcon::closed);
     m_docked = m_dockWidget->managerFound();
     applyToolTip();

@@ -33,6 +33,8 @@ public:
     void setPopupMenu(QMenu *menu);
     QMenu *popupMenu() const { return m_popupMenu; }
     QPixmap icon() const { return m_icon; }
+    // The state drawn, by name; empty while an image of no state is shown.
+    QString state() const { return m_state; }
     QString toolTip() const { return m_toolTip; }
     // True when the last dock widget found a tray manager.
     bool isDocked() const { return m_docked; }
@@ -47,6 +49,9 @@ public:
 
 public Q_SLOTS:
     void setIcon(const QPixmap &icon);
+    // A state image by its name ("default", "normal", "printing", "warning", "error"), drawn
+    // at the size each tray asks for and named to hosts that draw it from the icon theme.
+    void setState(const QString &state);
     void setToolTip(const QString &text);
     void show();
     void hide();
@@ -79,6 +84,7 @@ private:
 
     QMenu *m_popupMenu = nullptr;
     QPixmap m_icon;
+    QString m_state;
     QString m_toolTip;
     bool m_docked = false;
     std::unique_ptr<XEmbedDock> m_dockWidget;

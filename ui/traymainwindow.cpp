@@ -7,15 +7,14 @@
 #include "base/functions.h"
 #include "config/appsettings.h"
 #include "config/configurator.h"
-#include "config/externalprograms.h"
 #include "discovery/printerenumerator.h"
-#include "ui/autopixmapcache.h"
 #include "ui/desktopnotifier.h"
 #include "ui/followedstatus.h"
 #include "ui/optiondialogex.h"
+#include "ui/panelplacement.h"
 #include "ui/panelstate.h"
 #include "ui/pollingcontrol.h"
-#include "ui/printersettingsstarter.h"
+#include "ui/printeractions.h"
 #include "ui/widgets/cartridgepellarview.h"
 #include "ui/widgets/picturebutton.h"
 #include "ui/widgets/plstatusview.h"
@@ -30,8 +29,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 
-#include <algorithm>
-
 namespace {
 
 enum Source { FromJob = 1, FromPrinterList = 2, FromMenu = 3 };
@@ -43,42 +40,15 @@ QByteArray dumpOf(const PrinterDesc *printer)
     return printer ? printer->toString().toLocal8Bit() : QByteArray("NULL");
 }
 
-// Beside the icon, inside the available area: below or above it in a tray along the top or bottom
-// edge, beside it in one along the left or right edge.
-QPoint besideIcon(const QRect &icon, const QSize &frame, const QRect &area)
+// The same printers, whatever their queues' conditions.
+bool sameExceptQueues(PrinterMap a, PrinterMap b)
 {
-    const int gap = 4;
-    const int edge = 64;
-    const QPoint centre = icon.center();
-    const int toTop = centre.y() - area.top();
-    const int toBottom = area.bottom() - centre.y();
-    const int toLeft = centre.x() - area.left();
-    const int toRight = area.right() - centre.x();
-    QPoint pos;
-    if (std::min(toTop, toBottom) <= edge || std::min(toLeft, toRight) > edge) {
-        pos.setX(centre.x() - frame.width() / 2);
-        pos.setY(toTop <= toBottom ? icon.bottom() + 1 + gap : icon.top() - gap - frame.height());
-    } else {
-        pos.setX(toLeft <= toRight ? icon.right() + 1 + gap : icon.left() - gap - frame.width());
-        pos.setY(centre.y() - frame.height() / 2);
-    }
-    pos.setX(std::clamp(pos.x(), area.left(),
-                        std::max(area.left(), area.right() + 1 - frame.width())));
-    pos.setY(std::clamp(pos.y(), area.top(),
-                        std::max(area.top(), area.bottom() + 1 - frame.height())));
-    return pos;
+    for (PrinterDesc &printer : a)
+        printer.queueCondition = QueueCondition();
+    for (PrinterDesc &printer : b)
+        printer.queueCondition = QueueCondition();
+    return a == b;
 }
-
-// What a cartridge view shows of a list of toners: a new key, new bars.
-QString barsKey(const TonerInfoList &toners)
-{
-    QString key;
-    for (const TonerInfo &toner : toners)
-        key += toner.id + QLatin1Char('\t') + toner.title + QLatin1Char('\t') + toner.barColors
-                + QLatin1Char('\n');
-    return key;
-}
-
 } // namespace
 
 TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu,
@@ -111,9 +81,8 @@ TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu
     m_printerEnumerator->start();
     m_polling = std::make_unique<PollingControl>(this, m_configurator);
     m_jobPollingThread = m_polling->jobPolling();
-    m_settingsStarter = std::make_unique<PrinterSettingsStarter>(m_configurator);
-    connect(m_settingsStarter.get(), &PrinterSettingsStarter::printerBusy, this,
-            &TrayMainWindow::printerBusy);
+    m_actions = std::make_unique<PrinterActions>(m_configurator);
+    connect(m_actions.get(), &PrinterActions::printerBusy, this, &TrayMainWindow::printerBusy);
 
     m_configurator->loadConfig();
     debugPrintf("TrayMainWindow::TrayMainWindow: options validation: m_pOptionDlg=%p",
@@ -144,13 +113,13 @@ TrayMainWindow::~TrayMainWindow()
     m_printerEnumerator.reset();
     m_jobPollingThread = nullptr;
     m_polling.reset();
-    m_settingsStarter.reset();
+    m_actions.reset();
     m_pOptionDlg.reset();
 }
 
 void TrayMainWindow::setArguments(const QStringList &arguments)
 {
-    m_settingsStarter->setArguments(arguments);
+    m_actions->setArguments(arguments);
 }
 
 void TrayMainWindow::connectMenu(const ContextMenu::FixedEntries &entries)
@@ -180,7 +149,7 @@ void TrayMainWindow::customEvent(QEvent *event)
         if (!m_polling->restartsWorker())
             pollingStopped();
         else if (!m_polling->restartsOnSameChannel())
-            showTrayState(StatusPresentation::trayImage(StatusDesc::Unknown));
+            showTrayState(QStringLiteral("default"));
         break;
     case WorkerStartEvent::kType:
         m_polling->workerStarted();
@@ -221,6 +190,13 @@ void TrayMainWindow::printerListChanged()
         debugPrintf("TrayMainWindow::printerListChanged }: the same printers");
         return;
     }
+    // A queue stopped or started again changes only what the followed printer shows.
+    if (printerListReceived && sameExceptQueues(printers, m_configurator->printers())) {
+        m_configurator->setPrinters(printers);
+        debugPrintf("TrayMainWindow::printerListChanged }: queue conditions");
+        presentAgain();
+        return;
+    }
     m_configurator->setPrinters(printers);
     assignPrinters();
     printerListReceived = true;
@@ -236,7 +212,6 @@ void TrayMainWindow::assignPrinters()
                 qPrintable(activeName));
     if (activeName.isEmpty())
         activeName = m_configurator->rememberedPrinterName();
-    QStringList networkPaths;
     quint32 fallbackId = 0;
     QAction *fallback = nullptr;
     bool found = false;
@@ -245,8 +220,6 @@ void TrayMainWindow::assignPrinters()
     std::stable_partition(printers.begin(), printers.end(),
                           [](const PrinterDesc &printer) { return !printer.generic; });
     for (const PrinterDesc &printer : printers) {
-        if (!printer.isLocal && !printer.generic)
-            networkPaths.append(printer.devPath);
         const QString name = printer.softName.value(0);
         QAction *entry = m_trayMenu->insertPrinter(name, int(printer.uniqueKey), false);
         if (!fallback) {
@@ -260,7 +233,6 @@ void TrayMainWindow::assignPrinters()
             entry->setChecked(true);
         }
     }
-    m_jobPollingThread->setNWPrinterNames(networkPaths);
     if (!found) {
         selectPrinter(fallbackId, FromPrinterList);
         if (fallback)
@@ -280,9 +252,8 @@ void TrayMainWindow::describeActivePrinter()
             printer->hasTunex
             || (printer->generic && m_status.queueState() && m_status.queueState()->webPage));
     setWindowTitle(printer->softName.value(0));
-    m_jobPollingThread->setPrinterNames(printer->softName);
     Q_EMIT toolTipChanged(
-            StatusPresentation::toolTip(printer->softName.value(0), m_status.status().title()));
+            StatusPresentation::toolTip(printer->softName.value(0), m_status.state().title));
 }
 
 void TrayMainWindow::printerSelected(quint32 printerID)
@@ -305,6 +276,7 @@ void TrayMainWindow::printerSelected(quint32 printerID)
                 if (!trayAvailable || !isHidden() || windowState == ShownByEvent)
                     m_polling->initWorker();
                 updateControls(panelState(false));
+                // The description may have come only now: what it explains is shown again.
                 showWithheldReport();
             }
         }
@@ -337,7 +309,6 @@ void TrayMainWindow::printerSelected(quint32 printerID)
         enablePrinterMenu(false);
         showPrinterSettings(false);
         setWindowTitle(StatusPresentation::toolTip(QString(), QString()));
-        m_jobPollingThread->setPrinterNames(QStringList());
         Q_EMIT toolTipChanged(StatusPresentation::toolTip(QString(), QString()));
         if (!quiet)
             startWorker(true);
@@ -349,12 +320,7 @@ void TrayMainWindow::printerSelected(quint32 printerID)
 
 void TrayMainWindow::showPrinterImage()
 {
-    const QPixmap picture(m_configurator->printerImagePath());
-    if (picture.width() == 0 || picture.height() == 0)
-        return;
-    const int side = qMin(logoBitmap->width(), logoBitmap->height());
-    logoBitmap->setPixmap(
-            picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    drawPrinterPicture(m_configurator->printerImagePath());
 }
 
 bool TrayMainWindow::isWorkerBusy() const
@@ -384,8 +350,9 @@ void TrayMainWindow::applyOptions(const Options &options)
 
 PanelState TrayMainWindow::panelState(bool applied) const
 {
-    return PanelState::of(m_status.status(), m_status.printingStatus(), m_status.toners(),
-                          m_printingMode.flags(), applied, m_followsQueue);
+    const FollowedStatus::PrintingView &printing = m_status.printingView();
+    return PanelState::of(m_status.state(), {printing.title, printing.text}, printing.id,
+                          m_printingMode.flags(), applied);
 }
 
 void TrayMainWindow::updateControls(const PanelState &state)
@@ -393,22 +360,9 @@ void TrayMainWindow::updateControls(const PanelState &state)
     debugPrintf("TrayMainWindow::updateControls(): {\nm_statusDesc: %s\nm_printingStatusDesc: %s",
                 qPrintable(m_status.status().toString()),
                 qPrintable(m_status.printingStatus().toString()));
-    cartridgeView->setCartridgeVisible(state.controlsEnabled);
-    supplies->setEnabled(state.controlsEnabled);
-    printerSettings->setEnabled(state.controlsEnabled);
-
-    statusView->setStatus(statusView->regularView(), state.regular.title, state.regular.text);
-    statusView->setStatus(statusView->printingView(), state.printing.title, state.printing.text);
-    if (state.showsPrintingView)
-        statusView->showPrintingStatus();
-    else
-        statusView->showRegularStatus();
+    drawPanel(state);
     if (state.leavesPrintingMode)
         m_printingMode.leave(PrintingMode::kLeaveDelayMs);
-
-    troubleshooting->setEnabled(state.troubleshootingEnabled);
-    troubleshooting->setVisible(state.showsFamilyControls);
-    supplies->setVisible(state.showsFamilyControls);
     m_trayMenu->showFamilyEntries(state.showsFamilyControls);
     drawGuide(state.guide);
     debugPrintf("TrayMainWindow::updateControls(): }");
@@ -458,7 +412,7 @@ void TrayMainWindow::restoreWindow()
         debugPrintf("TrayMainWindow::restoreWindow(): hide()");
         if (!watched || m_polling->restartsWorker())
             statusView->setStatus(statusView->regularView(), QString(), QString());
-        placeByTrayIcon();
+        PanelPlacement::placeBesideIcon(this, m_iconArea);
         hide();
         showNormal();
         activateWindow();
@@ -474,7 +428,10 @@ void TrayMainWindow::restoreWindow()
                              tr("The list of printers is not available yet.\nPlease wait for a "
                                 "moment and retry."));
     } else {
-        QMessageBox::warning(this, tr("No supported printer"), noSupportedPrinterText());
+        QMessageBox::warning(
+                this, tr("No supported printer"),
+                StatusPresentation::noSupportedPrinterText(m_printerEnumerator->families(),
+                                                           m_printerEnumerator->otherQueues()));
     }
 }
 
@@ -485,40 +442,6 @@ void TrayMainWindow::trayIconClicked(const QRect &iconArea)
         hideWindow();
     else
         restoreWindow();
-}
-
-void TrayMainWindow::placeByTrayIcon()
-{
-    // An open panel stays where the user may have moved it.
-    if (m_iconArea.isNull() || isVisible())
-        return;
-    QScreen *screen = QGuiApplication::screenAt(m_iconArea.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    if (layout())
-        layout()->activate();
-    const QSize frame = size() + frameGeometry().size() - geometry().size();
-    move(besideIcon(m_iconArea, frame, screen->availableGeometry()));
-}
-
-QString TrayMainWindow::noSupportedPrinterText() const
-{
-    const QStringList families
-            = m_printerEnumerator ? m_printerEnumerator->families() : QStringList();
-    const QStringList queues
-            = m_printerEnumerator ? m_printerEnumerator->otherQueues() : QStringList();
-    const QString follows = families.isEmpty()
-            ? tr("This installation names no printer family it follows.")
-            : tr("Pellar follows printers of these families: %1.")
-                      .arg(families.join(QLatin1String(", ")));
-    const QString found = queues.isEmpty()
-            ? tr("CUPS has no printer queue.")
-            : tr("CUPS has these queues, and none of them is of a supported family:\n%1")
-                      .arg(queues.join(QLatin1Char('\n')));
-    return follows + QLatin1String("\n\n") + found + QLatin1String("\n\n")
-            + tr("Please install supported driver or port.");
 }
 
 void TrayMainWindow::hideWindow()
@@ -596,12 +519,16 @@ void TrayMainWindow::options_closed(bool accepted)
 
 void TrayMainWindow::prepare_clicked(int state)
 {
-    if (state == Qt::Checked) {
-        m_configurator->ignoreStatusOf(m_status.status(), true);
+    if (state == Qt::PartiallyChecked)
+        return;
+    const bool set = state == Qt::Checked;
+    // A queue's supplies are silenced by name, the family's by the colour bits of its status.
+    if (m_followsQueue)
+        m_configurator->ignoreSupplies(m_status.state().supplies, set);
+    else
+        m_configurator->ignoreStatusOf(m_status.status(), set);
+    if (set)
         preparedCheck->hide();
-    } else if (state == Qt::Unchecked) {
-        m_configurator->ignoreStatusOf(m_status.status(), false);
-    }
 }
 
 void TrayMainWindow::menu_activated() { }
@@ -613,40 +540,18 @@ void TrayMainWindow::menuCreated()
 
 void TrayMainWindow::troubleshooting_clicked()
 {
-    const QString topic = m_configurator->getStatusHelp(m_status.status());
-    debugPrintf("TrayMainWindow::troubleshooting_clicked(): topic=%s", qPrintable(topic));
-    StartWebBrowser(QStringLiteral("file://") + topic);
+    m_actions->openHelp(m_status.status());
 }
 
 void TrayMainWindow::supplies_clicked()
 {
-    const QString baseUrl = m_configurator->supplyOrderUrl();
-    debugPrintf("base url: %s", qPrintable(baseUrl));
-    const QByteArrayList codes
-            = StatusPresentation::supplyOrderCodes(m_configurator->tonerList(), m_status.toners());
-    for (const QByteArray &code : codes)
-        debugPrintf("toner ids:\n%s\n", code.constData());
-    // Opened without a shell: quotes would become part of the address.
-    const QString address
-            = StatusPresentation::supplyOrderAddress(baseUrl, m_configurator->separator(), codes);
-    debugPrintf("whole url: %s", qPrintable(address));
-    OpenWebAddress(address);
+    m_actions->orderSupplies(m_status.toners());
 }
 
 void TrayMainWindow::printerSettings_clicked()
 {
-    if (m_followsQueue) {
-        // A queue of another make is set up where the server offers it.
-        OpenWebAddress(StatusPresentation::queuePageAddress(m_configurator->activePrinterName()));
-        return;
-    }
-    if (m_polling->isWorkerBusy()) {
-        debugPrintf("TrayMainWindow::printerSettings_clicked(): status = \n%s",
-                    qPrintable(m_status.status().toString()));
-        m_settingsStarter->startWithStatus(m_status.status().statusBlock());
-        return;
-    }
-    m_settingsStarter->readStatusAndStart();
+    m_actions->openSettings(m_followsQueue,
+                            m_polling->isWorkerBusy() ? &m_status.status() : nullptr);
 }
 
 void TrayMainWindow::printerBusy()
@@ -697,11 +602,11 @@ void TrayMainWindow::printingModeLeaved()
     debugPrintf("TrayMainWindow::printingModeLeaved(): }");
 }
 
-void TrayMainWindow::showTrayState(const QString &image)
+void TrayMainWindow::showTrayState(const QString &trayState)
 {
-    Q_EMIT stateChanged(AutoPixmapCache::pixmap(m_configurator->absPath(image)));
+    Q_EMIT stateChanged(trayState);
     Q_EMIT toolTipChanged(StatusPresentation::toolTip(m_configurator->activePrinterName(),
-                                                      m_status.status().title()));
+                                                      m_status.state().title));
 }
 
 void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
@@ -741,7 +646,7 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
 void TrayMainWindow::popUp()
 {
     m_polling->setPanelClosed(false);
-    placeByTrayIcon();
+    PanelPlacement::placeBesideIcon(this, m_iconArea);
     // Mapped again, an inactive window comes to the top on X11; a Wayland compositor would only
     // place it anew, somewhere else.
     const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
@@ -762,19 +667,17 @@ void TrayMainWindow::applyWatching()
 void TrayMainWindow::pollingStopped()
 {
     // A status nobody checks any longer is not shown as if it still held.
-    Q_EMIT stateChanged(AutoPixmapCache::pixmap(
-            m_configurator->absPath(StatusPresentation::trayImage(StatusDesc::Unknown))));
+    Q_EMIT stateChanged(QStringLiteral("default"));
     Q_EMIT toolTipChanged(StatusPresentation::toolTip(QString(), QString()));
     m_notifier->forgetStatus();
 }
 
 void TrayMainWindow::notifyStatus(bool shownInPanel)
 {
-    const StatusDesc &status = m_status.status();
-    const auto notice = StatusPresentation::notice(status.id(), status.type(), status.isLowToner(),
-                                                   m_configurator->isStatusApplicable(status),
-                                                   m_configurator->options());
-    m_notifier->followStatus(status.id(), status.title(), status.desc(), notice, shownInPanel);
+    const PrinterState &state = m_status.state();
+    const auto notice
+            = StatusPresentation::notice(state, m_status.isApplicable(), m_configurator->options());
+    m_notifier->followStatus(qHash(state.key()), state.title, state.text(), notice, shownInPanel);
 }
 
 void TrayMainWindow::statusNotDelivered()
@@ -813,20 +716,12 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw,
         showPrinterSettings(queue->webPage);
     const PanelState state = panelState(applied);
     updateControls(state);
+    debugPrintf("TrayMainWindow::applyStatus(...): %s prepare check",
+                state.showsPrepareBox ? "show" : "hide");
     drawPrepareBox(state.showsPrepareBox);
     drawToners(state);
-    showTrayState(state.trayImage);
+    showTrayState(state.trayState);
     return applied ? 1 : 0;
-}
-
-void TrayMainWindow::drawPrepareBox(bool show)
-{
-    debugPrintf("TrayMainWindow::applyStatus(...): %s prepare check", show ? "show" : "hide");
-    preparedCheck->setVisible(show);
-    // Not a user's choice: the check box starts unchecked for every status.
-    disconnect(preparedCheck, &QCheckBox::stateChanged, this, &TrayMainWindow::prepare_clicked);
-    preparedCheck->setChecked(false);
-    connect(preparedCheck, &QCheckBox::stateChanged, this, &TrayMainWindow::prepare_clicked);
 }
 
 void TrayMainWindow::showWithheldReport()
@@ -839,6 +734,15 @@ void TrayMainWindow::showWithheldReport()
     printerStatusChangedEvent(&report);
 }
 
+void TrayMainWindow::presentAgain()
+{
+    // Without a worker nothing of the printer is shown that could be out of date.
+    if (!m_polling->isWorkerBusy())
+        return;
+    PrinterStatusChangedEvent report(m_status.lastBlock(), m_status.queueState());
+    printerStatusChangedEvent(&report);
+}
+
 void TrayMainWindow::drawToners(const PanelState &state)
 {
     debugPrintf("^^^^^^^^^^^^^^^^ TrayMainWindow::drawToners():");
@@ -847,34 +751,20 @@ void TrayMainWindow::drawToners(const PanelState &state)
                 m_status.status().isEmpty() ? 1 : 0);
     debugPrintf("TrayMainWindow::drawToners(): toner description is %s",
                 state.showsToners ? "valid" : "invalid");
-    cartridgeView->setCartridgeVisible(state.showsToners);
-    if (!state.showsToners)
-        return;
-    // A queue's supplies may change in number, name and colour between polls.
-    if (m_followsQueue && barsKey(m_status.queueToners()) != m_drawnBars)
-        updateCartridgeView();
-    dumpTonerDesc(m_status.toners(), QString());
-    for (const PanelState::TonerBar &bar : state.tonerBars) {
-        cartridgeView->setVisible(bar.id, bar.visible);
-        cartridgeView->setLevel(bar.id, bar.level);
-    }
+    if (state.showsToners)
+        dumpTonerDesc(m_status.toners(), QString());
+    RPCPanel::drawToners(state);
 }
 
 void TrayMainWindow::updateCartridgeView()
 {
     debugPrintf("TrayMainWindow::updateCartridgeView");
-    cartridgeView->clear();
-    const TonerInfoList toners
-            = m_followsQueue ? m_status.queueToners() : m_configurator->tonerList();
-    m_drawnBars = barsKey(toners);
+    const TonerInfoList toners = m_followsQueue ? TonerInfoList() : m_configurator->tonerList();
     dumpTonerInfo(toners, QString());
-    for (const TonerInfo &toner : toners) {
-        const QStringList parts = toner.barColors.split(QLatin1Char(','));
-        QColor colors[3];
-        for (int i = 0; i < 3 && i < parts.size(); ++i)
-            colors[i] = QColor(QLatin1Char('#') + parts.at(i).trimmed());
-        cartridgeView->addItem(toner.id, toner.title, colors[0], colors[1], colors[2]);
-    }
+    QList<PanelState::TonerBar> bars;
+    for (const TonerInfo &toner : toners)
+        bars.append(PanelState::barOf({toner.id, toner.title, toner.barColors}, false));
+    drawBars(bars);
 }
 
 void TrayMainWindow::jobQueueChanged(JobChangedEvent *event)

@@ -22,7 +22,7 @@ class Options;
 class PollingControl;
 class PrinterDesc;
 class PrinterEnumerator;
-class PrinterSettingsStarter;
+class PrinterActions;
 class PrinterStatusChangedEvent;
 
 // The panel window and the program's controller: owns the three threads, keeps the printer
@@ -51,7 +51,8 @@ public:
     bool hasPrinterList() const { return printerListReceived; }
 
 Q_SIGNALS:
-    void stateChanged(const QPixmap &image);
+    // The tray's state by name: "default", "normal", "printing", "warning", "error".
+    void stateChanged(const QString &trayState);
     void toolTipChanged(const QString &text);
 
 public Q_SLOTS:
@@ -84,8 +85,6 @@ protected:
 private:
     void printerSelected(quint32 printerID);
     void assignPrinters();
-    // What a click says when no queue is of a supported family.
-    QString noSupportedPrinterText() const;
     void startWorker(bool flag);
     void stopWorker();
     PanelState panelState(bool applied) const;
@@ -94,15 +93,15 @@ private:
     void applyOptions(const Options &options);
     void showPrinterSettings(bool show);
     void enablePrinterMenu(bool enable);
-    void drawPrepareBox(bool show);
     void drawToners(const PanelState &state);
     void updateCartridgeView();
     void showPrinterImage();
-    void showTrayState(const QString &image);
+    void showTrayState(const QString &trayState);
     void describeActivePrinter();
     void printerBusy();
     void showWithheldReport();
-    void placeByTrayIcon();
+    // The last report once more, read with what has changed since (a queue's condition).
+    void presentAgain();
     // A closed panel that keeps watching polls at its slower floor.
     void applyWatching();
     void pollingStopped();
@@ -118,7 +117,7 @@ private:
     std::unique_ptr<PollingControl> m_polling;
     // Owned by m_polling.
     JobPollingThread *m_jobPollingThread = nullptr;
-    std::unique_ptr<PrinterSettingsStarter> m_settingsStarter;
+    std::unique_ptr<PrinterActions> m_actions;
     int windowState = 0;
     std::unique_ptr<OptionDialogEx> m_pOptionDlg;
     std::unique_ptr<DesktopNotifier> m_notifier;
@@ -134,6 +133,4 @@ private:
     QRect m_iconArea;
     // The followed printer is a queue of another make.
     bool m_followsQueue = false;
-    // The bars the cartridge view holds, as barsKey() writes them.
-    QString m_drawnBars;
 };

@@ -247,9 +247,10 @@ void XEmbedDock::dock()
     XFlush(display);
 }
 
-void XEmbedDock::setDockPixmap(const QPixmap &pixmap)
+void XEmbedDock::setDockPixmap(const QPixmap &pixmap, const QString &state)
 {
     m_pixmap = pixmap;
+    m_state = state;
     setWindowIcon(pixmap);
     sizePixmap();
     update();
@@ -257,7 +258,9 @@ void XEmbedDock::setDockPixmap(const QPixmap &pixmap)
 
 void XEmbedDock::sizePixmap()
 {
-    m_sized = TrayArt::sized(m_pixmap, qMin(width(), height()), devicePixelRatioF());
+    const int edge = qMin(width(), height());
+    m_sized = m_state.isEmpty() ? TrayArt::scaled(m_pixmap, edge, devicePixelRatioF())
+                                : TrayArt::sized(m_state, edge, devicePixelRatioF());
 }
 
 void XEmbedDock::readBackground()

@@ -23,7 +23,8 @@ public:
 
     // True when a tray manager was there to take the dock request.
     bool managerFound() const { return m_managerFound; }
-    void setDockPixmap(const QPixmap &pixmap);
+    // A state image is drawn again from its drawing at the slot's size; another is scaled.
+    void setDockPixmap(const QPixmap &pixmap, const QString &state = QString());
 
 Q_SIGNALS:
     void closed();
@@ -44,6 +45,7 @@ private:
 
     QObject *m_mouseReceiver;
     QPixmap m_pixmap;
+    QString m_state;
     // The pixmap drawn for the slot the tray gave.
     QPixmap m_sized;
     QImage m_background;

@@ -82,8 +82,10 @@ void TestArtwork::trayStatesDifferInShape()
     for (qsizetype i = kArt.size() - kTrayStates; i < kArt.size(); ++i) {
         const QImage image = load(kArt[i]);
         masks << image.convertToFormat(QImage::Format_Alpha8);
-        // The tray finds each state's drawing in the image the window hands over.
-        QCOMPARE(QStringLiteral("pl_%1.png").arg(TrayArt::drawingOf(image)), kArt[i].name);
+        // The installed image of each state is its drawing, as the tray draws it by name.
+        const QString state = kArt[i].name.mid(3).chopped(4);
+        QCOMPARE(image.convertToFormat(QImage::Format_ARGB32),
+                 TrayArt::render(state, TrayArt::kDrawnEdge));
     }
     for (qsizetype a = 0; a < masks.size(); ++a)
         for (qsizetype b = a + 1; b < masks.size(); ++b)

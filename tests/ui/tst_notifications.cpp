@@ -97,8 +97,7 @@ void TestNotifications::jamWithThePanelClosedIsFollowedAndToldOnce()
     printer.setStatus(kJam);
     QTRY_VERIFY_WITH_TIMEOUT(tips.last().at(0).toString().contains("Paper jam"), kClosedPollMs);
     QVERIFY(panel.window.isHidden());
-    QCOMPARE(images.last().at(0).value<QPixmap>().toImage(),
-             QPixmap(panel.configurator.absPath("../share/icons/pl_error.png")).toImage());
+    QCOMPARE(images.last().at(0).toString(), QString("error"));
     const QRegularExpressionMatch told = server.waitForLine(
             QRegularExpression("^notify (\\d+)\t([^\t]*)\t([^\t]*)\t([^\t]*)\t([^\t]*)$"), 5000);
     QVERIFY(told.hasMatch());

@@ -51,7 +51,7 @@ struct Pellar
         QObject::connect(&menu, &ContextMenu::checked, &window,
                          &TrayMainWindow::selectPrinterFromMenu);
         window.menuCreated();
-        QObject::connect(&window, &TrayMainWindow::stateChanged, &icon, &TrayIcon::setIcon);
+        QObject::connect(&window, &TrayMainWindow::stateChanged, &icon, &TrayIcon::setState);
         QObject::connect(&window, &TrayMainWindow::toolTipChanged, &icon, &TrayIcon::setToolTip);
         QObject::connect(
                 &icon, &TrayIcon::clicked, &window,
@@ -94,11 +94,6 @@ bool clickIcon(const TrayIcon &icon)
             == 0;
 }
 
-QImage imageOf(const QPixmap &pixmap)
-{
-    return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
-}
-
 } // namespace
 
 class TestPanelAtWork : public QObject
@@ -110,6 +105,7 @@ private Q_SLOTS:
     void cleanup();
     void menuListsThePrintersAndARestartKeepsTheChoice();
     void statusDrivesIconTextsBarsAndThePrepareBox();
+    void stoppedQueueOfTheFamilyIsToldAndAJamStillWins();
     void jobFromLpIsFollowedInThePrintingMode();
     void trayClickOpensThePanelBesideTheIconAndClosesIt();
     void buttonsStartTheSettingsToolAndTheBrowser();
@@ -202,13 +198,13 @@ void TestPanelAtWork::statusDrivesIconTextsBarsAndThePrepareBox()
     TrayMainWindow &window = pellar->window;
     window.restoreWindow();
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
-    const QImage normal = imageOf(pellar->icon.icon());
+    QCOMPARE(pellar->icon.state(), QString("normal"));
     QVERIFY(pellar->icon.toolTip().endsWith(": Ready"));
 
     // Cyan low at 8 %, yellow not known.
     m_printer.setStatus(QByteArray::fromHex("0203010450085aff"));
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Cyan toner low"), 10000);
-    QVERIFY(imageOf(pellar->icon.icon()) != normal);
+    QCOMPARE(pellar->icon.state(), QString("warning"));
     QVERIFY(pellar->icon.toolTip().endsWith(": Cyan toner low"));
     const QList<CartridgeBar *> bars = pellar->bars();
     QCOMPARE(bars.size(), 4);
@@ -231,6 +227,32 @@ void TestPanelAtWork::statusDrivesIconTextsBarsAndThePrepareBox()
     m_printer.setStatus(QByteArray::fromHex("0203010250070650"));
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Magenta toner low"), 10000);
     QVERIFY(prepared->isVisible());
+    window.hideWindow();
+}
+
+// cupsd's own part of a queue belongs to the family's printer too; the printer list carries it.
+void TestPanelAtWork::stoppedQueueOfTheFamilyIsToldAndAJamStillWins()
+{
+    auto pellar = start();
+    QVERIFY(pellar);
+    TrayMainWindow &window = pellar->window;
+    window.restoreWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
+    QVERIFY(m_server.setQueueEnabled(kUsbQueue, false));
+    const auto enable = qScopeGuard([&] { m_server.setQueueEnabled(kUsbQueue, true); });
+    // Within a pass of the printer list, whose interval is 10 s.
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Queue stopped"), 25000);
+    QCOMPARE(pellar->icon.state(), QString("warning"));
+    QVERIFY(pellar->icon.toolTip().endsWith(": Queue stopped"));
+    saveScreenshot(window.grab().toImage(), "panel-at-work-queue-stopped");
+    m_printer.setStatus(QByteArray::fromHex("0405020050505050"));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Paper jam"), 10000);
+    QCOMPARE(pellar->icon.state(), QString("error"));
+    m_printer.setStatus(QByteArray::fromHex("0101000050505050"));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Queue stopped"), 10000);
+    QVERIFY(m_server.setQueueEnabled(kUsbQueue, true));
+    QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 25000);
+    QCOMPARE(pellar->icon.state(), QString("normal"));
     window.hideWindow();
 }
 
@@ -411,7 +433,7 @@ void TestPanelAtWork::queueOfAnotherMakeIsFollowedThroughCups()
     window.restoreWindow();
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
     QCOMPARE(window.windowTitle(), queue);
-    const QImage ready = imageOf(pellar->icon.icon());
+    QCOMPARE(pellar->icon.state(), QString("normal"));
     for (const char *familyOnly : {"supplies", "troubleshooting", "preparedCheck"})
         QVERIFY2(!window.findChild<QWidget *>(familyOnly)->isVisible(), familyOnly);
     QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QWidget *>("printerSettings")->isVisible(), 5000);
@@ -441,17 +463,18 @@ void TestPanelAtWork::queueOfAnotherMakeIsFollowedThroughCups()
 
     QVERIFY(ipp.changeReasons({"-media-jam"}));
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
-    QCOMPARE(imageOf(pellar->icon.icon()), ready);
+    QCOMPARE(pellar->icon.state(), QString("normal"));
     // A stopped queue is a warning of its own.
     QVERIFY(m_server.setQueueEnabled(queue, false));
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Queue stopped"), 10000);
-    QVERIFY(imageOf(pellar->icon.icon()) != ready);
+    QCOMPARE(pellar->icon.state(), QString("warning"));
     QVERIFY(m_server.setQueueEnabled(queue, true));
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Ready"), 10000);
     QVERIFY(m_server.submitJob(queue) > 0);
     QTRY_COMPARE_WITH_TIMEOUT(pellar->title(), QString("Printing completed"), 15000);
 
-    // A printer that hangs holds the worker's poll, never the window.
+    // A printer that hangs holds the worker's poll, never the window, and is told as silent:
+    // never "Ready" while it does not answer.
     QVERIFY(ipp.pause());
     const auto resume = qScopeGuard([&] { ipp.resume(); });
     QElapsedTimer beat;
@@ -463,6 +486,13 @@ void TestPanelAtWork::queueOfAnotherMakeIsFollowedThroughCups()
     }
     qInfo("longest gap of the window thread with the printer hanging: %lld ms", longest);
     QVERIFY2(longest < 250, qPrintable(QString::number(longest)));
+    QTRY_VERIFY_WITH_TIMEOUT(pellar->icon.toolTip().endsWith(": Printer not answering"), 15000);
+    QCOMPARE(pellar->title(), QString("Printer not answering"));
+    QCOMPARE(pellar->icon.state(), QString("warning"));
+    saveScreenshot(window.grab().toImage(), "generic-printer-not-answering");
+    QVERIFY(ipp.resume());
+    QTRY_VERIFY_WITH_TIMEOUT(pellar->icon.toolTip().endsWith(": Ready"), 15000);
+    QCOMPARE(pellar->icon.state(), QString("normal"));
     window.hideWindow();
 }
 

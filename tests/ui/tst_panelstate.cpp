@@ -1,23 +1,27 @@
 #include "config/configurator.h"
+#include "status/familystatus.h"
 #include "ui/panelstate.h"
 
 #include <QTest>
 
 namespace {
 
-const quint32 kReadyId = 0x010000;
+using Severity = PrinterState::Severity;
+using Source = PrinterState::Source;
 
-StatusDesc statusOf(quint32 id, int type, bool answered, bool lowToner = false)
+PrinterState stateOf(Source source, Severity severity, bool lowSupply = false)
 {
-    StatusDesc status(id, type);
-    status.setTitle(QStringLiteral("title %1").arg(id, 0, 16));
-    status.setDesc(QStringLiteral("text %1").arg(id, 0, 16));
-    status.setLowToner(lowToner);
-    StatusBlock raw;
-    if (answered)
-        raw[0] = 1;
-    status.setStatusBlock(raw);
-    return status;
+    PrinterState state;
+    state.source = source;
+    state.severity = severity;
+    state.title = QStringLiteral("title");
+    state.description = QStringLiteral("what");
+    state.remedy = QStringLiteral("do this");
+    state.lowSupply = lowSupply;
+    // Black has no level: its bar is hidden.
+    state.supplies = {{"C", "Cyan", "00FFFF", 40, lowSupply}, {"K", "Black", "000000"}};
+    state.showsSupplies = true;
+    return state;
 }
 
 } // namespace
@@ -27,105 +31,112 @@ class TestPanelState : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void panelFollowsTheStatus_data()
+    void panelFollowsTheState_data()
     {
-        QTest::addColumn<quint32>("id");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("answered");
-        QTest::addColumn<bool>("lowToner");
+        QTest::addColumn<int>("source");
+        QTest::addColumn<int>("severity");
+        QTest::addColumn<bool>("lowSupply");
         QTest::addColumn<bool>("applied");
-        QTest::addColumn<bool>("printing");
         QTest::addColumn<bool>("controls");
         QTest::addColumn<bool>("troubleshooting");
         QTest::addColumn<bool>("errorGuide");
+        QTest::addColumn<bool>("familyControls");
         QTest::addColumn<bool>("prepare");
         QTest::addColumn<QString>("bars");
-        QTest::addColumn<QString>("image");
-        QTest::newRow("ready") << kReadyId << int(StatusDesc::Info) << true << false << true
-                               << false << true << true << false << false << "C"
-                               << "normal";
-        QTest::newRow("usb unavailable")
-                << Configurator::kUsbStatusUnavailableId << int(StatusDesc::Warning) << false
-                << false << true << false << false << true << false << false << ""
-                << "warning";
-        QTest::newRow("network unavailable")
-                << Configurator::kNetworkStatusUnavailableId << int(StatusDesc::Error) << false
-                << false << true << false << false << true << true << false << ""
-                << "error";
-        QTest::newRow("no printer")
-                << Configurator::kNoDeviceStatusId << int(StatusDesc::Unknown) << false << false
-                << true << false << true << false << false << false << ""
-                << "default";
-        QTest::newRow("error") << 0x050100u << int(StatusDesc::Error) << true << false << true
-                               << false << true << true << true << false << "C"
-                               << "error";
-        QTest::newRow("low toner applied") << 0x020100u << int(StatusDesc::Warning) << true << true
-                                           << true << false << true << true << false << true << "C"
-                                           << "warning";
-        QTest::newRow("low toner ignored")
-                << 0x020100u << int(StatusDesc::Warning) << true << true << false << false << true
-                << true << false << false << "C"
-                << "warning";
-        QTest::newRow("printing") << kReadyId << int(StatusDesc::PopupInfo) << true << false << true
-                                  << true << true << true << false << false << "C"
-                                  << "printing";
+        const int family = int(Source::Family);
+        const int queue = int(Source::Queue);
+        QTest::newRow("ready") << family << int(Severity::Ok) << false << true << true << true
+                               << false << true << false << "C";
+        QTest::newRow("family printer silent")
+                << family << int(Severity::NotAnswering) << false << true << false << true << true
+                << true << false << "";
+        QTest::newRow("no printer") << int(Source::None) << int(Severity::Error) << false << true
+                                    << true << false << true << true << false << "C";
+        QTest::newRow("error") << family << int(Severity::Error) << false << true << true << true
+                               << true << true << false << "C";
+        QTest::newRow("low toner applied") << family << int(Severity::Warning) << true << true
+                                           << true << true << false << true << true << "C";
+        QTest::newRow("low toner prepared for") << family << int(Severity::Warning) << true << false
+                                                << true << true << false << true << false << "C";
+        QTest::newRow("queue ready") << queue << int(Severity::Ok) << false << true << true << true
+                                     << false << false << false << "C";
+        QTest::newRow("queue supply low") << queue << int(Severity::Warning) << true << true << true
+                                          << true << false << false << true << "C";
+        QTest::newRow("queue printer silent")
+                << queue << int(Severity::NotAnswering) << false << true << false << true << true
+                << false << false << "";
     }
-    void panelFollowsTheStatus()
+    void panelFollowsTheState()
     {
-        QFETCH(quint32, id);
-        QFETCH(int, type);
-        QFETCH(bool, answered);
-        QFETCH(bool, lowToner);
+        QFETCH(int, source);
+        QFETCH(int, severity);
+        QFETCH(bool, lowSupply);
         QFETCH(bool, applied);
-        QFETCH(bool, printing);
-        StatusDesc status = statusOf(id, type, answered, lowToner);
-        if (printing) {
-            StatusBlock raw = status.statusBlock();
-            raw[0] |= 0x08;
-            status.setStatusBlock(raw);
-        }
-        const StatusDesc printingStatus = statusOf(Configurator::kPreparingJobId, 1, answered);
-        // Black has no level: its bar is hidden.
-        const TonerDesc toners{{"C", 40}, {"K", kUnknownLevel}};
-        const PanelState state
-                = PanelState::of(status, printingStatus, toners, {printing, false, false}, applied);
-
-        QTEST(state.controlsEnabled, "controls");
-        QTEST(state.troubleshootingEnabled, "troubleshooting");
+        const PrinterState state = stateOf(Source(source), Severity(severity), lowSupply);
+        const PanelState::View printing{"Printing in progress", QString()};
+        const PanelState panel
+                = PanelState::of(state, printing, Configurator::kPrintingInProgressId,
+                                 {true, false, false}, applied);
+        QTEST(panel.controlsEnabled, "controls");
+        QTEST(panel.troubleshootingEnabled, "troubleshooting");
         QFETCH(bool, errorGuide);
-        QCOMPARE(state.guide == PanelState::Guide::Troubleshooting, errorGuide);
-        QTEST(state.showsPrepareBox, "prepare");
+        QCOMPARE(panel.guide == PanelState::Guide::Troubleshooting, errorGuide);
+        QTEST(panel.showsFamilyControls, "familyControls");
+        QTEST(panel.showsPrepareBox, "prepare");
         QStringList bars;
-        for (const PanelState::TonerBar &bar : state.tonerBars) {
-            QCOMPARE(bar.level, toners.value(bar.id));
+        for (const PanelState::TonerBar &bar : panel.tonerBars) {
             if (bar.visible)
                 bars.append(bar.id);
         }
-        QCOMPARE(state.showsToners, answered);
         QTEST(bars.join(','), "bars");
-        QCOMPARE(state.showsPrintingView, printing);
-        QCOMPARE(state.regular.title, status.title());
-        QCOMPARE(state.printing.text, printingStatus.desc());
-        QFETCH(QString, image);
-        QCOMPARE(state.trayImage, QStringLiteral("../share/icons/pl_%1.png").arg(image));
+        QCOMPARE(panel.showsToners, !bars.isEmpty());
+        QCOMPARE(panel.regular.title, QString("title"));
+        QCOMPARE(panel.regular.text, QString("what\ndo this"));
+        QCOMPARE(panel.printing.title, printing.title);
+        QVERIFY(panel.showsPrintingView);
+        QVERIFY(!panel.leavesPrintingMode);
+        QCOMPARE(panel.trayState, StatusPresentation::trayState(state));
+    }
+
+    void barsSayWhatTheyShow()
+    {
+        PrinterState queue = stateOf(Source::Queue, Severity::Ok);
+        queue.supplies = {{"marker0", "<b>Bold</b>", "00FFFF,FF00FF", Supply::kSomeLeft, false},
+                          {"marker1", "Black", "000000", 5, true}};
+        const PanelState panel = PanelState::of(queue, {}, 0, {}, true);
+        QCOMPARE(panel.tonerBars.size(), 2);
+        const PanelState::TonerBar &some = panel.tonerBars.at(0);
+        QCOMPARE(some.title, QString("<b>Bold</b> (some left)"));
+        QVERIFY(some.visible);
+        QCOMPARE(int(some.level), 50);
+        QCOMPARE(some.colors[0], QColor("#00FFFF"));
+        QCOMPARE(some.colors[1], QColor("#FF00FF"));
+        QVERIFY(!some.colors[2].isValid());
+        QCOMPARE(panel.tonerBars.at(1).title, QString("Black (low)"));
+
+        // The family's bars keep their table's titles; a change of layout is a new key.
+        PrinterState family = queue;
+        family.source = Source::Family;
+        const PanelState familyPanel = PanelState::of(family, {}, 0, {}, true);
+        QCOMPARE(familyPanel.tonerBars.at(1).title, QString("Black"));
+        QVERIFY(PanelState::barsKey(familyPanel.tonerBars) != PanelState::barsKey(panel.tonerBars));
+        QCOMPARE(PanelState::barsKey(panel.tonerBars),
+                 PanelState::barsKey(PanelState::of(queue, {}, 0, {}, false).tonerBars));
     }
 
     void tonersAndPrintingModeFollowTheirOwnSignals()
     {
-        const StatusDesc ready = statusOf(kReadyId, StatusDesc::Info, true);
-        StatusDesc noToner = ready;
-        noToner.setShowToner(false);
-        const TonerDesc toners{{"C", 40}};
-        QVERIFY(!PanelState::of(noToner, ready, toners, {}, true).showsToners);
-        QVERIFY(!PanelState::of(ready, ready, TonerDesc(), {}, true).showsToners);
+        PrinterState ready = stateOf(Source::Family, Severity::Ok);
+        ready.showsSupplies = false;
+        QVERIFY(!PanelState::of(ready, {}, 0, {}, true).showsToners);
+        ready.showsSupplies = true;
+        ready.supplies.clear();
+        QVERIFY(!PanelState::of(ready, {}, 0, {}, true).showsToners);
 
-        const StatusDesc completed
-                = statusOf(Configurator::kPrintingCompletedId, StatusDesc::Info, true);
-        QVERIFY(PanelState::of(ready, completed, toners, {true, false, false}, true)
+        const quint32 completed = Configurator::kPrintingCompletedId;
+        QVERIFY(PanelState::of(ready, {}, completed, {true, false, false}, true)
                         .leavesPrintingMode);
-        QVERIFY(!PanelState::of(ready, completed, toners, {}, true).leavesPrintingMode);
-        QVERIFY(!PanelState::of(ready, ready, toners, {true, false, false}, true)
-                         .leavesPrintingMode);
+        QVERIFY(!PanelState::of(ready, {}, completed, {}, true).leavesPrintingMode);
 
         QCOMPARE(PanelState::usersGuideStart(QStringLiteral("/help/en/jam.htm")),
                  QStringLiteral("/help/en/start_here.htm"));

@@ -120,7 +120,7 @@ void TestSni::watcherHangingAfterTheCheckHoldsNothingAndItsSuccessorGetsTheItem(
     QTest::qWait(50);
     QVERIFY(icon->dock(1, 0));
     QVERIFY(icon->isStatusNotifierItem());
-    icon->setIcon(trayImage("pl_error.png"));
+    icon->setState(QStringLiteral("error"));
     icon->setToolTip(QStringLiteral("Paper jam"));
     menu.insertPrinter(QStringLiteral("Laser 2100"), 10, true);
     menu.removePrinters();
@@ -164,7 +164,7 @@ void TestSni::itemFollowsStateTooltipAndMenu()
     QVERIFY(QFile::copy(QStringLiteral(PELLAR_STAGE_DIR "/share/icons/pl_error.png"), themed));
     qputenv("XDG_DATA_DIRS", QFile::encodeName(data.path()));
     const QPixmap error = trayImage("pl_error.png");
-    icon.setIcon(error);
+    icon.setState(QStringLiteral("error"));
     QVERIFY(watcher.waitForLine(QRegularExpression("^signal NewIcon ")).hasMatch());
     icon.setToolTip(QStringLiteral("Paper jam"));
     QVERIFY(watcher.waitForLine(QRegularExpression("^signal NewToolTip ")).hasMatch());

@@ -1,5 +1,7 @@
+#include "acquisition/queuestatus.h"
 #include "config/configurator.h"
 #include "config/options.h"
+#include "status/familystatus.h"
 #include "status/statusdesc.h"
 #include "ui/statuspresentation.h"
 
@@ -16,6 +18,15 @@ StatusBlock block(quint8 byte0, quint32 id, quint8 hostJobs)
     raw[3] = quint8(id);
     raw[StatusBlock::kHostJobsByte] = hostJobs;
     return raw;
+}
+
+// The family's state as the window reads a report: the block's id looked up (here a bare
+// record of the block's kind), the pseudo-status for no answer.
+PrinterState familyState(const StatusBlock &raw)
+{
+    StatusDesc record(StatusPresentation::lookupId(raw, true, true), raw.kind());
+    record.setStatusBlock(raw);
+    return FamilyStatus::state(record, {}, {}, true);
 }
 
 } // namespace
@@ -63,12 +74,67 @@ private Q_SLOTS:
         QFETCH(bool, spooler);
         QFETCH(uint, page);
         QFETCH(QByteArray, marks);
-        const quint32 id = StatusPresentation::lookupId(raw, true, true);
-        const auto chosen = StatusPresentation::printingPage(raw, id, {true, wasClosed, spooler});
+        const PrinterState state = familyState(raw);
+        const auto chosen = StatusPresentation::printingPage(state, {true, wasClosed, spooler});
         QCOMPARE(chosen.id, page == 0 ? 0x1FFu : page);
+        // The pseudo-statuses are looked up; otherwise the page shows the status itself.
+        QCOMPARE(chosen.showsState, (page & 0xFF) != 0xFF);
         QCOMPARE(chosen.marks.join(' '), marks);
-        QVERIFY(StatusPresentation::printingPage(raw, id, {false, wasClosed, spooler})
-                        .marks.isEmpty());
+        const auto closed = StatusPresentation::printingPage(state, {false, wasClosed, spooler});
+        QVERIFY(closed.marks.isEmpty() && closed.showsState);
+    }
+
+    // A queue of another make is read by its state: its severity and whether it prints, never
+    // by a byte that means something else to the family.
+    void queuePrintingPageFollowsItsState_data()
+    {
+        QTest::addColumn<QStringList>("reasons");
+        QTest::addColumn<bool>("printing");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("hostJobs");
+        QTest::addColumn<bool>("spooler");
+        QTest::addColumn<uint>("page");
+        QTest::addColumn<QByteArray>("marks");
+        const uint own = 0;
+        const QStringList none;
+        QTest::newRow("printing the job")
+                << none << true << false << 4 << false << 0x6FFu << QByteArray("52 5");
+        for (const char *report : {"toner-low-report", "media-low-report", "connecting-to-device",
+                                   "cups-waiting-for-job-completed"})
+            QTest::addRow("printing with %s", report) << QStringList{report} << true << false << 4
+                                                      << false << 0x6FFu << QByteArray("52 5");
+        QTest::newRow("job not at the printer yet")
+                << none << false << false << 4 << false << 0x5FFu << QByteArray("51 5");
+        QTest::newRow("a warning shows itself") << QStringList{"media-low-warning"} << true << false
+                                                << 4 << false << own << QByteArray("5");
+        QTest::newRow("a jam shows itself") << QStringList{"media-jam-error"} << true << false << 4
+                                            << false << own << QByteArray("3");
+        QTest::newRow("a silent printer shows itself")
+                << none << false << true << 4 << false << own << QByteArray("3");
+        QTest::newRow("spooled") << none << false << false << 0 << true << 0x5FFu
+                                 << QByteArray("9");
+        QTest::newRow("done") << none << false << false << 0 << false << 0x3FFu << QByteArray("10");
+    }
+    void queuePrintingPageFollowsItsState()
+    {
+        QFETCH(QStringList, reasons);
+        QFETCH(bool, printing);
+        QFETCH(bool, silent);
+        QFETCH(int, hostJobs);
+        QFETCH(bool, spooler);
+        QFETCH(uint, page);
+        QFETCH(QByteArray, marks);
+        CupsPrinterState queue;
+        queue.state = printing ? CupsPrinterState::Processing : CupsPrinterState::Idle;
+        queue.reasons = reasons;
+        queue.printerAnswer
+                = silent ? CupsPrinterState::Answer::Silent : CupsPrinterState::Answer::Answered;
+        const PrinterState state = QueueStatus::state(queue, quint8(hostJobs));
+        const auto chosen = StatusPresentation::printingPage(state, {true, false, spooler});
+        QCOMPARE(chosen.showsState, page == 0);
+        if (page != 0)
+            QCOMPARE(chosen.id, page);
+        QCOMPARE(chosen.marks.join(' '), marks);
     }
 
     void reportIsDroppedOnlyWhenNobodyLooks()
@@ -81,16 +147,37 @@ private Q_SLOTS:
         QVERIFY(!StatusPresentation::dropsReport(true, ready, true, true, true));
     }
 
-    void trayImageFollowsTheType()
+    void trayStateIsNamedFromTheState_data()
     {
-        const char *images[] = {"default", "normal", "warning", "normal", "error", "default"};
-        for (int type = 0; type < 6; ++type)
-            QCOMPARE(StatusPresentation::trayImage(type),
-                     QString("../share/icons/pl_%1.png").arg(images[type]));
-        const char *printing[] = {"default", "printing", "warning", "printing", "error"};
-        for (int type = 0; type < 5; ++type)
-            QCOMPARE(StatusPresentation::trayImage(type, true),
-                     QString("../share/icons/pl_%1.png").arg(printing[type]));
+        QTest::addColumn<int>("source");
+        QTest::addColumn<int>("severity");
+        QTest::addColumn<bool>("printing");
+        QTest::addColumn<QString>("name");
+        using S = PrinterState::Severity;
+        const int family = int(PrinterState::Source::Family);
+        const int queue = int(PrinterState::Source::Queue);
+        QTest::newRow("unknown") << family << int(S::Unknown) << false << "default";
+        QTest::newRow("ok") << family << int(S::Ok) << false << "normal";
+        QTest::newRow("ok, printing") << family << int(S::Ok) << true << "printing";
+        QTest::newRow("report, printing") << queue << int(S::Report) << true << "printing";
+        QTest::newRow("pop-up information") << family << int(S::Waiting) << false << "normal";
+        QTest::newRow("warning, printing") << queue << int(S::Warning) << true << "warning";
+        QTest::newRow("error") << family << int(S::Error) << true << "error";
+        QTest::newRow("family not answering") << family << int(S::NotAnswering) << false << "error";
+        QTest::newRow("queue not answering") << queue << int(S::NotAnswering) << false << "warning";
+    }
+    void trayStateIsNamedFromTheState()
+    {
+        QFETCH(int, source);
+        QFETCH(int, severity);
+        QFETCH(bool, printing);
+        PrinterState state;
+        state.source = PrinterState::Source(source);
+        state.severity = PrinterState::Severity(severity);
+        state.activity = printing ? PrinterState::Activity::Printing : PrinterState::Activity::Idle;
+        QTEST(StatusPresentation::trayState(state), "name");
+        QCOMPARE(StatusPresentation::trayImage(StatusPresentation::trayState(state)),
+                 QString("../share/icons/pl_%1.png").arg(StatusPresentation::trayState(state)));
     }
 
     void supplyOrderAddressListsTheEmptiestFirstUnquoted()
@@ -110,46 +197,53 @@ private Q_SLOTS:
 
     void noticeFollowsTheAlertOptions_data()
     {
-        QTest::addColumn<uint>("id");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("lowToner");
+        QTest::addColumn<int>("source");
+        QTest::addColumn<int>("severity");
+        QTest::addColumn<bool>("lowSupply");
         QTest::addColumn<bool>("applicable");
         QTest::addColumn<bool>("errors");
         QTest::addColumn<bool>("waiting");
         QTest::addColumn<bool>("wanted");
         QTest::addColumn<int>("delayMs");
-        const int error = StatusDesc::Error;
-        const int warning = StatusDesc::Warning;
-        const uint usbGone = Configurator::kUsbStatusUnavailableId;
-        const uint networkGone = Configurator::kNetworkStatusUnavailableId;
-        QTest::newRow("jam") << 0x050200u << error << false << true << true << true << true << 0;
+        using S = PrinterState::Severity;
+        const int family = int(PrinterState::Source::Family);
+        const int queue = int(PrinterState::Source::Queue);
+        const int error = int(S::Error);
+        const int warning = int(S::Warning);
+        const int silent = int(S::NotAnswering);
+        QTest::newRow("jam") << family << error << false << true << true << true << true << 0;
         QTest::newRow("jam, errors off")
-                << 0x050200u << error << false << true << false << true << false << 0;
-        QTest::newRow("offline") << 0x020100u << warning << false << true << true << true << true
-                                 << 0;
+                << family << error << false << true << false << true << false << 0;
+        QTest::newRow("offline") << family << warning << false << true << true << true << true << 0;
         QTest::newRow("offline, waiting off")
-                << 0x020100u << warning << false << true << true << false << false << 0;
+                << family << warning << false << true << true << false << false << 0;
+        QTest::newRow("pop-up information")
+                << family << int(S::Waiting) << false << true << true << true << true << 0;
         QTest::newRow("toner low")
-                << 0x030104u << warning << true << true << true << true << true << 0;
+                << family << warning << true << true << true << true << true << 0;
         QTest::newRow("toner low, prepared for")
-                << 0x030104u << warning << true << false << true << true << false << 0;
-        QTest::newRow("ready") << 0x010000u << int(StatusDesc::Info) << false << true << true
-                               << true << false << 0;
-        QTest::newRow("usb gone") << usbGone << error << false << true << true << true << true
-                                  << 60000;
-        QTest::newRow("network gone")
-                << networkGone << error << false << true << true << true << true << 60000;
-        QTest::newRow("network gone, errors off")
-                << networkGone << error << false << true << false << true << false << 60000;
-        QTest::newRow("no device") << uint(Configurator::kNoDeviceStatusId) << error << false
-                                   << true << true << true << false << 0;
+                << family << warning << true << false << true << true << false << 0;
+        QTest::newRow("queue supply low, prepared for")
+                << queue << warning << true << false << true << true << false << 0;
+        QTest::newRow("ready") << family << int(S::Ok) << false << true << true << true << false
+                               << 0;
+        QTest::newRow("a report is never told")
+                << queue << int(S::Report) << false << true << true << true << false << 0;
+        QTest::newRow("printer gone")
+                << family << silent << false << true << true << true << true << 60000;
+        QTest::newRow("queue's printer silent")
+                << queue << silent << false << true << true << true << true << 60000;
+        QTest::newRow("silent, errors off")
+                << queue << silent << false << true << false << true << false << 60000;
+        QTest::newRow("no device") << int(PrinterState::Source::None) << error << false << true
+                                   << true << true << false << 0;
     }
 
     void noticeFollowsTheAlertOptions()
     {
-        QFETCH(uint, id);
-        QFETCH(int, type);
-        QFETCH(bool, lowToner);
+        QFETCH(int, source);
+        QFETCH(int, severity);
+        QFETCH(bool, lowSupply);
         QFETCH(bool, applicable);
         QFETCH(bool, errors);
         QFETCH(bool, waiting);
@@ -158,7 +252,11 @@ private Q_SLOTS:
         Options options;
         options.displayPrinterError = errors;
         options.displayPrinterWaiting = waiting;
-        const auto notice = StatusPresentation::notice(id, type, lowToner, applicable, options);
+        PrinterState state;
+        state.source = PrinterState::Source(source);
+        state.severity = PrinterState::Severity(severity);
+        state.lowSupply = lowSupply;
+        const auto notice = StatusPresentation::notice(state, applicable, options);
         QCOMPARE(notice.wanted, wanted);
         if (wanted)
             QCOMPARE(notice.delayMs, delayMs);

@@ -226,6 +226,22 @@ Verwenden Sie diese Adresse:
         <source>%1 (some left)</source>
         <translation>%1 (Rest vorhanden)</translation>
     </message>
+    <message>
+        <source>CUPS does not answer</source>
+        <translation>CUPS antwortet nicht</translation>
+    </message>
+    <message>
+        <source>The printer&apos;s state is not known while the print server does not answer.</source>
+        <translation>Solange der Druckserver nicht antwortet, ist der Zustand des Druckers unbekannt.</translation>
+    </message>
+    <message>
+        <source>Printer not answering</source>
+        <translation>Drucker antwortet nicht</translation>
+    </message>
+    <message>
+        <source>Check that the printer is switched on and connected.</source>
+        <translation>Prüfen Sie, ob der Drucker eingeschaltet und angeschlossen ist.</translation>
+    </message>
 </context>
 <context>
     <name>RPCPanel</name>
@@ -962,6 +978,28 @@ einstellungen</translation>
         <source>Pellar — %1: %2</source>
         <translation>Pellar — %1: %2</translation>
     </message>
+    <message>
+        <source>This installation names no printer family it follows.</source>
+        <translation>Diese Installation nennt keine Druckerfamilie, die sie verfolgt.</translation>
+    </message>
+    <message>
+        <source>Pellar follows printers of these families: %1.</source>
+        <translation>Pellar verfolgt Drucker dieser Familien: %1.</translation>
+    </message>
+    <message>
+        <source>CUPS has no printer queue.</source>
+        <translation>CUPS hat keine Druckerwarteschlange.</translation>
+    </message>
+    <message>
+        <source>CUPS has these queues, and none of them is of a supported family:
+%1</source>
+        <translation>CUPS hat diese Warteschlangen, aber keine davon gehört zu einer unterstützten Familie:
+%1</translation>
+    </message>
+    <message>
+        <source>Please install supported driver or port.</source>
+        <translation>Bitte installieren Sie einen unterstützten Treiber oder Anschluss.</translation>
+    </message>
 </context>
 <context>
     <name>TrayMainWindow</name>
@@ -980,10 +1018,6 @@ Please wait for a moment and retry.</source>
 Bitte warten Sie einen Moment und versuchen Sie es erneut.</translation>
     </message>
     <message>
-        <source>Please install supported driver or port.</source>
-        <translation>Bitte installieren Sie einen unterstützten Treiber oder Anschluss.</translation>
-    </message>
-    <message>
         <source>Printer is busy.</source>
         <translation>Der Drucker ist beschäftigt.</translation>
     </message>
@@ -994,24 +1028,6 @@ Bitte warten Sie einen Moment und versuchen Sie es erneut.</translation>
     <message>
         <source>No supported printer</source>
         <translation>Kein unterstützter Drucker</translation>
-    </message>
-    <message>
-        <source>This installation names no printer family it follows.</source>
-        <translation>Diese Installation nennt keine Druckerfamilie, die sie verfolgt.</translation>
-    </message>
-    <message>
-        <source>Pellar follows printers of these families: %1.</source>
-        <translation>Pellar verfolgt Drucker dieser Familien: %1.</translation>
-    </message>
-    <message>
-        <source>CUPS has no printer queue.</source>
-        <translation>CUPS hat keine Druckerwarteschlange.</translation>
-    </message>
-    <message>
-        <source>CUPS has these queues, and none of them is of a supported family:
-%1</source>
-        <translation>CUPS hat diese Warteschlangen, aber keine davon gehört zu einer unterstützten Familie:
-%1</translation>
     </message>
     <message>
         <source>Your job on %1 has finished.</source>
