@@ -884,6 +884,65 @@ Text textOf(const Known &known)
     return {title, known.remedy ? QCoreApplication::translate(kContext, known.remedy) : QString()};
 }
 
+// IPP's bound for a keyword; a longer one is no keyword at all.
+constexpr qsizetype kMaxKeyword = 255;
+constexpr qsizetype kMaxTitle = 80;
+
+bool isKeywordCharacter(QChar c)
+{
+    return c.unicode() < 0x80
+            && (c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_')
+                || c == QLatin1Char('.'));
+}
+
+// The name without its maker's prefix: "com.example-paper-wet", "com.example.paper-wet",
+// "smi4711-paper-wet" and "cups-paper-wet" all name "paper-wet".
+QStringView nameOf(QStringView keyword)
+{
+    const qsizetype dot = keyword.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        QStringView name = keyword.mid(dot + 1);
+        // A domain has two labels at least; with one before the dot, the second runs to a dash.
+        const qsizetype dash = name.indexOf(QLatin1Char('-'));
+        if (!keyword.left(dot).contains(QLatin1Char('.')) && dash >= 0)
+            name = name.mid(dash + 1);
+        return name;
+    }
+    if (keyword.startsWith(QLatin1StringView("cups-")))
+        return keyword.mid(5);
+    if (keyword.startsWith(QLatin1StringView("smi"))) {
+        const qsizetype dash = keyword.indexOf(QLatin1Char('-'));
+        const auto isDigit = [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        };
+        if (dash > 3 && std::all_of(keyword.cbegin() + 3, keyword.cbegin() + dash, isDigit))
+            return keyword.mid(dash + 1);
+    }
+    return keyword;
+}
+
+// A title in the keyword's own words, or none for what cannot be a keyword.
+QString titleOfWords(const QString &keyword)
+{
+    if (keyword.isEmpty() || keyword.size() > kMaxKeyword || !keyword.at(0).isLetter()
+        || !std::all_of(keyword.cbegin(), keyword.cend(), isKeywordCharacter))
+        return {};
+    QString words = nameOf(keyword).toString();
+    words.replace(QLatin1Char('-'), QLatin1Char(' ')).replace(QLatin1Char('_'), QLatin1Char(' '));
+    words = words.simplified();
+    if (!std::any_of(words.cbegin(), words.cend(), [](QChar c) { return c.isLetter(); }))
+        return {};
+    words[0] = words.at(0).toUpper();
+    if (words.size() > kMaxTitle) {
+        words.truncate(kMaxTitle - 1);
+        const qsizetype space = words.lastIndexOf(QLatin1Char(' '));
+        if (space > kMaxTitle / 2)
+            words.truncate(space);
+        words.append(QChar(0x2026));
+    }
+    return words;
+}
+
 } // namespace
 
 QString keyword(const QString &reason)
@@ -910,10 +969,15 @@ bool isInternal(const QString &reason)
 
 Text text(const QString &reason)
 {
+    if (reason.isEmpty())
+        return {};
     const Parsed parsed = parse(reason);
     if (parsed.known)
         return textOf(*parsed.known);
-    return {reason, QString()};
+    const QString words = titleOfWords(parsed.keyword);
+    if (words.isEmpty())
+        return textOf(*lookUp(QStringLiteral("other")));
+    return {words, QString()};
 }
 
 bool isSupplyLow(const QString &reason)

@@ -29,9 +29,10 @@ Severity severity(const QString &reason);
 // …), the printer's own (alert-removal-of-binary-change-entry) and "none".
 bool isInternal(const QString &reason);
 
-// Title and one-line remedy in the user-interface language; the remedy is empty where there is
-// nothing to do. An unknown keyword, a vendor's ("com.example-foo") included: the reason as given
-// as the title and no remedy.
+// Title (at most 80 characters) and one-line remedy in the user-interface language; the remedy
+// is empty where there is nothing to do. An unknown keyword, a vendor's ("com.example-foo-bar")
+// included, is titled in its own words ("Foo bar") with no remedy; one that cannot be a keyword
+// (too long, characters outside IPP's) gets the text of "other". An empty reason has no text.
 Text text(const QString &reason);
 
 // Whether the keyword is about a supply running low (toner-low, marker-supply-low, ...) or out

@@ -54,9 +54,8 @@ void TestQueueStatus::theLeadingReasonOrTheQueueSpeaks_data()
                                               << "Out of paper" << int(StatusDesc::Error) << false;
     QTest::newRow("not accepting") << queue(S::Idle, {}, false) << "Queue not accepting jobs"
                                    << int(StatusDesc::Warning) << false;
-    QTest::newRow("unknown keyword")
-            << queue(S::Idle, {"com.example-glitch-warning"}) << "com.example-glitch-warning"
-            << int(StatusDesc::Warning) << false;
+    QTest::newRow("unknown keyword") << queue(S::Idle, {"com.example-glitch-warning"}) << "Glitch"
+                                     << int(StatusDesc::Warning) << false;
 }
 
 void TestQueueStatus::theLeadingReasonOrTheQueueSpeaks()

@@ -14,6 +14,7 @@ namespace {
 const char kGermanCatalogue[] = PELLAR_STAGE_DIR "/share/translation/de/pellar_de.qm";
 // The registry's keywords as Debian's CUPS ships them, from which the table was made.
 const char kRegistry[] = "/usr/share/cups/locale/en/cups_en.po";
+const QString kGeneric = QStringLiteral("Printer problem");
 
 // Passes the German catalogue's answers on, and keeps every text it has none for.
 class RecordingTranslator : public QTranslator
@@ -42,6 +43,8 @@ class TestStateReasons : public QObject
 private Q_SLOTS:
     void reasonsReadAsKeywordSeverityTitleAndSupply_data();
     void reasonsReadAsKeywordSeverityTitleAndSupply();
+    void unknownKeywordsAreTitledInTheirWords_data();
+    void unknownKeywordsAreTitledInTheirWords();
     void germanTitlesFromTheInstalledCatalogue_data();
     void germanTitlesFromTheInstalledCatalogue();
     void everyKnownKeywordHasShortTitleRemedyAndGerman();
@@ -90,7 +93,7 @@ void TestStateReasons::reasonsReadAsKeywordSeverityTitleAndSupply_data()
     row("registry spelling of the roller", "input-pick-roller-life-warn-report",
         "input-pick-roller-life-warn", Severity::Report, "Pickup roller worn", true);
     row("roller spelt with a suffix", "input-pick-roller-life-warning", "input-pick-roller-life",
-        Severity::Warning, "input-pick-roller-life-warning", false);
+        Severity::Warning, "Input pick roller life", false);
     row("a reset is an event", "printer-manual-reset", "printer-manual-reset", Severity::Report,
         "Printer reset by hand", true);
     row("warming up", "fuser-under-temp", "fuser-under-temp", Severity::Report, "Fuser warming up",
@@ -134,9 +137,9 @@ void TestStateReasons::reasonsReadAsKeywordSeverityTitleAndSupply_data()
     internal("recoverable, not a warning", "com.apple.print.recoverable-warning",
              "com.apple.print.recoverable", "Retrying the printer", false);
     internal("unlisted, with an error suffix", "cups-ipp-missing-fax-out-error",
-             "cups-ipp-missing-fax-out", "cups-ipp-missing-fax-out-error", false);
+             "cups-ipp-missing-fax-out", "Ipp missing fax out", false);
     internal("unlisted, of the other maker", "com.apple.print.glitch-error",
-             "com.apple.print.glitch", "com.apple.print.glitch-error", false);
+             "com.apple.print.glitch", "Glitch", false);
     internal("nothing", "none", "none", "No problem", false);
     internal("printer's bookkeeping", "alert-removal-of-binary-change-entry",
              "alert-removal-of-binary-change-entry", "Old printer alerts removed", false);
@@ -159,15 +162,15 @@ void TestStateReasons::reasonsReadAsKeywordSeverityTitleAndSupply_data()
         "Printer unit cooling down", true);
     row("registry's capital", "subunit-timing-Failure", "subunit-timing-Failure", Severity::Error,
         "Printer unit timing failure", true);
-    row("no jam in a subunit", "subunit-jam", "subunit-jam", Severity::Warning, "subunit-jam",
+    row("no jam in a subunit", "subunit-jam", "subunit-jam", Severity::Warning, "Subunit jam",
         false);
 
     // Unknown keywords.
     row("vendor prefix", "com.example-paper-wet-error", "com.example-paper-wet", Severity::Error,
-        "com.example-paper-wet-error", false);
-    row("unknown without suffix", "lid-missing", "lid-missing", Severity::Warning, "lid-missing",
+        "Paper wet", false);
+    row("unknown without suffix", "lid-missing", "lid-missing", Severity::Warning, "Lid missing",
         false);
-    row("only a suffix", "-error", "-error", Severity::Warning, "-error", false);
+    row("only a suffix", "-error", "-error", Severity::Warning, "Printer problem", true);
     row("empty", "", "", Severity::Report, "", false);
 }
 
@@ -192,6 +195,51 @@ void TestStateReasons::reasonsReadAsKeywordSeverityTitleAndSupply()
     QCOMPARE(StateReasons::isSupplyEmpty(reason), empty);
 }
 
+void TestStateReasons::unknownKeywordsAreTitledInTheirWords_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("title");
+
+    auto row = [](const char *name, const QString &reason, const QString &title) {
+        QTest::newRow(name) << reason << title;
+    };
+    const QString ellipsis(QChar(0x2026));
+    row("registered shape", "waste-receptacle-overflowing-warning", "Waste receptacle overflowing");
+    row("reverse domain, then a dash", "com.example-foo-bar", "Foo bar");
+    row("reverse domain, then a dot", "com.example.paper-wet", "Paper wet");
+    row("deeper domain", "org.example.print.tray-stuck-error", "Tray stuck");
+    row("a domain alone", "com.example", "Example");
+    row("enterprise number", "smi4711-belt-slipping", "Belt slipping");
+    row("not an enterprise number", "smiling-printer", "Smiling printer");
+    row("an empty enterprise number", "smi-belt", "Smi belt");
+    row("unknown of the scheduler", "cups-fancy-state", "Fancy state");
+    row("underscores and runs of dashes", "tray__stuck--now", "Tray stuck now");
+    row("capitals kept", "TONER-Sludge", "TONER Sludge");
+    row("cut at a word", QString("abcdefghij-").repeated(12),
+        "Abcdefghij " + QString("abcdefghij ").repeated(6).chopped(1) + ellipsis);
+    row("cut in a word", QString(200, 'a'), "A" + QString(78, 'a') + ellipsis);
+    row("longer than a keyword", QString(256, 'a'), kGeneric);
+    row("line break", "media\njam", kGeneric);
+    row("not ASCII", QString::fromUtf8("p\xd0\xb0per-jam"), kGeneric);
+    row("markup", "<b>jam</b>", kGeneric);
+    row("space", "paper jam", kGeneric);
+    row("no letters", "1234-5678", kGeneric);
+    row("dashes only", "---", kGeneric);
+    row("a vendor without a name", "com.example-", kGeneric);
+}
+
+void TestStateReasons::unknownKeywordsAreTitledInTheirWords()
+{
+    QFETCH(QString, reason);
+    QFETCH(QString, title);
+
+    const StateReasons::Text text = StateReasons::text(reason);
+    QCOMPARE(text.title, title);
+    QVERIFY(text.title.size() <= 80);
+    // Only the generic title knows something to do.
+    QCOMPARE(text.remedy.isEmpty(), title != kGeneric);
+}
+
 void TestStateReasons::germanTitlesFromTheInstalledCatalogue_data()
 {
     QTest::addColumn<QString>("reason");
@@ -204,7 +252,7 @@ void TestStateReasons::germanTitlesFromTheInstalledCatalogue_data()
     QTest::newRow("subunit") << "subunit-missing" << QStringLiteral("Baugruppe fehlt");
     QTest::newRow("bookkeeping") << "cups-pki-expired"
                                  << QStringLiteral("Zertifikat des Druckers abgelaufen");
-    QTest::newRow("vendor's words stay") << "com.example-foo" << QStringLiteral("com.example-foo");
+    QTest::newRow("vendor's words stay") << "com.example-foo" << QStringLiteral("Foo");
 }
 
 void TestStateReasons::germanTitlesFromTheInstalledCatalogue()
