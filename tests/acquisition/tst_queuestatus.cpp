@@ -76,6 +76,9 @@ void TestQueueStatus::theLeadingReasonOrTheQueueSpeaks_data()
     QTest::newRow("not accepting beside a warning")
             << queue(S::Idle, {"toner-low-warning"}, false) << "Toner low" << Severity::Warning
             << false << "Queue not accepting jobs";
+    QTest::newRow("unknown keyword, in its own words")
+            << queue(S::Idle, {"com.example-glitch-warning"}) << "Glitch" << Severity::Warning
+            << false << "";
     QTest::newRow("printer silent") << queue(S::Idle, {}, true, silent) << "Printer not answering"
                                     << Severity::NotAnswering << false << "";
     QTest::newRow("printer silent, cupsd's reasons kept")

@@ -780,14 +780,6 @@ einstellungen</translation>
         <translation>Senden Sie Aufträge, die nicht gedruckt wurden, erneut.</translation>
     </message>
     <message>
-        <source>Printer needs a restart</source>
-        <translation>Neustart des Druckers nötig</translation>
-    </message>
-    <message>
-        <source>Switch the printer off and on again.</source>
-        <translation>Schalten Sie den Drucker aus und wieder ein.</translation>
-    </message>
-    <message>
         <source>Ready to print</source>
         <translation>Druckbereit</translation>
     </message>
@@ -962,6 +954,666 @@ einstellungen</translation>
     <message>
         <source>Collect your pages at the remote printer.</source>
         <translation>Holen Sie Ihre Seiten am entfernten Drucker ab.</translation>
+    </message>
+    <message>
+        <source>Unknown printer state</source>
+        <translation>Unbekannter Druckerzustand</translation>
+    </message>
+    <message>
+        <source>Paper output problem</source>
+        <translation>Fehler bei der Papierausgabe</translation>
+    </message>
+    <message>
+        <source>Remove any paper stuck at the output.</source>
+        <translation>Entfernen Sie Papier, das in der Ausgabe steckt.</translation>
+    </message>
+    <message>
+        <source>Paper path failure</source>
+        <translation>Störung im Papierweg</translation>
+    </message>
+    <message>
+        <source>Paper tray failure</source>
+        <translation>Störung am Papierfach</translation>
+    </message>
+    <message>
+        <source>Take the paper tray out and insert it again.</source>
+        <translation>Nehmen Sie das Papierfach heraus und setzen Sie es wieder ein.</translation>
+    </message>
+    <message>
+        <source>Paper tray lift failure</source>
+        <translation>Papierfach hebt nicht an</translation>
+    </message>
+    <message>
+        <source>Paper tray not in place</source>
+        <translation>Papierfach nicht eingerastet</translation>
+    </message>
+    <message>
+        <source>Push the paper tray fully into the printer.</source>
+        <translation>Schieben Sie das Papierfach ganz in den Drucker.</translation>
+    </message>
+    <message>
+        <source>Output tray failure</source>
+        <translation>Störung am Ausgabefach</translation>
+    </message>
+    <message>
+        <source>Check the output tray and its attachment.</source>
+        <translation>Prüfen Sie das Ausgabefach und seine Befestigung.</translation>
+    </message>
+    <message>
+        <source>Output bin not available</source>
+        <translation>Ausgabefach nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Choose another output bin.</source>
+        <translation>Wählen Sie ein anderes Ausgabefach.</translation>
+    </message>
+    <message>
+        <source>Paper color change</source>
+        <translation>Andere Papierfarbe</translation>
+    </message>
+    <message>
+        <source>Load paper of the color the printer asks for.</source>
+        <translation>Legen Sie Papier in der Farbe ein, die der Drucker verlangt.</translation>
+    </message>
+    <message>
+        <source>Paper weight change</source>
+        <translation>Anderes Papiergewicht</translation>
+    </message>
+    <message>
+        <source>Load paper of the weight the printer asks for.</source>
+        <translation>Legen Sie Papier mit dem Gewicht ein, das der Drucker verlangt.</translation>
+    </message>
+    <message>
+        <source>Form change</source>
+        <translation>Anderes Formular</translation>
+    </message>
+    <message>
+        <source>Load the forms the printer asks for.</source>
+        <translation>Legen Sie die Formulare ein, die der Drucker verlangt.</translation>
+    </message>
+    <message>
+        <source>Pickup roller missing</source>
+        <translation>Einzugsrolle fehlt</translation>
+    </message>
+    <message>
+        <source>Insert the paper pickup roller.</source>
+        <translation>Setzen Sie die Papiereinzugsrolle ein.</translation>
+    </message>
+    <message>
+        <source>Pickup roller failure</source>
+        <translation>Einzugsrolle gestört</translation>
+    </message>
+    <message>
+        <source>Printer closed</source>
+        <translation>Drucker geschlossen</translation>
+    </message>
+    <message>
+        <source>Fuser sensor failure</source>
+        <translation>Fixiersensor ausgefallen</translation>
+    </message>
+    <message>
+        <source>Fuser timing failure</source>
+        <translation>Fixiereinheit: Taktfehler</translation>
+    </message>
+    <message>
+        <source>Cleaning unit missing</source>
+        <translation>Reinigungseinheit fehlt</translation>
+    </message>
+    <message>
+        <source>Insert the cleaning unit.</source>
+        <translation>Setzen Sie die Reinigungseinheit ein.</translation>
+    </message>
+    <message>
+        <source>Lamp nearly worn out</source>
+        <translation>Lampe bald verbraucht</translation>
+    </message>
+    <message>
+        <source>Order a new lamp.</source>
+        <translation>Bestellen Sie eine neue Lampe.</translation>
+    </message>
+    <message>
+        <source>Lamp worn out</source>
+        <translation>Lampe verbraucht</translation>
+    </message>
+    <message>
+        <source>Replace the lamp.</source>
+        <translation>Ersetzen Sie die Lampe.</translation>
+    </message>
+    <message>
+        <source>Lamp failure</source>
+        <translation>Lampe ausgefallen</translation>
+    </message>
+    <message>
+        <source>Laser nearly worn out</source>
+        <translation>Laser bald verbraucht</translation>
+    </message>
+    <message>
+        <source>Have the laser unit replaced soon.</source>
+        <translation>Lassen Sie die Lasereinheit bald ersetzen.</translation>
+    </message>
+    <message>
+        <source>Laser worn out</source>
+        <translation>Laser verbraucht</translation>
+    </message>
+    <message>
+        <source>Have the laser unit replaced.</source>
+        <translation>Lassen Sie die Lasereinheit ersetzen.</translation>
+    </message>
+    <message>
+        <source>Laser failure</source>
+        <translation>Laser ausgefallen</translation>
+    </message>
+    <message>
+        <source>Camera failure</source>
+        <translation>Kamera ausgefallen</translation>
+    </message>
+    <message>
+        <source>Fax modem nearly worn out</source>
+        <translation>Faxmodem bald verschlissen</translation>
+    </message>
+    <message>
+        <source>Have the fax modem replaced soon.</source>
+        <translation>Lassen Sie das Faxmodem bald ersetzen.</translation>
+    </message>
+    <message>
+        <source>Fax modem worn out</source>
+        <translation>Faxmodem verschlissen</translation>
+    </message>
+    <message>
+        <source>Have the fax modem replaced.</source>
+        <translation>Lassen Sie das Faxmodem ersetzen.</translation>
+    </message>
+    <message>
+        <source>Fax modem missing</source>
+        <translation>Faxmodem fehlt</translation>
+    </message>
+    <message>
+        <source>Check the printer&apos;s fax modem.</source>
+        <translation>Prüfen Sie das Faxmodem des Druckers.</translation>
+    </message>
+    <message>
+        <source>Fax modem switched off</source>
+        <translation>Faxmodem ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>Switch the fax modem on to send faxes.</source>
+        <translation>Schalten Sie das Faxmodem ein, um Faxe zu senden.</translation>
+    </message>
+    <message>
+        <source>Fax modem switched on</source>
+        <translation>Faxmodem eingeschaltet</translation>
+    </message>
+    <message>
+        <source>Material low</source>
+        <translation>Wenig Material</translation>
+    </message>
+    <message>
+        <source>Have new material ready soon.</source>
+        <translation>Halten Sie bald neues Material bereit.</translation>
+    </message>
+    <message>
+        <source>Out of material</source>
+        <translation>Kein Material</translation>
+    </message>
+    <message>
+        <source>Load new material.</source>
+        <translation>Legen Sie neues Material ein.</translation>
+    </message>
+    <message>
+        <source>Material needed</source>
+        <translation>Material benötigt</translation>
+    </message>
+    <message>
+        <source>Load the material the printer asks for.</source>
+        <translation>Legen Sie das Material ein, das der Drucker verlangt.</translation>
+    </message>
+    <message>
+        <source>Extruder jammed</source>
+        <translation>Extruder verstopft</translation>
+    </message>
+    <message>
+        <source>Clear the extruder as its manual describes.</source>
+        <translation>Reinigen Sie den Extruder, wie es seine Anleitung beschreibt.</translation>
+    </message>
+    <message>
+        <source>Extruder failure</source>
+        <translation>Extruder ausgefallen</translation>
+    </message>
+    <message>
+        <source>Extruder heating up</source>
+        <translation>Extruder heizt auf</translation>
+    </message>
+    <message>
+        <source>Wait until the printer is ready.</source>
+        <translation>Warten Sie, bis der Drucker bereit ist.</translation>
+    </message>
+    <message>
+        <source>Extruder cooling down</source>
+        <translation>Extruder kühlt ab</translation>
+    </message>
+    <message>
+        <source>Extruder too hot</source>
+        <translation>Extruder zu heiß</translation>
+    </message>
+    <message>
+        <source>Extruder too cold</source>
+        <translation>Extruder zu kalt</translation>
+    </message>
+    <message>
+        <source>Chamber failure</source>
+        <translation>Störung im Bauraum</translation>
+    </message>
+    <message>
+        <source>Chamber heating up</source>
+        <translation>Bauraum heizt auf</translation>
+    </message>
+    <message>
+        <source>Chamber cooling down</source>
+        <translation>Bauraum kühlt ab</translation>
+    </message>
+    <message>
+        <source>Chamber too hot</source>
+        <translation>Bauraum zu heiß</translation>
+    </message>
+    <message>
+        <source>Chamber too cold</source>
+        <translation>Bauraum zu kalt</translation>
+    </message>
+    <message>
+        <source>Build platform failure</source>
+        <translation>Störung der Bauplattform</translation>
+    </message>
+    <message>
+        <source>Build platform heating up</source>
+        <translation>Bauplattform heizt auf</translation>
+    </message>
+    <message>
+        <source>Build platform cooling down</source>
+        <translation>Bauplattform kühlt ab</translation>
+    </message>
+    <message>
+        <source>Build platform too hot</source>
+        <translation>Bauplattform zu heiß</translation>
+    </message>
+    <message>
+        <source>Build platform too cold</source>
+        <translation>Bauplattform zu kalt</translation>
+    </message>
+    <message>
+        <source>Printer powering down</source>
+        <translation>Drucker schaltet ab</translation>
+    </message>
+    <message>
+        <source>Printer powering up</source>
+        <translation>Drucker startet</translation>
+    </message>
+    <message>
+        <source>Printer reset by hand</source>
+        <translation>Drucker von Hand zurückgesetzt</translation>
+    </message>
+    <message>
+        <source>Printer reset remotely</source>
+        <translation>Drucker aus der Ferne zurückgesetzt</translation>
+    </message>
+    <message>
+        <source>Page too complex</source>
+        <translation>Seite zu komplex</translation>
+    </message>
+    <message>
+        <source>Print the page with fewer graphics or a lower resolution.</source>
+        <translation>Drucken Sie die Seite mit weniger Grafik oder geringerer Auflösung.</translation>
+    </message>
+    <message>
+        <source>Printer memory increased</source>
+        <translation>Druckerspeicher vergrößert</translation>
+    </message>
+    <message>
+        <source>Printer memory decreased</source>
+        <translation>Druckerspeicher verkleinert</translation>
+    </message>
+    <message>
+        <source>Printer resource added</source>
+        <translation>Druckerressource hinzugefügt</translation>
+    </message>
+    <message>
+        <source>Printer resource removed</source>
+        <translation>Druckerressource entfernt</translation>
+    </message>
+    <message>
+        <source>Plug-in module added</source>
+        <translation>Steckmodul hinzugefügt</translation>
+    </message>
+    <message>
+        <source>Plug-in module removed</source>
+        <translation>Steckmodul entfernt</translation>
+    </message>
+    <message>
+        <source>Printer certificate refused</source>
+        <translation>Zertifikat des Druckers abgelehnt</translation>
+    </message>
+    <message>
+        <source>Ask your administrator to check the printer&apos;s certificate.</source>
+        <translation>Bitten Sie Ihren Administrator, das Zertifikat des Druckers zu prüfen.</translation>
+    </message>
+    <message>
+        <source>No problem</source>
+        <translation>Kein Problem</translation>
+    </message>
+    <message>
+        <source>Old printer alerts removed</source>
+        <translation>Alte Druckermeldungen entfernt</translation>
+    </message>
+    <message>
+        <source>Printer not fully conformant</source>
+        <translation>Drucker nicht ganz standardkonform</translation>
+    </message>
+    <message>
+        <source>Printer speaks old HTTP</source>
+        <translation>Drucker spricht altes HTTP</translation>
+    </message>
+    <message>
+        <source>Printer certificate invalid</source>
+        <translation>Zertifikat des Druckers ungültig</translation>
+    </message>
+    <message>
+        <source>Printer certificate changed</source>
+        <translation>Zertifikat des Druckers geändert</translation>
+    </message>
+    <message>
+        <source>Printer certificate expired</source>
+        <translation>Zertifikat des Druckers abgelaufen</translation>
+    </message>
+    <message>
+        <source>Printer certificate unknown</source>
+        <translation>Zertifikat des Druckers unbekannt</translation>
+    </message>
+    <message>
+        <source>Retrying the printer</source>
+        <translation>Neuer Versuch beim Drucker</translation>
+    </message>
+    <message>
+        <source>Printer lacks an IPP feature</source>
+        <translation>Dem Drucker fehlt eine IPP-Funktion</translation>
+    </message>
+    <message>
+        <source>Bander</source>
+        <translation>Banderoliereinheit</translation>
+    </message>
+    <message>
+        <source>Binder</source>
+        <translation>Bindeeinheit</translation>
+    </message>
+    <message>
+        <source>Die cutter</source>
+        <translation>Stanzeinheit</translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation>Falzeinheit</translation>
+    </message>
+    <message>
+        <source>Imprinter</source>
+        <translation>Aufdruckeinheit</translation>
+    </message>
+    <message>
+        <source>Inserter</source>
+        <translation>Einfügeeinheit</translation>
+    </message>
+    <message>
+        <source>Envelope unit</source>
+        <translation>Kuvertiereinheit</translation>
+    </message>
+    <message>
+        <source>Perforator</source>
+        <translation>Perforiereinheit</translation>
+    </message>
+    <message>
+        <source>Hole punch</source>
+        <translation>Locher</translation>
+    </message>
+    <message>
+        <source>Sheet cutter</source>
+        <translation>Querschneider</translation>
+    </message>
+    <message>
+        <source>Sheet rotator</source>
+        <translation>Blattdreheinheit</translation>
+    </message>
+    <message>
+        <source>Slitter</source>
+        <translation>Längsschneider</translation>
+    </message>
+    <message>
+        <source>Stacker</source>
+        <translation>Stapelfach</translation>
+    </message>
+    <message>
+        <source>Stapler</source>
+        <translation>Hefter</translation>
+    </message>
+    <message>
+        <source>Stitcher</source>
+        <translation>Drahthefter</translation>
+    </message>
+    <message>
+        <source>Printer unit</source>
+        <translation>Baugruppe</translation>
+    </message>
+    <message>
+        <source>Trimmer</source>
+        <translation>Beschnitteinheit</translation>
+    </message>
+    <message>
+        <source>Wrapper</source>
+        <translation>Verpackungseinheit</translation>
+    </message>
+    <message>
+        <source>%1 added</source>
+        <translation>%1 hinzugefügt</translation>
+    </message>
+    <message>
+        <source>%1 almost empty</source>
+        <translation>%1 fast leer</translation>
+    </message>
+    <message>
+        <source>Refill this unit&apos;s supplies soon.</source>
+        <translation>Füllen Sie das Verbrauchsmaterial dieser Einheit bald nach.</translation>
+    </message>
+    <message>
+        <source>%1 almost full</source>
+        <translation>%1 fast voll</translation>
+    </message>
+    <message>
+        <source>Empty this unit soon.</source>
+        <translation>Leeren Sie diese Einheit bald.</translation>
+    </message>
+    <message>
+        <source>%1 at its limit</source>
+        <translation>%1 am Limit</translation>
+    </message>
+    <message>
+        <source>Empty or refill this unit.</source>
+        <translation>Leeren Sie diese Einheit oder füllen Sie sie nach.</translation>
+    </message>
+    <message>
+        <source>%1 near its limit</source>
+        <translation>%1 fast am Limit</translation>
+    </message>
+    <message>
+        <source>Empty or refill this unit soon.</source>
+        <translation>Leeren Sie diese Einheit bald oder füllen Sie sie nach.</translation>
+    </message>
+    <message>
+        <source>%1 empty</source>
+        <translation>%1 leer</translation>
+    </message>
+    <message>
+        <source>Refill this unit&apos;s supplies.</source>
+        <translation>Füllen Sie das Verbrauchsmaterial dieser Einheit nach.</translation>
+    </message>
+    <message>
+        <source>%1 full</source>
+        <translation>%1 voll</translation>
+    </message>
+    <message>
+        <source>Empty this unit.</source>
+        <translation>Leeren Sie diese Einheit.</translation>
+    </message>
+    <message>
+        <source>%1 jammed</source>
+        <translation>%1: Stau</translation>
+    </message>
+    <message>
+        <source>Clear the jam in this unit.</source>
+        <translation>Beseitigen Sie den Stau in dieser Einheit.</translation>
+    </message>
+    <message>
+        <source>%1 closed</source>
+        <translation>%1 geschlossen</translation>
+    </message>
+    <message>
+        <source>%1 cover closed</source>
+        <translation>%1: Abdeckung geschlossen</translation>
+    </message>
+    <message>
+        <source>%1 open</source>
+        <translation>%1 geöffnet</translation>
+    </message>
+    <message>
+        <source>Close all doors and covers of this unit.</source>
+        <translation>Schließen Sie alle Klappen und Abdeckungen dieser Einheit.</translation>
+    </message>
+    <message>
+        <source>%1 cover open</source>
+        <translation>%1: Abdeckung geöffnet</translation>
+    </message>
+    <message>
+        <source>Close this unit&apos;s cover.</source>
+        <translation>Schließen Sie die Abdeckung dieser Einheit.</translation>
+    </message>
+    <message>
+        <source>%1 missing</source>
+        <translation>%1 fehlt</translation>
+    </message>
+    <message>
+        <source>Attach this unit to the printer.</source>
+        <translation>Bringen Sie diese Einheit am Drucker an.</translation>
+    </message>
+    <message>
+        <source>%1 removed</source>
+        <translation>%1 entfernt</translation>
+    </message>
+    <message>
+        <source>Attach this unit again to use it.</source>
+        <translation>Bringen Sie die Einheit wieder an, um sie zu nutzen.</translation>
+    </message>
+    <message>
+        <source>%1 offline</source>
+        <translation>%1 offline</translation>
+    </message>
+    <message>
+        <source>Switch this unit on and check its connection.</source>
+        <translation>Schalten Sie diese Einheit ein und prüfen Sie ihre Verbindung.</translation>
+    </message>
+    <message>
+        <source>%1 switched off</source>
+        <translation>%1 ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>Switch this unit on.</source>
+        <translation>Schalten Sie diese Einheit ein.</translation>
+    </message>
+    <message>
+        <source>%1 switched on</source>
+        <translation>%1 eingeschaltet</translation>
+    </message>
+    <message>
+        <source>%1 saving power</source>
+        <translation>%1 im Energiesparmodus</translation>
+    </message>
+    <message>
+        <source>%1 warming up</source>
+        <translation>%1 heizt auf</translation>
+    </message>
+    <message>
+        <source>%1 cooling down</source>
+        <translation>%1 kühlt ab</translation>
+    </message>
+    <message>
+        <source>%1 too cold</source>
+        <translation>%1 zu kalt</translation>
+    </message>
+    <message>
+        <source>%1 too hot</source>
+        <translation>%1 zu heiß</translation>
+    </message>
+    <message>
+        <source>%1 nearly worn out</source>
+        <translation>%1 bald verschlissen</translation>
+    </message>
+    <message>
+        <source>Have this unit replaced soon.</source>
+        <translation>Lassen Sie diese Einheit bald ersetzen.</translation>
+    </message>
+    <message>
+        <source>%1 worn out</source>
+        <translation>%1 verschlissen</translation>
+    </message>
+    <message>
+        <source>Have this unit replaced.</source>
+        <translation>Lassen Sie diese Einheit ersetzen.</translation>
+    </message>
+    <message>
+        <source>%1 settings changed</source>
+        <translation>%1: Einstellungen geändert</translation>
+    </message>
+    <message>
+        <source>%1 resource added</source>
+        <translation>%1: Ressource hinzugefügt</translation>
+    </message>
+    <message>
+        <source>%1 resource removed</source>
+        <translation>%1: Ressource entfernt</translation>
+    </message>
+    <message>
+        <source>%1 out of memory</source>
+        <translation>%1: Speicher voll</translation>
+    </message>
+    <message>
+        <source>Print the job in smaller parts.</source>
+        <translation>Drucken Sie den Auftrag in kleineren Teilen.</translation>
+    </message>
+    <message>
+        <source>%1 problem</source>
+        <translation>%1: Störung</translation>
+    </message>
+    <message>
+        <source>Check this unit on the printer&apos;s control panel.</source>
+        <translation>Prüfen Sie diese Einheit am Bedienfeld des Druckers.</translation>
+    </message>
+    <message>
+        <source>%1 storage problem</source>
+        <translation>%1: Speicherproblem</translation>
+    </message>
+    <message>
+        <source>%1 storage failure</source>
+        <translation>%1: Speicher ausgefallen</translation>
+    </message>
+    <message>
+        <source>%1 failure</source>
+        <translation>%1 ausgefallen</translation>
+    </message>
+    <message>
+        <source>%1 motor failure</source>
+        <translation>%1: Motor ausgefallen</translation>
+    </message>
+    <message>
+        <source>%1 sensor failure</source>
+        <translation>%1: Sensor ausgefallen</translation>
+    </message>
+    <message>
+        <source>%1 timing failure</source>
+        <translation>%1: Taktfehler</translation>
     </message>
 </context>
 <context>
