@@ -91,6 +91,8 @@ namespace {
 void warn(const QString &caption, const QString &text)
 {
     QMessageBox box(QMessageBox::Warning, caption, text);
+    // The text quotes addresses from outside: shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setAttribute(Qt::WA_QuitOnClose, false);
     box.exec();
 }
