@@ -178,8 +178,6 @@ void PollingControl::applyPollingInterval()
 
 void PollingControl::startJobPolling()
 {
-    if (const auto printer = m_configurator->printerDesc())
-        m_jobPollingThread->setPrinterNames(printer->softName);
     // A thread still ending after a stop starts again once it has ended.
     m_jobPollingThread->start();
 }
