@@ -62,21 +62,6 @@ void JobPollingThread::discard(std::unique_ptr<JobPollingThread> thread, int wai
         delete left;
 }
 
-void JobPollingThread::setPrinterNames(const QStringList &names)
-{
-    debugPrintf("JobPollingThread::setPrinterNames(%s)", qPrintable(names.join(QLatin1Char(';'))));
-    QMutexLocker lock(&m_mutex);
-    m_printerNames = names;
-}
-
-void JobPollingThread::setNWPrinterNames(const QStringList &names)
-{
-    debugPrintf("JobPollingThread::setNWPrinterNames(%s)",
-                qPrintable(names.join(QLatin1Char(';'))));
-    QMutexLocker lock(&m_mutex);
-    m_nwPrinterNames = names;
-}
-
 bool JobPollingThread::hasOwnActiveJobs(const QString &queue) const
 {
     QMutexLocker lock(&m_mutex);

@@ -50,8 +50,9 @@ public:
     virtual void stop();
     virtual void fireJobChangedEvent(bool completed, const QString &destination, bool network);
 
-    void setPrinterNames(const QStringList &names);
-    void setNWPrinterNames(const QStringList &names);
+    // Kept for callers until they stop calling.
+    void setPrinterNames(const QStringList &) { }
+    void setNWPrinterNames(const QStringList &) { }
 
     // This user has a pending or processing job on the queue, as the last read of the lists
     // found; false before the first read.
@@ -84,14 +85,10 @@ private:
     void reportFirstNewJob(const std::optional<QList<qint32>> &current, bool completed,
                            QSet<qint32> &previous);
 
-    // Guards the receiver, the name lists and the queues with own active jobs, each only for a
-    // copy.
+    // Guards the receiver and the queues with own active jobs, each only for a copy.
     mutable QMutex m_mutex;
     QObject *m_receiver;
-    QStringList m_printerNames;
     QSet<QString> m_queuesWithOwnActiveJobs;
-    // Kept for the window; a job is reported alike whatever its queue.
-    QStringList m_nwPrinterNames;
     // Used by the thread alone.
     std::unique_ptr<CUPS> m_cups;
     QSet<qint32> m_previousActive;

@@ -91,6 +91,8 @@ namespace {
 void warn(const QString &caption, const QString &text)
 {
     QMessageBox box(QMessageBox::Warning, caption, text);
+    // The text quotes addresses from outside: shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setAttribute(Qt::WA_QuitOnClose, false);
     box.exec();
 }
@@ -180,7 +182,9 @@ int runPrinterSettings(const PrinterDesc *printer, const QString &tool,
         }
         return PrinterSettings::kStarted;
     }
-    static const QRegularExpression address(QStringLiteral("(\\d+.\\d+.\\d+.\\d+)"));
+    // Four parts of one to three digits, not a piece of a longer run of digits and dots.
+    static const QRegularExpression address(
+            QStringLiteral("(?<![\\d.])(\\d{1,3}(?:\\.\\d{1,3}){3})(?![\\d.])"));
     const QRegularExpressionMatch match = address.match(printer->devPath);
     if (!match.hasMatch()) {
         debugPrintf("can't obtain ip address for network device");

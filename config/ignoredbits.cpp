@@ -64,6 +64,8 @@ QString IgnoredBits::fileName(const QString &product)
 
 void IgnoredBits::load(const QString &name, const QString &path)
 {
+    // The bits are the model's own: a model without a readable file has nothing silenced.
+    m_bits = 0;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         debugPrintf("Configurator::loadIgnoredBits(): Can't open model file: \"%s\"",
@@ -78,7 +80,6 @@ void IgnoredBits::load(const QString &name, const QString &path)
         stream >> bits;
         read = stream.status() == QDataStream::Ok;
     }
-    // A file shorter than the value leaves the bits as they were, as an empty one does.
     if (read)
         m_bits = bits;
     else

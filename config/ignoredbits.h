@@ -21,7 +21,7 @@ public:
     // as part of a file name.
     static QString fileName(const QString &product);
     // The file is named in the log as given and read or written at the path. A missing, short
-    // or unreadable file leaves the bits as they are.
+    // or unreadable file silences nothing.
     void load(const QString &name, const QString &path);
     // The old file stays whole when the new one cannot be written.
     bool save(const QString &name, const QString &path) const;

@@ -79,25 +79,15 @@ void DesktopNotifier::forgetStatus()
     closeStatusNotification();
 }
 
-void DesktopNotifier::notify(const QString &title, const QString &body, bool forStatus)
+template<typename Answer, typename Then>
+void DesktopNotifier::ask(const QDBusMessage &message, bool forStatus, Then then)
 {
-    debugPrintf("DesktopNotifier::notify: <%s>", qPrintable(title));
-    if (!m_bus.isConnected()) {
-        debugPrintf("DesktopNotifier: no session bus; the panel shows the status");
-        if (forStatus)
-            QMetaObject::invokeMethod(this, &DesktopNotifier::notDelivered, Qt::QueuedConnection);
-        return;
-    }
-    QDBusMessage message = callOf("Notify");
-    const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("pellar")}};
-    message << QStringLiteral("Pellar") << uint(0) << m_iconUri << title << body
-            << QStringList{QLatin1String(kShowAction), tr("Show")} << hints << kServerExpiry;
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, kCallTimeoutMs), this);
     const quint64 generation = m_generation;
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, watcher, generation, forStatus] {
+            [this, watcher, generation, forStatus, then] {
                 watcher->deleteLater();
-                const QDBusPendingReply<uint> reply = *watcher;
+                const QDBusPendingReply<Answer> reply = *watcher;
                 const bool current = forStatus && generation == m_generation;
                 if (reply.isError()) {
                     debugPrintf("DesktopNotifier: no notification service (%s); the panel shows "
@@ -107,15 +97,46 @@ void DesktopNotifier::notify(const QString &title, const QString &body, bool for
                         Q_EMIT notDelivered();
                     return;
                 }
-                const uint id = reply.value();
-                m_ownNotifications.append(id);
-                if (!forStatus)
-                    return;
-                if (current)
-                    m_statusNotification = id;
-                else
-                    close(id);
+                then(reply.value(), current);
             });
+}
+
+void DesktopNotifier::notify(const QString &title, const QString &body, bool forStatus)
+{
+    debugPrintf("DesktopNotifier::notify: <%s>", qPrintable(title));
+    if (!m_bus.isConnected()) {
+        debugPrintf("DesktopNotifier: no session bus; the panel shows the status");
+        if (forStatus)
+            QMetaObject::invokeMethod(this, &DesktopNotifier::notDelivered, Qt::QueuedConnection);
+        return;
+    }
+    // Asked each time: the service may have been replaced by one that reads the body otherwise.
+    ask<QStringList>(callOf("GetCapabilities"), forStatus,
+                     [this, title, body, forStatus](const QStringList &capabilities, bool current) {
+                         if (forStatus && !current)
+                             return;
+                         // The summary is plain text to every service; the body is markup to one
+                         // that says so, and the printer's text in it must stay text there.
+                         const bool markup = capabilities.contains(QLatin1String("body-markup"));
+                         send(title, markup ? body.toHtmlEscaped() : body, forStatus);
+                     });
+}
+
+void DesktopNotifier::send(const QString &title, const QString &body, bool forStatus)
+{
+    QDBusMessage message = callOf("Notify");
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("pellar")}};
+    message << QStringLiteral("Pellar") << uint(0) << m_iconUri << title << body
+            << QStringList{QLatin1String(kShowAction), tr("Show")} << hints << kServerExpiry;
+    ask<uint>(message, forStatus, [this, forStatus](uint id, bool current) {
+        m_ownNotifications.append(id);
+        if (!forStatus)
+            return;
+        if (current)
+            m_statusNotification = id;
+        else
+            close(id);
+    });
 }
 
 void DesktopNotifier::closeStatusNotification()

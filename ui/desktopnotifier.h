@@ -11,7 +11,8 @@
 
 // Tells the followed printer's status through the desktop's notification service: one
 // notification per change of status, withdrawn when that status ends. Every call to the
-// service is asynchronous and bounded; nothing here waits for the bus.
+// service is asynchronous and bounded; nothing here waits for the bus. Titles and bodies are
+// plain text, and the service shows them so.
 class DesktopNotifier : public QObject
 {
     Q_OBJECT
@@ -45,6 +46,11 @@ private Q_SLOTS:
 
 private:
     void notify(const QString &title, const QString &body, bool forStatus);
+    void send(const QString &title, const QString &body, bool forStatus);
+    // Calls the service and hands its answer to `then` with whether the status it was asked for
+    // is still the one followed; without an answer there is no service.
+    template<typename Answer, typename Then>
+    void ask(const QDBusMessage &message, bool forStatus, Then then);
     void closeStatusNotification();
     void close(uint id);
 

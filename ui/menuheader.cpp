@@ -40,6 +40,8 @@ MenuHeader::MenuHeader(QWidget *parent, Qt::WindowFlags flags)
     frameLayout->addLayout(controlLayout);
     controlLayout->addWidget(pixmapLabel);
     controlLayout->addWidget(textLabel, 1);
+    // Whatever names the menu is shown as it is, never as markup.
+    textLabel->setTextFormat(Qt::PlainText);
     textLabel->setText(tr("textLabel"));
     QFont bold = textLabel->font();
     bold.setBold(true);

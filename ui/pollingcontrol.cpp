@@ -87,7 +87,7 @@ void PollingControl::startWorker(bool flag)
     }
     m_appliedInterval = WatchOptions::pollingInterval(m_pollingInterval, m_panelClosed);
     m_worker->setPollingInterval(m_appliedInterval);
-    Thread::getScheduling(&savedPolicy, &savedPriority);
+    Thread::getScheduling(&m_savedPolicy, &m_savedPriority);
     m_schedulingRaised = Thread::setPriority(kRaisedPriority);
     m_worker->startWithPriority(-1);
     ++m_startedRuns;
@@ -101,7 +101,7 @@ void PollingControl::restoreScheduling()
 {
     if (!m_schedulingRaised)
         return;
-    Thread::setScheduling(savedPolicy, savedPriority);
+    Thread::setScheduling(m_savedPolicy, m_savedPriority);
     m_schedulingRaised = false;
 }
 
@@ -178,8 +178,6 @@ void PollingControl::applyPollingInterval()
 
 void PollingControl::startJobPolling()
 {
-    if (const auto printer = m_configurator->printerDesc())
-        m_jobPollingThread->setPrinterNames(printer->softName);
     // A thread still ending after a stop starts again once it has ended.
     m_jobPollingThread->start();
 }

@@ -60,7 +60,7 @@ private:
     int m_pollingInterval = 1;
     int m_appliedInterval = 1;
     bool m_panelClosed = false;
-    int savedPolicy = 0;
-    int savedPriority = 0;
+    int m_savedPolicy = 0;
+    int m_savedPriority = 0;
     bool m_schedulingRaised = false;
 };

@@ -167,8 +167,6 @@ void TestJobPollingThread::firstNewJobOfEachListIsReportedOnce()
     EventRecorder recorder(copyJobEvent);
     QFETCH_GLOBAL(int, way);
     TestedThread thread(&recorder, way);
-    // A network queue's job is reported like any other.
-    thread.setNWPrinterNames({m_heldQueue});
     thread.start();
     QVERIFY(twoMorePolls(recorder, thread));
     QCOMPARE(recorder.records().size(), 0);

@@ -27,6 +27,9 @@ const char kDocument[] = R"(<StatusMonitorInfo>
 </StatusMonitorInfo>
 )";
 
+// What stands where a model's ignored-bits file would be.
+enum FileForm { NoFile, DirectoryInstead, Written };
+
 StatusDesc lowTonerRecord(quint8 colourBits)
 {
     StatusDesc record(0x0301FF, StatusDesc::Warning);
@@ -63,7 +66,10 @@ private Q_SLOTS:
     void ignoredBitsSurviveASaveLoadCycle();
     void ignoredBitsFileName_data();
     void ignoredBitsFileName();
-    void unreadableIgnoredBitsFilesKeepTheBits();
+    void ignoredBitsBelongToTheirModel();
+    void unreadableIgnoredBitsFilesSilenceNothing_data();
+    void unreadableIgnoredBitsFilesSilenceNothing();
+    void unwritableIgnoredBitsFileIsLogged();
     void withoutAPrinterNothingIsLoadedOrSaved();
 
 private:
@@ -374,11 +380,30 @@ void TestConfiguratorLookup::ignoredBitsSurviveASaveLoadCycle()
     QCOMPARE(m_configurator->ignoredBits(), 0x80000003u);
     m_configurator->saveIgnoredBits();
     QCOMPARE(readFile(file), QByteArray::fromHex("80000003"));
+}
 
-    // Another model without a file inherits what is held.
-    activate("Quillon C420");
+// The window saves the bits of the printer it leaves and loads those of the one it follows.
+void TestConfiguratorLookup::ignoredBitsBelongToTheirModel()
+{
+    activate("Quillon C410 Series");
+    m_configurator->ignoreStatus(0x6, true);
+    m_configurator->saveIgnoredBits();
+
+    activate("Quillon C420 Series");
+    LogCapture log;
     m_configurator->loadIgnoredBits();
-    QCOMPARE(m_configurator->ignoredBits(), 0x80000003u);
+    QCOMPARE(m_configurator->ignoredBits(), 0u);
+    QVERIFY(log.contains(QStringLiteral("Configurator::loadIgnoredBits(): Can't open model file: "
+                                        "\"./.cfg_(Quillon_C420_Series)\"")));
+    m_configurator->ignoreStatus(0x8, true);
+    m_configurator->saveIgnoredBits();
+
+    activate("Quillon C410 Series");
+    m_configurator->loadIgnoredBits();
+    QCOMPARE(m_configurator->ignoredBits(), 6u);
+    activate("Quillon C420 Series");
+    m_configurator->loadIgnoredBits();
+    QCOMPARE(m_configurator->ignoredBits(), 8u);
 }
 
 void TestConfiguratorLookup::ignoredBitsFileName_data()
@@ -407,29 +432,46 @@ void TestConfiguratorLookup::ignoredBitsFileName()
              QStringList({QStringLiteral("bin"), QStringLiteral("share")}));
 }
 
-void TestConfiguratorLookup::unreadableIgnoredBitsFilesKeepTheBits()
+void TestConfiguratorLookup::unreadableIgnoredBitsFilesSilenceNothing_data()
 {
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("logged");
+    const QString notOpened = QStringLiteral("Can't open model file: ");
+    const QString notRead = QStringLiteral("Can't read ignored bits: ");
+    QTest::newRow("missing") << int(NoFile) << QByteArray() << notOpened;
+    QTest::newRow("a directory") << int(DirectoryInstead) << QByteArray() << notOpened;
+    QTest::newRow("empty") << int(Written) << QByteArray() << notRead;
+    QTest::newRow("short") << int(Written) << QByteArray::fromHex("000000") << notRead;
+}
+
+void TestConfiguratorLookup::unreadableIgnoredBitsFilesSilenceNothing()
+{
+    QFETCH(int, form);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, logged);
     activate();
     m_configurator->ignoreStatus(0x5, true);
     const QString file = QStringLiteral(".cfg_(Quillon_C410_Series)");
-    LogCapture log;
-
-    m_configurator->loadIgnoredBits();
-    QVERIFY(log.contains(QStringLiteral("Configurator::loadIgnoredBits(): Can't open model file: "
-                                        "\"./.cfg_(Quillon_C410_Series)\"")));
-    QCOMPARE(m_configurator->ignoredBits(), 5u);
-
-    for (const QByteArray &content : {QByteArray(), QByteArray::fromHex("000000")}) {
-        log.clear();
+    if (form == DirectoryInstead)
+        QVERIFY(QDir().mkpath(m_tree->state(file)));
+    if (form == Written)
         QVERIFY(m_tree->writeState(file, content));
-        m_configurator->loadIgnoredBits();
-        QVERIFY(log.contains(QStringLiteral("Configurator::loadIgnoredBits(): Can't read ignored "
-                                            "bits: \"./.cfg_(Quillon_C410_Series)\"")));
-        QCOMPARE(m_configurator->ignoredBits(), 5u);
-    }
 
-    QVERIFY(QFile::remove(m_tree->state(file)));
-    QVERIFY(QDir().mkpath(m_tree->state(file)));
+    LogCapture log;
+    m_configurator->loadIgnoredBits();
+    QVERIFY2(log.contains(QStringLiteral("Configurator::loadIgnoredBits(): ") + logged
+                          + QStringLiteral("\"./") + file + QLatin1Char('"')),
+             qPrintable(log.text()));
+    QCOMPARE(m_configurator->ignoredBits(), 0u);
+}
+
+void TestConfiguratorLookup::unwritableIgnoredBitsFileIsLogged()
+{
+    activate();
+    m_configurator->ignoreStatus(0x5, true);
+    QVERIFY(QDir().mkpath(m_tree->state(QStringLiteral(".cfg_(Quillon_C410_Series)"))));
+    LogCapture log;
     m_configurator->saveIgnoredBits();
     QVERIFY(log.contains(QStringLiteral("Configurator::saveIgnoredBits(): Can't open model file "
                                         "\"./.cfg_(Quillon_C410_Series)\"")));

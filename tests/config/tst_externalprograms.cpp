@@ -169,6 +169,7 @@ void TestExternalPrograms::textFromOutsideOpensOnlyAsAWebAddress_data()
     QTest::newRow("local file") << "file:///etc/passwd#QT-400K" << false;
     QTest::newRow("no host") << "http:///order" << false;
     QTest::newRow("other scheme") << "javascript:alert(1)//http://x" << false;
+    QTest::newRow("markup") << "<b>Order</b> https://shop.example/" << false;
 }
 
 void TestExternalPrograms::textFromOutsideOpensOnlyAsAWebAddress()
@@ -188,6 +189,7 @@ void TestExternalPrograms::textFromOutsideOpensOnlyAsAWebAddress()
     }
     QCOMPARE(boxes.boxes().size(), 1);
     QVERIFY(boxes.boxes().first().text.endsWith(QStringLiteral("Use that address:\n") + address));
+    QCOMPARE(boxes.boxes().first().format, Qt::PlainText);
     QVERIFY(!log.contains(QStringLiteral("StartWebBrowser command")));
 }
 

@@ -163,8 +163,11 @@ void TestPrinterSettings::networkPrinterOpensItsWebPage_data()
                                 << "http://127.0.0.5";
     QTest::newRow("address alone") << "127.0.0.2"
                                    << "http://127.0.0.2";
-    QTest::newRow("any character between the numbers") << "127x0y0z3"
-                                                       << "http://127x0y0z3";
+    QTest::newRow("address in a longer URI") << "ipp://192.168.10.20:631/ipp/print"
+                                             << "http://192.168.10.20";
+    QTest::newRow("letters between the numbers") << "1a2b3c4" << QString();
+    QTest::newRow("a part of four digits") << "socket://1270.0.0.1:9100" << QString();
+    QTest::newRow("five parts") << "10.0.0.1.5" << QString();
     QTest::newRow("host name") << "lpd://printhost/queue" << QString();
     QTest::newRow("IPv6") << "[::1]" << QString();
     QTest::newRow("empty") << "" << QString();

@@ -15,6 +15,6 @@ void MessageBoxCatcher::look()
     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
     if (!box || !box->isVisible())
         return;
-    m_boxes.append({box->windowTitle(), box->text()});
+    m_boxes.append({box->windowTitle(), box->text(), box->textFormat()});
     box->done(QMessageBox::Ok);
 }

@@ -5,7 +5,7 @@
 #include <QTimer>
 
 // Answers every modal message box that opens while it lives, as a user pressing its default
-// button would, and keeps the caption and text of each.
+// button would, and keeps the caption, text and text format of each.
 class MessageBoxCatcher : public QObject
 {
     Q_OBJECT
@@ -17,6 +17,7 @@ public:
     {
         QString caption;
         QString text;
+        Qt::TextFormat format;
     };
     QList<Box> boxes() const { return m_boxes; }
 

@@ -2,7 +2,8 @@
 # A desktop notification service on the session bus, for tests. It records each call on standard
 # output, one line each: "notify ID<TAB>SUMMARY<TAB>BODY<TAB>ACTIONS<TAB>ICON" (actions joined by
 # "|") and "close ID". The command "invoke ID KEY" from standard input sends ActionInvoked and
-# answers "invoked". It refuses to start when the name is taken.
+# answers "invoked". With --markup it says it reads markup in the body, as most desktops' do. It
+# refuses to start when the name is taken.
 import sys
 
 from gi.repository import Gio, GLib
@@ -26,6 +27,7 @@ XML = """<node><interface name="org.freedesktop.Notifications">
  <signal name="ActionInvoked"><arg type="u"/><arg type="s"/></signal>
 </interface></node>"""
 CLOSED_BY_CALL = 3
+CAPABILITIES = ["actions", "body"] + (["body-markup"] if "--markup" in sys.argv[1:] else [])
 
 bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
 loop = GLib.MainLoop()
@@ -50,7 +52,7 @@ def on_call(conn, sender, path, interface, method, params, invocation):
         conn.emit_signal(None, PATH, NAME, "NotificationClosed",
                          GLib.Variant("(uu)", (ident, CLOSED_BY_CALL)))
     elif method == "GetCapabilities":
-        invocation.return_value(GLib.Variant("(as)", (["actions", "body"],)))
+        invocation.return_value(GLib.Variant("(as)", (CAPABILITIES,)))
     else:
         invocation.return_value(GLib.Variant("(ssss)", ("test", "pellar", "1", "1.2")))
 

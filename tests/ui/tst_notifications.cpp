@@ -7,6 +7,7 @@
 #include "tests/config/configuratorfixture.h"
 #include "tests/tools/snifixture.h"
 #include "tests/tools/usbsim/usbsim.h"
+#include "ui/desktopnotifier.h"
 #include "ui/traymainwindow.h"
 #include "ui/widgets/plstatusview.h"
 
@@ -21,6 +22,8 @@ namespace {
 
 const QByteArray kReady = QByteArray::fromHex("0101000064646464");
 const QByteArray kJam = QByteArray::fromHex("0405020064646464");
+// Text of a printer or server that a service reading markup would take as markup.
+const QString kMarkedUp = QStringLiteral("<b>x</b> & <a href=\"http://example.invalid/\">y</a>");
 // A closed panel polls every 5 s: two polls and a margin.
 const int kClosedPollMs = 15000;
 
@@ -77,6 +80,8 @@ private Q_SLOTS:
     void jamWithThePanelClosedIsFollowedAndToldOnce();
     void withoutAServiceTheClosedPanelPopsUp();
     void openedPanelShowsWhatTheClosedOneWatched();
+    void printerTextArrivesAsText_data();
+    void printerTextArrivesAsText();
 
 private:
     const PrivateSessionBus &m_bus;
@@ -164,6 +169,34 @@ void TestNotifications::openedPanelShowsWhatTheClosedOneWatched()
         texts.append(label->text());
     QVERIFY2(texts.join('|').contains("Paper jam"), qPrintable(texts.join('|')));
     panel.window.hideWindow();
+}
+
+void TestNotifications::printerTextArrivesAsText_data()
+{
+    QTest::addColumn<QStringList>("serviceArguments");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("service reads markup")
+            << QStringList("--markup")
+            << "&lt;b&gt;x&lt;/b&gt; &amp; &lt;a href=&quot;http://example.invalid/&quot;&gt;"
+               "y&lt;/a&gt;";
+    QTest::newRow("service reads text") << QStringList() << kMarkedUp;
+}
+
+// A queue's or status's text may hold anything: the service shows it as it is, whether it reads
+// the body as markup or not. The summary is never markup.
+void TestNotifications::printerTextArrivesAsText()
+{
+    QFETCH(QStringList, serviceArguments);
+    BusScript server;
+    QVERIFY(server.start(m_bus, kNotificationServer, serviceArguments));
+    DesktopNotifier notifier(QStringLiteral("/nowhere/logo.png"));
+    const QString summary = QStringLiteral("Job <i>1</i> & more");
+    notifier.tell(summary, kMarkedUp);
+    const QRegularExpressionMatch told
+            = server.waitForLine(QRegularExpression("^notify (\\d+)\t([^\t]*)\t([^\t]*)\t"), 5000);
+    QVERIFY(told.hasMatch());
+    QCOMPARE(told.captured(2), summary);
+    QTEST(told.captured(3), "body");
 }
 
 int main(int argc, char **argv)

@@ -7,8 +7,12 @@
 
 CartridgeViewItem::CartridgeViewItem(const QString &title, const QColor &color, QWidget *view)
     : CartridgeBar(color, view)
-    , m_titleLabel(new QLabel(title, view))
-{ }
+    , m_titleLabel(new QLabel(view))
+{
+    // A supply's name may come from the printer: shown as it is, never as markup.
+    m_titleLabel->setTextFormat(Qt::PlainText);
+    m_titleLabel->setText(title);
+}
 
 CartridgeViewItem::~CartridgeViewItem()
 {

@@ -17,12 +17,15 @@ Ui_PLStatusSimpleView::Ui_PLStatusSimpleView(QWidget *parent, const char *name)
     layout->setObjectName(QStringLiteral("Ui_PLStatusSimpleViewLayout"));
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(3);
+    // Titles and descriptions may come from the printer: shown as they are, never as markup.
     titleLabel->setObjectName(QStringLiteral("titleLabel"));
+    titleLabel->setTextFormat(Qt::PlainText);
     titleLabel->setText(tr("Status Title"));
     line->setObjectName(QStringLiteral("line"));
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     descLabel->setObjectName(QStringLiteral("descLabel"));
+    descLabel->setTextFormat(Qt::PlainText);
     descLabel->setText(tr("Status Description"));
     layout->addWidget(titleLabel);
     layout->addWidget(line);

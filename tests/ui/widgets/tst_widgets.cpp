@@ -1,3 +1,4 @@
+#include "ui/menuheader.h"
 #include "ui/widgets/cartridgebar.h"
 #include "ui/widgets/cartridgeview.h"
 #include "ui/widgets/colorbar.h"
@@ -6,6 +7,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -25,7 +27,35 @@ QList<CartridgeBar *> barsNamed(const QWidget &view, const QString &name)
     return view.findChildren<CartridgeBar *>(name);
 }
 
+// Hands a printer's text to a widget made inside the host and returns the label it lands in.
+using ShowText = QLabel *(*)(QWidget &host, const QString &text);
+
+// Shown and hidden widgets draw into images of different formats.
+QImage picture(QWidget &widget)
+{
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// What a label would draw for the text taken as it is.
+QImage plainRendering(const QLabel &label)
+{
+    QLabel plain;
+    plain.setTextFormat(Qt::PlainText);
+    plain.setText(label.text());
+    plain.setFont(label.font());
+    plain.setPalette(label.palette());
+    plain.setWordWrap(label.wordWrap());
+    plain.setAlignment(label.alignment());
+    plain.setIndent(label.indent());
+    plain.setMargin(label.margin());
+    plain.setContentsMargins(label.contentsMargins());
+    plain.resize(label.size());
+    return picture(plain);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(ShowText)
 
 class TestWidgets : public QObject
 {
@@ -43,6 +73,8 @@ private Q_SLOTS:
     void longTextShrinksNoFurtherThanTheLimit_data();
     void longTextShrinksNoFurtherThanTheLimit();
     void statusGoesToItsPageWithoutSwitching();
+    void printerTextShowsAsItIs_data();
+    void printerTextShowsAsItIs();
 };
 
 void TestWidgets::fillWidthFollowsLevel_data()
@@ -190,6 +222,51 @@ void TestWidgets::statusGoesToItsPageWithoutSwitching()
                             "Description>\n\tprinting: title=<Printing> desc=<Job 3>"));
     view.showPrintingStatus();
     QCOMPARE(view.currentWidget(), view.printingView());
+}
+
+void TestWidgets::printerTextShowsAsItIs_data()
+{
+    QTest::addColumn<ShowText>("show");
+    QTest::newRow("supply name") << ShowText([](QWidget &host, const QString &text) {
+        auto *view = new CartridgeView(&host);
+        view->addItem("K", text, Qt::black, QColor(), QColor());
+        return view->findChild<QLabel *>("K_title");
+    });
+    QTest::newRow("status title") << ShowText([](QWidget &host, const QString &text) {
+        auto *view = new PLStatusView(&host);
+        view->setStatus(view->regularView(), text, "Ready");
+        return view->regularView()->findChild<QLabel *>("titleLabel");
+    });
+    QTest::newRow("status description") << ShowText([](QWidget &host, const QString &text) {
+        auto *view = new PLStatusView(&host);
+        view->setStatus(view->printingView(), "Printing", text);
+        view->showPrintingStatus();
+        return view->printingView()->findChild<QLabel *>("descLabel");
+    });
+    QTest::newRow("menu header") << ShowText([](QWidget &host, const QString &text) {
+        auto *header = new MenuHeader(&host);
+        header->setText(text);
+        return header->textLabel;
+    });
+}
+
+// A printer names its supplies and states as it likes: markup in them is shown, not obeyed.
+void TestWidgets::printerTextShowsAsItIs()
+{
+    QFETCH(ShowText, show);
+    const QString text = QStringLiteral("<b>Bold</b>");
+    QWidget host;
+    QLabel *label = show(host, text);
+    QVERIFY(label);
+    auto *layout = new QVBoxLayout(&host);
+    for (QWidget *widget : host.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        layout->addWidget(widget);
+    host.resize(300, 120);
+    host.show();
+    QCOMPARE(label->text(), text);
+    QCOMPARE(label->textFormat(), Qt::PlainText);
+    QVERIFY(!label->size().isEmpty());
+    QCOMPARE(picture(*label), plainRendering(*label));
 }
 
 QTEST_MAIN(TestWidgets)
