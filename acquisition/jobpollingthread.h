@@ -50,10 +50,6 @@ public:
     virtual void stop();
     virtual void fireJobChangedEvent(bool completed, const QString &destination, bool network);
 
-    // Kept for callers until they stop calling.
-    void setPrinterNames(const QStringList &) { }
-    void setNWPrinterNames(const QStringList &) { }
-
     // This user has a pending or processing job on the queue, as the last read of the lists
     // found; false before the first read.
     bool hasOwnActiveJobs(const QString &queue) const;

@@ -51,7 +51,8 @@ ContextMenu::FixedEntries ContextMenu::addFixedEntries(const QPixmap &headerPixm
 
 QAction *ContextMenu::insertPrinter(const QString &text, int printerKey, bool isChecked)
 {
-    auto *action = new QAction(text, this);
+    // A queue's name is shown as it is: its "&" marks no shortcut.
+    auto *action = new QAction(QString(text).replace(QLatin1Char('&'), QLatin1String("&&")), this);
     action->setCheckable(true);
     action->setChecked(isChecked);
     action->setData(printerKey);
@@ -66,7 +67,7 @@ QString ContextMenu::removePrinters()
     QString checkedText;
     for (QAction *action : std::as_const(m_printerActions)) {
         if (action->isChecked())
-            checkedText = action->text();
+            checkedText = action->text().replace(QLatin1String("&&"), QLatin1String("&"));
         removeAction(action);
         delete action;
     }

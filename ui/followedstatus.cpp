@@ -16,16 +16,18 @@ FollowedStatus::FollowedStatus()
     m_printingView.id = Configurator::kNoStatusId;
 }
 
-bool FollowedStatus::take(const StatusBlock &raw, const std::optional<CupsPrinterState> &queue,
-                          const PrinterDesc *printer, PrintingMode &mode,
-                          Configurator &configurator, const QString &unknownText)
+FollowedStatus::Reading FollowedStatus::read(const StatusBlock &raw,
+                                             const std::optional<CupsPrinterState> &queue,
+                                             const PrinterDesc *printer, Configurator &configurator,
+                                             const QString &unknownText)
 {
     m_lastBlock = raw;
     const bool generic = printer && printer->generic;
     m_queue = generic ? queue : std::nullopt;
-    QString hex;
-    PrinterState state;
-    bool applicable = true;
+    Reading reading;
+    PrinterState &state = reading.state;
+    bool &applicable = reading.applicable;
+    QString &hex = reading.hex;
     if (generic) {
         state = QueueStatus::state(queue, raw[StatusBlock::kHostJobsByte],
                                    raw[StatusBlock::kAllJobsByte]);
@@ -50,11 +52,20 @@ bool FollowedStatus::take(const StatusBlock &raw, const std::optional<CupsPrinte
         if (printer)
             state = QueueStatus::withCondition(state, printer->queueCondition);
     }
+    return reading;
+}
 
+bool FollowedStatus::take(const Reading &reading, PrintingMode &mode, Configurator &configurator,
+                          const QString &unknownText)
+{
+    const PrinterState &state = reading.state;
+    const bool applicable = reading.applicable;
+    const QString &hex = reading.hex;
+    const StatusBlock &raw = m_lastBlock;
     const auto page = StatusPresentation::printingPage(state, mode.flags());
     for (const QByteArray &mark : page.marks)
         debugPrintf("%s", mark.constData());
-    if (StatusPresentation::printerReportsJob(raw))
+    if (StatusPresentation::printerReportsJob(state))
         mode.removeActiveJobsFromSpooler();
 
     m_applicable = applicable;

@@ -27,10 +27,23 @@ public:
 
     FollowedStatus();
 
-    // Reads a report and keeps it. False when the status is not taken (a low supply the user
-    // is prepared for): the last one stays, with the new supplies and jobs.
-    bool take(const StatusBlock &raw, const std::optional<CupsPrinterState> &queue,
-              const PrinterDesc *printer, PrintingMode &mode, Configurator &configurator,
+    // One report, read.
+    struct Reading
+    {
+        PrinterState state;
+        // Not a supply the user is prepared to see low.
+        bool applicable = true;
+        // The family's block in hexadecimal, the text of an unknown status.
+        QString hex;
+    };
+
+    // Reads a report once: the family's block looked up, a queue's state by QueueStatus.
+    Reading read(const StatusBlock &raw, const std::optional<CupsPrinterState> &queue,
+                 const PrinterDesc *printer, Configurator &configurator,
+                 const QString &unknownText);
+    // Keeps a report read. False when the status is not taken (a low supply the user is
+    // prepared for): the last one stays, with the new supplies and jobs.
+    bool take(const Reading &reading, PrintingMode &mode, Configurator &configurator,
               const QString &unknownText);
 
     const PrinterState &state() const { return m_state; }

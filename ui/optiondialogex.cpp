@@ -71,3 +71,19 @@ void OptionDialogEx::closeEvent(QCloseEvent *event)
     m_accepted = false;
     OptionDialog::closeEvent(event);
 }
+
+void OptionDialogEx::validate(Options &options, WatchOptions &watchOptions)
+{
+    setOptions(options);
+    setWatchOptions(watchOptions);
+    options = this->options();
+    watchOptions = this->watchOptions();
+}
+
+void OptionDialogEx::edit(const Options &options, const WatchOptions &watchOptions)
+{
+    setOptions(options);
+    setWatchOptions(watchOptions);
+    hide();
+    showNormal();
+}

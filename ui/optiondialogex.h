@@ -13,6 +13,10 @@ public:
     explicit OptionDialogEx(QWidget *parent = nullptr, const char *name = nullptr,
                             bool modal = false, Qt::WindowFlags flags = {});
 
+    // The dialog's ranges clamp what it is given: the records come back valid.
+    void validate(Options &options, WatchOptions &watchOptions);
+    // Shows the records, raised.
+    void edit(const Options &options, const WatchOptions &watchOptions);
     void setOptions(const Options &options);
     Options options() const;
     void setWatchOptions(const WatchOptions &options);

@@ -1,5 +1,6 @@
 #include "ui/statuspresentation.h"
 
+#include "acquisition/printerdesc.h"
 #include "config/configurator.h"
 
 #include <QUrl>
@@ -30,9 +31,9 @@ bool StatusPresentation::waitsForDescription(bool hasPrinter, const StatusBlock 
     return hasPrinter && !raw.isEmpty() && !hasStatusXml;
 }
 
-bool StatusPresentation::printerReportsJob(const StatusBlock &raw)
+bool StatusPresentation::printerReportsJob(const PrinterState &state)
 {
-    return raw.isPrinting() || raw.hasActiveJobs();
+    return state.activity == PrinterState::Activity::Printing || (state.hostJobs & kHostJobBits);
 }
 
 quint32 StatusPresentation::lookupId(const StatusBlock &raw, bool hasPrinter, bool isLocal)
@@ -212,4 +213,21 @@ QString StatusPresentation::noSupportedPrinterText(const QStringList &families,
                       .arg(queues.join(QLatin1Char('\n')));
     return follows + QLatin1String("\n\n") + found + QLatin1String("\n\n")
             + tr("Please install supported driver or port.");
+}
+
+StatusPresentation::MenuChoice StatusPresentation::menuChoice(const QList<PrinterDesc> &printers,
+                                                              const QString &name)
+{
+    MenuChoice choice{printers};
+    std::stable_partition(choice.printers.begin(), choice.printers.end(),
+                          [](const PrinterDesc &printer) { return !printer.generic; });
+    for (qsizetype i = 0; i < choice.printers.size(); ++i) {
+        if (choice.printers.at(i).softName.value(0) == name) {
+            choice.chosen = i;
+            choice.named = true;
+            return choice;
+        }
+    }
+    choice.chosen = choice.printers.isEmpty() ? -1 : 0;
+    return choice;
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 class Options;
+class PrinterDesc;
 
 // The printing mode's flags as the status decisions read them.
 struct PrintingFlags
@@ -52,7 +53,7 @@ public:
     static bool waitsForDescription(bool hasPrinter, const StatusBlock &raw, bool hasStatusXml);
 
     // The printer reports printing or a job of this host.
-    static bool printerReportsJob(const StatusBlock &raw);
+    static bool printerReportsJob(const PrinterState &state);
 
     // The id to look up: the block's, or the pseudo-status for no printer or no answer.
     static quint32 lookupId(const StatusBlock &raw, bool hasPrinter, bool isLocal);
@@ -83,6 +84,16 @@ public:
 
     // The queue's page of the CUPS server's web interface on this machine.
     static QString queuePageAddress(const QString &queue);
+
+    // The printers in the menu's order, the supported family first; and the one to follow: the
+    // first whose queue has the name, else the first of all (-1 without printers).
+    struct MenuChoice
+    {
+        QList<PrinterDesc> printers;
+        qsizetype chosen = -1;
+        bool named = false;
+    };
+    static MenuChoice menuChoice(const QList<PrinterDesc> &printers, const QString &name);
 
     // What a click says when no queue is of a supported family.
     static QString noSupportedPrinterText(const QStringList &families, const QStringList &queues);

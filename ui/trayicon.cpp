@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextDocument>
 #include <QThread>
 
 namespace {
@@ -174,8 +175,9 @@ void TrayIcon::setToolTip(const QString &text)
 
 void TrayIcon::applyToolTip()
 {
+    // A queue's name is the printer's text: never read as markup.
     if (m_dockWidget)
-        m_dockWidget->setToolTip(m_toolTip);
+        m_dockWidget->setToolTip(Qt::convertFromPlainText(m_toolTip, Qt::WhiteSpaceNoWrap));
     m_statusNotifier->setToolTip(m_toolTip);
 }
 

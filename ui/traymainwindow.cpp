@@ -11,7 +11,6 @@
 #include "ui/desktopnotifier.h"
 #include "ui/followedstatus.h"
 #include "ui/optiondialogex.h"
-#include "ui/panelplacement.h"
 #include "ui/panelstate.h"
 #include "ui/pollingcontrol.h"
 #include "ui/printeractions.h"
@@ -53,17 +52,11 @@ bool sameExceptQueues(PrinterMap a, PrinterMap b)
 
 TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu,
                                Qt::WindowFlags flags)
-    : RPCPanel(nullptr, nullptr, false, flags)
+    : TrayPanel(trayMenu, flags)
     , m_configurator(configurator)
-    , m_trayMenu(trayMenu)
     , m_printingMode(this)
 {
     debugPrintf("TrayMainWindow::TrayMainWindow()");
-    // With a tray, closing a window hides it; start-up changes this when there is none.
-    setAttribute(Qt::WA_QuitOnClose, false);
-    // A panel that comes up by itself leaves the keyboard where the user types; the user's own
-    // opening activates it.
-    setAttribute(Qt::WA_ShowWithoutActivating, true);
     m_pOptionDlg = std::make_unique<OptionDialogEx>(nullptr, "optionDlg", false, flags);
     m_pOptionDlg->setAttribute(Qt::WA_QuitOnClose, false);
     connect(m_pOptionDlg.get(), &OptionDialogEx::closed, this, &TrayMainWindow::options_closed);
@@ -87,9 +80,7 @@ TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu
     m_configurator->loadConfig();
     debugPrintf("TrayMainWindow::TrayMainWindow: options validation: m_pOptionDlg=%p",
                 static_cast<void *>(m_pOptionDlg.get()));
-    m_pOptionDlg->setOptions(m_configurator->options());
-    m_pOptionDlg->setWatchOptions(m_configurator->watchOptions());
-    m_configurator->options() = m_pOptionDlg->options();
+    m_pOptionDlg->validate(m_configurator->options(), m_configurator->watchOptions());
     debugPrintf("TrayMainWindow::TrayMainWindow: options:%s",
                 qPrintable(m_configurator->options().toString()));
     applyOptions(m_configurator->options());
@@ -212,32 +203,20 @@ void TrayMainWindow::assignPrinters()
                 qPrintable(activeName));
     if (activeName.isEmpty())
         activeName = m_configurator->rememberedPrinterName();
-    quint32 fallbackId = 0;
-    QAction *fallback = nullptr;
-    bool found = false;
-    // The supported family first, then the queues followed through CUPS.
-    QList<PrinterDesc> printers = m_configurator->printers().values();
-    std::stable_partition(printers.begin(), printers.end(),
-                          [](const PrinterDesc &printer) { return !printer.generic; });
-    for (const PrinterDesc &printer : printers) {
-        const QString name = printer.softName.value(0);
-        QAction *entry = m_trayMenu->insertPrinter(name, int(printer.uniqueKey), false);
-        if (!fallback) {
-            fallback = entry;
-            fallbackId = printer.uniqueKey;
-        }
-        if (!found && name == activeName) {
-            debugPrintf("<%s> is found", qPrintable(name));
-            found = true;
-            selectPrinter(printer.uniqueKey, FromPrinterList);
-            entry->setChecked(true);
-        }
+    const auto choice
+            = StatusPresentation::menuChoice(m_configurator->printers().values(), activeName);
+    QAction *chosen = nullptr;
+    for (qsizetype i = 0; i < choice.printers.size(); ++i) {
+        const PrinterDesc &printer = choice.printers.at(i);
+        QAction *entry = m_trayMenu->insertPrinter(printer.softName.value(0),
+                                                   int(printer.uniqueKey), false);
+        chosen = i == choice.chosen ? entry : chosen;
     }
-    if (!found) {
-        selectPrinter(fallbackId, FromPrinterList);
-        if (fallback)
-            fallback->setChecked(true);
-    }
+    if (choice.named)
+        debugPrintf("<%s> is found", qPrintable(activeName));
+    selectPrinter(chosen ? choice.printers.at(choice.chosen).uniqueKey : 0, FromPrinterList);
+    if (chosen)
+        chosen->setChecked(true);
     debugPrintf("TrayMainWindow::assignPrinters(): new active device %s",
                 qPrintable(m_configurator->activePrinterName()));
 }
@@ -412,11 +391,7 @@ void TrayMainWindow::restoreWindow()
         debugPrintf("TrayMainWindow::restoreWindow(): hide()");
         if (!watched || m_polling->restartsWorker())
             statusView->setStatus(statusView->regularView(), QString(), QString());
-        PanelPlacement::placeBesideIcon(this, m_iconArea);
-        hide();
-        showNormal();
-        activateWindow();
-        debugPrintf("TrayMainWindow::restoreWindow(): showNormal()");
+        showByUser("restoreWindow");
         return;
     }
     if (!isHidden()) {
@@ -428,16 +403,20 @@ void TrayMainWindow::restoreWindow()
                              tr("The list of printers is not available yet.\nPlease wait for a "
                                 "moment and retry."));
     } else {
-        QMessageBox::warning(
-                this, tr("No supported printer"),
+        // The queues' names come from the server: never read as markup.
+        QMessageBox box(
+                QMessageBox::Warning, tr("No supported printer"),
                 StatusPresentation::noSupportedPrinterText(m_printerEnumerator->families(),
-                                                           m_printerEnumerator->otherQueues()));
+                                                           m_printerEnumerator->otherQueues()),
+                QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 }
 
 void TrayMainWindow::trayIconClicked(const QRect &iconArea)
 {
-    m_iconArea = iconArea;
+    setIconArea(iconArea);
     if (isVisible())
         hideWindow();
     else
@@ -457,47 +436,16 @@ void TrayMainWindow::hideWindow()
     windowState = Hidden;
 }
 
-void TrayMainWindow::closeWindow()
+void TrayMainWindow::menuEnteredTray()
 {
-    closingFlag = true;
-    close();
-}
-
-void TrayMainWindow::startWithoutTray()
-{
-    m_sizeWithTray = size();
-    setFixedSize(width(), height() + infoLabel->sizeHint().height());
-    infoLabel->show();
-    setAttribute(Qt::WA_QuitOnClose, true);
-    hide();
-    debugPrintf("TrayMainWindow::startWithoutTray: hide()");
-    showNormal();
-    activateWindow();
-    debugPrintf("TrayMainWindow::startWithoutTray: showNormal()");
-    m_trayMenu->leaveTray();
-}
-
-void TrayMainWindow::moveIntoTray()
-{
-    debugPrintf("TrayMainWindow::moveIntoTray()");
-    m_trayMenu->enterTray();
     showPrinterSettings(!printerSettings->isHidden());
     enablePrinterMenu(m_configurator->printerDesc() != nullptr);
-    infoLabel->hide();
-    if (m_sizeWithTray.isValid())
-        setFixedSize(m_sizeWithTray);
-    setAttribute(Qt::WA_QuitOnClose, false);
-    hideWindow();
 }
 
 void TrayMainWindow::showOptions()
 {
-    if (!m_pOptionDlg)
-        return;
-    m_pOptionDlg->setOptions(m_configurator->options());
-    m_pOptionDlg->setWatchOptions(m_configurator->watchOptions());
-    m_pOptionDlg->hide();
-    m_pOptionDlg->showNormal();
+    if (m_pOptionDlg)
+        m_pOptionDlg->edit(m_configurator->options(), m_configurator->watchOptions());
 }
 
 void TrayMainWindow::options_closed(bool accepted)
@@ -561,28 +509,9 @@ void TrayMainWindow::printerBusy()
 
 void TrayMainWindow::closeEvent(QCloseEvent *event)
 {
-    if (trayAvailable) {
-        if (closingFlag)
-            closingFlag = false;
-        else
-            hideWindow();
-    }
-    event->accept();
+    TrayPanel::closeEvent(event);
     if (m_printingMode.isActive())
         m_printingMode.close();
-}
-
-void TrayMainWindow::reject()
-{
-    // Escape closes the panel the way its frame does.
-    close();
-}
-
-void TrayMainWindow::mousePressEvent(QMouseEvent *event)
-{
-    RPCPanel::mousePressEvent(event);
-    if (!trayAvailable && event->button() == Qt::RightButton)
-        m_trayMenu->popup(event->globalPosition().toPoint());
 }
 
 void TrayMainWindow::printingModeEntered()
@@ -640,22 +569,8 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
     notifyStatus(!quiet);
     if (result != 1 || quiet)
         return;
-    popUp();
-}
-
-void TrayMainWindow::popUp()
-{
     m_polling->setPanelClosed(false);
-    PanelPlacement::placeBesideIcon(this, m_iconArea);
-    // Mapped again, an inactive window comes to the top on X11; a Wayland compositor would only
-    // place it anew, somewhere else.
-    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-    if (!isActiveWindow() && !(wayland && isVisible())) {
-        debugPrintf("TrayMainWindow::customEvent(): hide()");
-        hide();
-    }
-    showNormal();
-    debugPrintf("TrayMainWindow::customEvent(): showNormal()");
+    popUp();
 }
 
 void TrayMainWindow::applyWatching()
@@ -686,6 +601,7 @@ void TrayMainWindow::statusNotDelivered()
     if (!trayAvailable || !isHidden())
         return;
     windowState = ShownByEvent;
+    m_polling->setPanelClosed(false);
     popUp();
 }
 
@@ -700,18 +616,21 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw,
     debugPrintf("TrayMainWindow::applyStatus(): status: %s\nprintingMode: %s",
                 qPrintable(raw.toString()), qPrintable(m_printingMode.toString()));
     const auto printer = m_configurator->printerDesc();
+    const QString unknown = tr("Unknown status");
+    const FollowedStatus::Reading reading
+            = m_status.read(raw, queue, printer.get(), *m_configurator, unknown);
+    const bool reportsJob = StatusPresentation::printerReportsJob(reading.state);
     if (!m_printingMode.isActive() && m_configurator->options().displayPrintingStatus) {
         // Asked only when the printer itself tells nothing of a job; the job polling thread
         // has read the lists, and the window never waits for the server.
-        const bool spooled = !StatusPresentation::printerReportsJob(raw) && printer
+        const bool spooled = !reportsJob && printer
                 && m_jobPollingThread->hasOwnActiveJobs(printer->softName.value(0));
-        if (StatusPresentation::printerReportsJob(raw) || spooled)
+        if (reportsJob || spooled)
             m_printingMode.enter(spooled);
     }
     debugPrintf("printingMode(before main conditions): %s", qPrintable(m_printingMode.toString()));
 
-    const bool applied = m_status.take(raw, queue, printer.get(), m_printingMode, *m_configurator,
-                                       tr("Unknown status"));
+    const bool applied = m_status.take(reading, m_printingMode, *m_configurator, unknown);
     if (m_followsQueue && queue)
         showPrinterSettings(queue->webPage);
     const PanelState state = panelState(applied);

@@ -6,7 +6,7 @@
 #include "ui/followedstatus.h"
 #include "ui/panelstate.h"
 #include "ui/printingmode.h"
-#include "ui/rpcpanel.h"
+#include "ui/traypanel.h"
 
 #include <QStringList>
 
@@ -27,7 +27,7 @@ class PrinterStatusChangedEvent;
 
 // The panel window and the program's controller: owns the three threads, keeps the printer
 // entries of the tray menu, follows the chosen printer and shows its status.
-class TrayMainWindow : public RPCPanel
+class TrayMainWindow : public TrayPanel
 {
     Q_OBJECT
 
@@ -38,9 +38,6 @@ public:
     void setArguments(const QStringList &arguments);
     // Connects the tray menu's fixed entries to the window.
     void connectMenu(const ContextMenu::FixedEntries &entries);
-    void startWithoutTray();
-    // A tray appeared after all: undoes startWithoutTray() and hides the window.
-    void moveIntoTray();
     void selectPrinter(quint32 printerID, int source);
     // Again with the queue state last taken in.
     int applyStatus(const StatusBlock &raw);
@@ -61,8 +58,7 @@ public Q_SLOTS:
     virtual void restoreWindow();
     // A click on the tray icon: opens the panel beside the icon, or closes it when open.
     void trayIconClicked(const QRect &iconArea);
-    virtual void hideWindow();
-    virtual void closeWindow();
+    void hideWindow() override;
     virtual void showOptions();
     virtual void printerSettings_clicked();
     virtual void troubleshooting_clicked();
@@ -77,8 +73,7 @@ public Q_SLOTS:
 protected:
     void customEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void reject() override;
+    void menuEnteredTray() override;
     virtual void printerStatusChangedEvent(PrinterStatusChangedEvent *event);
     virtual void jobQueueChanged(JobChangedEvent *event);
 
@@ -107,12 +102,9 @@ private:
     void pollingStopped();
     void notifyStatus(bool shownInPanel);
     void statusNotDelivered();
-    void popUp();
 
-    bool closingFlag = false;
     FollowedStatus m_status;
     Configurator *m_configurator;
-    ContextMenu *m_trayMenu;
     std::unique_ptr<PrinterEnumerator> m_printerEnumerator;
     std::unique_ptr<PollingControl> m_polling;
     // Owned by m_polling.
@@ -128,9 +120,6 @@ private:
     // The last report dropped because the printer's description was missing: a running worker
     // does not send an unchanged status again once the description comes.
     std::optional<StatusBlock> m_withheldReport;
-    QSize m_sizeWithTray;
-    // Where the tray icon was last clicked; null before the first click.
-    QRect m_iconArea;
     // The followed printer is a queue of another make.
     bool m_followsQueue = false;
 };
