@@ -37,6 +37,11 @@ QString PrinterDesc::toString() const
             generic ? "\n\tFollowed through CUPS" : "");
 }
 
+QByteArray PrinterDesc::dumpOf(const PrinterDesc *printer)
+{
+    return printer ? printer->toString().toLocal8Bit() : QByteArray("NULL");
+}
+
 std::unique_ptr<PlDevice> PrinterDesc::device() const
 {
     debugPrintf("PrinterDesc::device: device hasn't been initialized yet");

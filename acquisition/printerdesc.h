@@ -28,6 +28,8 @@ public:
     }
 
     QString toString() const;
+    // For the log: the record's text form, or "NULL".
+    static QByteArray dumpOf(const PrinterDesc *printer);
     bool operator==(const PrinterDesc &other) const = default;
 
     // A new status channel for this printer, owned by the caller: USB for a local printer,

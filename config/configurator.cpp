@@ -273,6 +273,14 @@ void Configurator::activatePrinter()
         activatePrinter(printer->statusXml);
 }
 
+void Configurator::activatePrinter(bool useLocalStatusXml)
+{
+    if (useLocalStatusXml)
+        activatePrinter(readLocalStatusXml());
+    else
+        activatePrinter();
+}
+
 void Configurator::activatePrinter(const QString &statusXml)
 {
     debugPrintf("Configurator::activatePrinter statusXML is %snull",

@@ -70,6 +70,8 @@ public:
     QString readLocalStatusXml() const;
     void activatePrinter();
     void activatePrinter(const QString &statusXml);
+    // With the installed status description instead of the printer's own ("use_local_sm").
+    void activatePrinter(bool useLocalStatusXml);
 
     bool loadConfig();
     bool saveConfig();

@@ -173,3 +173,19 @@ void ContextMenu::insertInPlace(QAction *entry)
     }
     insertAction(before, entry);
 }
+
+void ContextMenu::showGuide(bool troubleshooting)
+{
+    if (m_troubleshootingAction)
+        m_troubleshootingAction->setText(troubleshooting ? tr("Troubleshooting Guide")
+                                                         : tr("User's Guide"));
+}
+
+QString ContextMenu::checkPrinter(quint32 printerKey)
+{
+    QAction *entry = printerAction(printerKey);
+    if (!entry)
+        return QString();
+    entry->setChecked(true);
+    return entry->text();
+}

@@ -51,6 +51,10 @@ public:
 
     QAction *troubleshootingAction() const { return m_troubleshootingAction; }
     void setTroubleshootingAction(QAction *action) { m_troubleshootingAction = action; }
+    // The guide entry opens the troubleshooting guide, or the user's guide.
+    void showGuide(bool troubleshooting);
+    // Checks the printer's entry; its text, or null without one.
+    QString checkPrinter(quint32 printerKey);
 
 public Q_SLOTS:
     void onActivated(int printerKey);

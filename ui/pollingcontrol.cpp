@@ -1,5 +1,7 @@
 #include "ui/pollingcontrol.h"
 
+#include "config/options.h"
+
 #include "acquisition/jobpollingthread.h"
 #include "acquisition/pldevice.h"
 #include "acquisition/worker.h"
@@ -11,12 +13,6 @@ namespace {
 
 const int kRaisedPriority = 80;
 const int kJobPollingExitWaitMs = 100;
-
-QByteArray dumpOf(const PrinterDesc *printer)
-{
-    return printer ? printer->toString().toLocal8Bit() : QByteArray("NULL");
-}
-
 } // namespace
 
 PollingControl::PollingControl(QObject *receiver, Configurator *configurator)
@@ -55,7 +51,7 @@ bool PollingControl::initWorker()
     const auto printer = m_configurator->printerDesc();
     if (!printer)
         return false;
-    debugPrintf("initWorker: pd: %s", dumpOf(printer.get()).constData());
+    debugPrintf("initWorker: pd: %s", PrinterDesc::dumpOf(printer.get()).constData());
     m_pendingDevice = printer->device();
     // Every printer list passes the same printer again: a running worker that already polls
     // it goes on, where a restart would flash the tray icon and report its status anew.
@@ -186,4 +182,14 @@ void PollingControl::stopJobPolling()
 {
     // Not waited for: the thread may be waiting for a server that does not answer.
     m_jobPollingThread->stop();
+}
+
+void PollingControl::applyOptions(const Options &options)
+{
+    debugPrintf("TrayMainWindow::applyOptions: options:%s", qPrintable(options.toString()));
+    setPollingInterval(options.scheduleTime);
+    if (options.displayPrintingStatus)
+        startJobPolling();
+    else
+        stopJobPolling();
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 class Configurator;
+class Options;
 class JobPollingThread;
 class PlDevice;
 class Worker;
@@ -34,6 +35,8 @@ public:
     void workerStarted();
     bool isWorkerBusy() const;
     void setPollingInterval(int seconds);
+    // The polling interval, and job polling as the options want it.
+    void applyOptions(const Options &options);
     // A closed panel that keeps watching polls at a slower floor than the chosen interval.
     void setPanelClosed(bool closed);
     // The worker has stopped only to start again (a new channel or interval).

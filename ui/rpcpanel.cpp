@@ -1,4 +1,6 @@
 #include "ui/rpcpanel.h"
+
+#include "base/functions.h"
 #include "ui/widgethelpers.h"
 #include "ui/widgets/cartridgepellarview.h"
 #include "ui/widgets/formnames.h"
@@ -161,4 +163,20 @@ void RPCPanel::drawPrinterPicture(const QString &path)
     const int side = qMin(logoBitmap->width(), logoBitmap->height());
     logoBitmap->setPixmap(
             picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void RPCPanel::drawGuide(bool troubleshootingGuide)
+{
+    troubleshooting->setText(troubleshootingGuide ? tr("Troubleshooting\nGuide")
+                                                  : tr("User's Guide"));
+}
+
+void RPCPanel::drawTonerTable(const TonerInfoList &toners)
+{
+    debugPrintf("TrayMainWindow::updateCartridgeView");
+    dumpTonerInfo(toners, QString());
+    QList<PanelState::TonerBar> bars;
+    for (const TonerInfo &toner : toners)
+        bars.append(PanelState::barOf({toner.id, toner.title, toner.barColors}, false));
+    drawBars(bars);
 }

@@ -31,6 +31,10 @@ protected:
     // The bars, made again when their layout differs from the one drawn, and their levels.
     void drawToners(const PanelState &state);
     void drawBars(const QList<PanelState::TonerBar> &bars);
+    // The bars of a table of toners, as the printer's description lists them.
+    void drawTonerTable(const TonerInfoList &toners);
+    // The guide button opens the troubleshooting guide, or the user's guide.
+    void drawGuide(bool troubleshooting);
     // The printer's picture, scaled into its label; nothing for a picture that cannot be read.
     void drawPrinterPicture(const QString &path);
 

@@ -231,3 +231,12 @@ StatusPresentation::MenuChoice StatusPresentation::menuChoice(const QList<Printe
     choice.chosen = choice.printers.isEmpty() ? -1 : 0;
     return choice;
 }
+
+bool StatusPresentation::samePrintersApartFromQueues(PrinterMap a, PrinterMap b)
+{
+    for (PrinterDesc &printer : a)
+        printer.queueCondition = QueueCondition();
+    for (PrinterDesc &printer : b)
+        printer.queueCondition = QueueCondition();
+    return a == b;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/printerdesc.h"
 #include "status/printerstate.h"
 #include "status/statusblock.h"
 #include "status/tonerinfo.h"
@@ -9,7 +10,6 @@
 #include <QString>
 
 class Options;
-class PrinterDesc;
 
 // The printing mode's flags as the status decisions read them.
 struct PrintingFlags
@@ -94,6 +94,9 @@ public:
         bool named = false;
     };
     static MenuChoice menuChoice(const QList<PrinterDesc> &printers, const QString &name);
+
+    // The same printers, whatever their queues' conditions.
+    static bool samePrintersApartFromQueues(PrinterMap a, PrinterMap b);
 
     // What a click says when no queue is of a supported family.
     static QString noSupportedPrinterText(const QStringList &families, const QStringList &queues);

@@ -19,35 +19,13 @@
 #include "ui/widgets/plstatusview.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QLayout>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QScreen>
 
 namespace {
 
 enum Source { FromJob = 1, FromPrinterList = 2, FromMenu = 3 };
 enum WindowState { Hidden = 0, ShownByUser = 1, ShownByEvent = 2 };
 const char kNoticeIcon[] = "../share/icons/logo.png";
-
-QByteArray dumpOf(const PrinterDesc *printer)
-{
-    return printer ? printer->toString().toLocal8Bit() : QByteArray("NULL");
-}
-
-// The same printers, whatever their queues' conditions.
-bool sameExceptQueues(PrinterMap a, PrinterMap b)
-{
-    for (PrinterDesc &printer : a)
-        printer.queueCondition = QueueCondition();
-    for (PrinterDesc &printer : b)
-        printer.queueCondition = QueueCondition();
-    return a == b;
-}
 } // namespace
 
 TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu,
@@ -90,10 +68,6 @@ TrayMainWindow::TrayMainWindow(Configurator *configurator, ContextMenu *trayMenu
             &TrayMainWindow::restoreWindow);
     connect(m_notifier.get(), &DesktopNotifier::notDelivered, this,
             &TrayMainWindow::statusNotDelivered);
-
-    preparedCheck->hide();
-    cartridgeView->setCartridgeVisible(false);
-    infoLabel->hide();
 }
 
 TrayMainWindow::~TrayMainWindow()
@@ -148,8 +122,6 @@ void TrayMainWindow::customEvent(QEvent *event)
     case PrinterEnumerator::kPrintersChangedEvent:
         printerListChanged();
         break;
-    default:
-        break;
     }
     debugPrintf("TrayMainWindow::customEvent(%d): }", type);
 }
@@ -182,7 +154,8 @@ void TrayMainWindow::printerListChanged()
         return;
     }
     // A queue stopped or started again changes only what the followed printer shows.
-    if (printerListReceived && sameExceptQueues(printers, m_configurator->printers())) {
+    if (printerListReceived
+        && StatusPresentation::samePrintersApartFromQueues(printers, m_configurator->printers())) {
         m_configurator->setPrinters(printers);
         debugPrintf("TrayMainWindow::printerListChanged }: queue conditions");
         presentAgain();
@@ -239,19 +212,13 @@ void TrayMainWindow::printerSelected(quint32 printerID)
 {
     debugPrintf("TrayMainWindow::printerSelected(%u/%xh)", printerID, printerID);
     const bool useLocal = AppSettings::hasWord(QStringLiteral("use_local_sm"));
-    const auto activate = [this, useLocal] {
-        if (useLocal)
-            m_configurator->activatePrinter(m_configurator->readLocalStatusXml());
-        else
-            m_configurator->activatePrinter();
-    };
     if (printerID == m_configurator->activePrinter()) {
         const auto printer = m_configurator->printerDesc();
         if (printer) {
-            debugPrintf("not changed: pd: %s", dumpOf(printer.get()).constData());
+            debugPrintf("not changed: pd: %s", PrinterDesc::dumpOf(printer.get()).constData());
             describeActivePrinter();
             if (selectionSource == FromPrinterList) {
-                activate();
+                m_configurator->activatePrinter(useLocal);
                 if (!trayAvailable || !isHidden() || windowState == ShownByEvent)
                     m_polling->initWorker();
                 updateControls(panelState(false));
@@ -264,7 +231,7 @@ void TrayMainWindow::printerSelected(quint32 printerID)
         return;
     }
 
-    m_withheldReport.reset();
+    m_lastReport.reset();
     m_configurator->saveIgnoredBits();
     m_configurator->setActivePrinter(printerID);
     m_configurator->loadIgnoredBits();
@@ -277,11 +244,11 @@ void TrayMainWindow::printerSelected(quint32 printerID)
             && !(selectionSource == FromJob
                  && (options.displayPrinterError || options.displayPrinterWaiting));
     if (printer) {
-        debugPrintf("changed: pd: %s", dumpOf(printer.get()).constData());
-        activate();
+        debugPrintf("changed: pd: %s", PrinterDesc::dumpOf(printer.get()).constData());
+        m_configurator->activatePrinter(useLocal);
         describeActivePrinter();
         if (!quiet)
-            startWorker(true);
+            m_polling->startWorker(true);
         updateCartridgeView();
     } else {
         m_followsQueue = false;
@@ -290,7 +257,7 @@ void TrayMainWindow::printerSelected(quint32 printerID)
         setWindowTitle(StatusPresentation::toolTip(QString(), QString()));
         Q_EMIT toolTipChanged(StatusPresentation::toolTip(QString(), QString()));
         if (!quiet)
-            startWorker(true);
+            m_polling->startWorker(true);
     }
     debugPrintf("TrayMainWindow::printerSelected(printerID=[0x%lX]) %s",
                 static_cast<ulong>(printerID), qPrintable(m_configurator->printerImagePath()));
@@ -307,24 +274,9 @@ bool TrayMainWindow::isWorkerBusy() const
     return m_polling->isWorkerBusy();
 }
 
-void TrayMainWindow::startWorker(bool flag)
-{
-    m_polling->startWorker(flag);
-}
-
-void TrayMainWindow::stopWorker()
-{
-    m_polling->stopWorker();
-}
-
 void TrayMainWindow::applyOptions(const Options &options)
 {
-    debugPrintf("TrayMainWindow::applyOptions: options:%s", qPrintable(options.toString()));
-    m_polling->setPollingInterval(options.scheduleTime);
-    if (options.displayPrintingStatus)
-        m_polling->startJobPolling();
-    else
-        m_polling->stopJobPolling();
+    m_polling->applyOptions(options);
 }
 
 PanelState TrayMainWindow::panelState(bool applied) const
@@ -349,31 +301,16 @@ void TrayMainWindow::updateControls(const PanelState &state)
 
 void TrayMainWindow::drawGuide(PanelState::Guide guide)
 {
-    QAction *entry = m_trayMenu->troubleshootingAction();
-    if (guide == PanelState::Guide::Troubleshooting) {
-        troubleshooting->setText(RPCPanel::tr("Troubleshooting\nGuide"));
-        if (entry)
-            entry->setText(ContextMenu::tr("Troubleshooting Guide"));
-        return;
+    const bool troubleshootingGuide = guide == PanelState::Guide::Troubleshooting;
+    // Without a user's guide beside the status's page the text stays as it was.
+    if (!troubleshootingGuide) {
+        const QString start
+                = PanelState::usersGuideStart(m_configurator->getStatusHelp(m_status.status()));
+        if (start.isEmpty() || !QFileInfo::exists(start))
+            return;
     }
-    const QString start
-            = PanelState::usersGuideStart(m_configurator->getStatusHelp(m_status.status()));
-    if (!start.isEmpty() && QFileInfo::exists(start)) {
-        troubleshooting->setText(tr("User's Guide"));
-        if (entry)
-            entry->setText(tr("User's Guide"));
-    }
-}
-
-void TrayMainWindow::enablePrinterMenu(bool enable)
-{
-    m_trayMenu->enablePrinterEntries(enable);
-}
-
-void TrayMainWindow::showPrinterSettings(bool show)
-{
-    m_trayMenu->showPrinterSettings(show);
-    printerSettings->setVisible(show);
+    RPCPanel::drawGuide(troubleshootingGuide);
+    m_trayMenu->showGuide(troubleshootingGuide);
 }
 
 void TrayMainWindow::restoreWindow()
@@ -386,7 +323,7 @@ void TrayMainWindow::restoreWindow()
         // A worker that watched the closed panel and goes on has drawn its status already and
         // reports only a change; one that starts reports afresh.
         const bool watched = m_polling->isWorkerBusy() && !m_polling->restartsWorker();
-        startWorker(true);
+        m_polling->startWorker(true);
         showPrinterImage();
         debugPrintf("TrayMainWindow::restoreWindow(): hide()");
         if (!watched || m_polling->restartsWorker())
@@ -394,24 +331,15 @@ void TrayMainWindow::restoreWindow()
         showByUser("restoreWindow");
         return;
     }
-    if (!isHidden()) {
-        hide();
-        showNormal();
-        activateWindow();
-    } else if (!printerListReceived) {
-        QMessageBox::warning(this, tr("Warning"),
-                             tr("The list of printers is not available yet.\nPlease wait for a "
-                                "moment and retry."));
-    } else {
-        // The queues' names come from the server: never read as markup.
-        QMessageBox box(
-                QMessageBox::Warning, tr("No supported printer"),
-                StatusPresentation::noSupportedPrinterText(m_printerEnumerator->families(),
-                                                           m_printerEnumerator->otherQueues()),
-                QMessageBox::Ok, this);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    }
+    if (!isHidden())
+        showByUser("restoreWindow");
+    else if (!printerListReceived)
+        warn(tr("Warning"),
+             tr("The list of printers is not available yet.\nPlease wait for a moment and retry."));
+    else
+        warn(tr("No supported printer"),
+             StatusPresentation::noSupportedPrinterText(m_printerEnumerator->families(),
+                                                        m_printerEnumerator->otherQueues()));
 }
 
 void TrayMainWindow::trayIconClicked(const QRect &iconArea)
@@ -432,7 +360,7 @@ void TrayMainWindow::hideWindow()
     debugPrintf("TrayMainWindow::hideWindow(): hide()");
     applyWatching();
     if (!m_printingMode.isActive() && !m_configurator->watchOptions().keepWatching)
-        stopWorker();
+        m_polling->stopWorker();
     windowState = Hidden;
 }
 
@@ -460,9 +388,9 @@ void TrayMainWindow::options_closed(bool accepted)
         return;
     applyWatching();
     if (m_configurator->watchOptions().keepWatching)
-        startWorker(false);
+        m_polling->startWorker(false);
     else
-        stopWorker();
+        m_polling->stopWorker();
 }
 
 void TrayMainWindow::prepare_clicked(int state)
@@ -504,7 +432,7 @@ void TrayMainWindow::printerSettings_clicked()
 
 void TrayMainWindow::printerBusy()
 {
-    QMessageBox::warning(this, tr("Warning"), tr("Printer is busy."));
+    warn(tr("Warning"), tr("Printer is busy."));
 }
 
 void TrayMainWindow::closeEvent(QCloseEvent *event)
@@ -543,13 +471,11 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
     debugPrintf("TrayMainWindow::printerStatusChangedEvent()");
     const StatusBlock &raw = event->status();
     const auto printer = m_configurator->printerDesc();
-    debugPrintf("pd: %s", dumpOf(printer.get()).constData());
+    debugPrintf("pd: %s", PrinterDesc::dumpOf(printer.get()).constData());
     // A queue followed through CUPS describes itself.
     const bool hasStatusXml = printer && (!printer->statusXml.isNull() || printer->generic);
-    if (StatusPresentation::waitsForDescription(bool(printer), raw, hasStatusXml))
-        m_withheldReport = raw;
-    else
-        m_withheldReport.reset();
+    m_lastReport.emplace(raw, event->queueState());
+    m_reportWithheld = StatusPresentation::waitsForDescription(bool(printer), raw, hasStatusXml);
     // A closed panel that keeps watching still has the tray looking.
     const bool watching = m_configurator->watchOptions().keepWatching;
     if (StatusPresentation::dropsReport(bool(printer), raw, hasStatusXml, isHidden() && !watching,
@@ -562,10 +488,7 @@ void TrayMainWindow::printerStatusChangedEvent(PrinterStatusChangedEvent *event)
         windowState = ShownByEvent;
     const int result = applyStatus(raw, event->queueState());
     debugPrintf("TrayMainWindow::printerStatusChangedEvent(): status <%s> %s",
-                qPrintable(m_status.status().title()),
-                result == 1           ? "is applied"
-                        : result == 0 ? "is missed"
-                                      : "???");
+                qPrintable(m_status.state().title), result == 1 ? "is applied" : "is missed");
     notifyStatus(!quiet);
     if (result != 1 || quiet)
         return;
@@ -646,19 +569,19 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw,
 void TrayMainWindow::showWithheldReport()
 {
     const auto printer = m_configurator->printerDesc();
-    if (!m_withheldReport || !printer || printer->statusXml.isNull())
+    if (!m_reportWithheld || !printer || printer->statusXml.isNull())
         return;
     debugPrintf("TrayMainWindow::showWithheldReport(): the description has come");
-    PrinterStatusChangedEvent report(*m_withheldReport);
-    printerStatusChangedEvent(&report);
+    presentAgain();
 }
 
 void TrayMainWindow::presentAgain()
 {
-    // Without a worker nothing of the printer is shown that could be out of date.
-    if (!m_polling->isWorkerBusy())
+    // Without a worker nothing of the printer is shown that could be out of date, but for a
+    // report that waited for the printer's description.
+    if (!m_lastReport || !(m_reportWithheld || m_polling->isWorkerBusy()))
         return;
-    PrinterStatusChangedEvent report(m_status.lastBlock(), m_status.queueState());
+    PrinterStatusChangedEvent report(m_lastReport->status(), m_lastReport->queueState());
     printerStatusChangedEvent(&report);
 }
 
@@ -677,13 +600,7 @@ void TrayMainWindow::drawToners(const PanelState &state)
 
 void TrayMainWindow::updateCartridgeView()
 {
-    debugPrintf("TrayMainWindow::updateCartridgeView");
-    const TonerInfoList toners = m_followsQueue ? TonerInfoList() : m_configurator->tonerList();
-    dumpTonerInfo(toners, QString());
-    QList<PanelState::TonerBar> bars;
-    for (const TonerInfo &toner : toners)
-        bars.append(PanelState::barOf({toner.id, toner.title, toner.barColors}, false));
-    drawBars(bars);
+    drawTonerTable(m_followsQueue ? TonerInfoList() : m_configurator->tonerList());
 }
 
 void TrayMainWindow::jobQueueChanged(JobChangedEvent *event)
@@ -709,24 +626,22 @@ void TrayMainWindow::jobQueueChanged(JobChangedEvent *event)
     if (printer->uniqueKey == m_configurator->activePrinter()) {
         debugPrintf("TrayMainWindow::jobQueueChanged(): printer is not changed");
     } else {
-        stopWorker();
-        QAction *entry = m_trayMenu->printerAction(printer->uniqueKey);
-        if (entry) {
-            entry->setChecked(true);
+        m_polling->stopWorker();
+        const QString entry = m_trayMenu->checkPrinter(printer->uniqueKey);
+        if (!entry.isNull())
             debugPrintf("TrayMainWindow::jobQueueChanged(): checked menu text: \"%s\"",
-                        qPrintable(entry->text()));
-        } else {
+                        qPrintable(entry));
+        else
             debugPrintf("TrayMainWindow::jobQueueChanged(): cannot find menu item for checking!");
-        }
         selectPrinter(printer->uniqueKey, FromJob);
     }
     // A closed panel that keeps watching has a worker that reports only changes; the job's
     // pop-up comes with a fresh report.
     const bool refresh = isHidden() && m_polling->isWorkerBusy() && !m_printingMode.isActive();
-    startWorker(false);
+    m_polling->startWorker(false);
     if (!m_printingMode.isActive()) {
         m_printingMode.enter(!event->completed);
-        applyStatus(m_status.status().statusBlock());
+        applyStatus(m_status.lastBlock());
     }
     if (refresh)
         m_polling->restartWorker();

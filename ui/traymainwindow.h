@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/workerevents.h"
 #include "status/statusdesc.h"
 #include "status/tonerinfo.h"
 #include "ui/contextmenu.h"
@@ -23,7 +24,6 @@ class PollingControl;
 class PrinterDesc;
 class PrinterEnumerator;
 class PrinterActions;
-class PrinterStatusChangedEvent;
 
 // The panel window and the program's controller: owns the three threads, keeps the printer
 // entries of the tray menu, follows the chosen printer and shows its status.
@@ -80,14 +80,10 @@ protected:
 private:
     void printerSelected(quint32 printerID);
     void assignPrinters();
-    void startWorker(bool flag);
-    void stopWorker();
     PanelState panelState(bool applied) const;
     void updateControls(const PanelState &state);
     void drawGuide(PanelState::Guide guide);
     void applyOptions(const Options &options);
-    void showPrinterSettings(bool show);
-    void enablePrinterMenu(bool enable);
     void drawToners(const PanelState &state);
     void updateCartridgeView();
     void showPrinterImage();
@@ -117,9 +113,11 @@ private:
     bool jobCompleted = false;
     bool printerListReceived = false;
     PrintingMode m_printingMode;
-    // The last report dropped because the printer's description was missing: a running worker
-    // does not send an unchanged status again once the description comes.
-    std::optional<StatusBlock> m_withheldReport;
+    // The last report, to be read again: a running worker does not send an unchanged status
+    // again when the printer's description or its queue's condition comes.
+    std::optional<PrinterStatusChangedEvent> m_lastReport;
+    // It was dropped because the printer's description was missing.
+    bool m_reportWithheld = false;
     // The followed printer is a queue of another make.
     bool m_followsQueue = false;
 };

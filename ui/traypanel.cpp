@@ -4,10 +4,13 @@
 #include "config/appsettings.h"
 #include "ui/contextmenu.h"
 #include "ui/panelplacement.h"
+#include "ui/widgets/cartridgepellarview.h"
+#include "ui/widgets/picturebutton.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 
 TrayPanel::TrayPanel(ContextMenu *trayMenu, Qt::WindowFlags flags)
@@ -19,6 +22,9 @@ TrayPanel::TrayPanel(ContextMenu *trayMenu, Qt::WindowFlags flags)
     // A panel that comes up by itself leaves the keyboard where the user types; the user's own
     // opening activates it.
     setAttribute(Qt::WA_ShowWithoutActivating, true);
+    // Only a panel without a tray tells where its menu is.
+    infoLabel->hide();
+    cartridgeView->setCartridgeVisible(false);
 }
 
 void TrayPanel::startWithoutTray()
@@ -98,4 +104,22 @@ void TrayPanel::mousePressEvent(QMouseEvent *event)
     RPCPanel::mousePressEvent(event);
     if (!trayAvailable && event->button() == Qt::RightButton)
         m_trayMenu->popup(event->globalPosition().toPoint());
+}
+
+void TrayPanel::showPrinterSettings(bool show)
+{
+    m_trayMenu->showPrinterSettings(show);
+    printerSettings->setVisible(show);
+}
+
+void TrayPanel::enablePrinterMenu(bool enable)
+{
+    m_trayMenu->enablePrinterEntries(enable);
+}
+
+void TrayPanel::warn(const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }

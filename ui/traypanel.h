@@ -35,6 +35,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
     void mousePressEvent(QMouseEvent *event) override;
+    // The printer-settings button and menu entry.
+    void showPrinterSettings(bool show);
+    // The entries that act on the followed printer.
+    void enablePrinterMenu(bool enable);
+    // A warning over the panel, its text shown as plain text: it may quote the server.
+    void warn(const QString &caption, const QString &text);
     // The tray menu has its tray entries again.
     virtual void menuEnteredTray() { }
 

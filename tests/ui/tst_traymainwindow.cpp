@@ -8,6 +8,7 @@
 #include "tests/tools/snifixture.h"
 #include "tests/tools/usbsim/usbsim.h"
 #include "ui/traymainwindow.h"
+#include "ui/widgets/cartridgebar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -142,10 +143,17 @@ private Q_SLOTS:
         QCoreApplication::sendEvent(&panel.window, &ready);
         QVERIFY(images.isEmpty());
 
-        printer.statusXml = QStringLiteral("<sm/>");
+        printer.statusXml = QString::fromUtf8(readFile(PELLAR_SOURCE_DIR "/bin/sm.xml"));
         panel.configurator.setPrinters(printerMapOf({printer}));
         panel.window.selectPrinter(printer.uniqueKey, 2);
         QCOMPARE(images.count(), 1);
+        // Its toners are drawn too, though the view was made before they were known.
+        const QList<CartridgeBar *> bars = panel.window.findChildren<CartridgeBar *>();
+        QVERIFY(!panel.configurator.tonerList().isEmpty());
+        QCOMPARE(bars.size(), panel.configurator.tonerList().size());
+        QVERIFY(std::all_of(bars.cbegin(), bars.cend(), [](const CartridgeBar *bar) {
+            return bar->isVisibleTo(bar->window());
+        }));
         panel.window.hide();
     }
 

@@ -88,6 +88,10 @@
         <source>&amp;Quit</source>
         <translation>&amp;Beenden</translation>
     </message>
+    <message>
+        <source>User&apos;s Guide</source>
+        <translation>Benutzerhandbuch</translation>
+    </message>
 </context>
 <context>
     <name>DesktopNotifier</name>
@@ -271,6 +275,10 @@ einstellungen</translation>
     <message>
         <source>Use right button click to get access to panel menu</source>
         <translation>Mit der rechten Maustaste öffnen Sie das Menü</translation>
+    </message>
+    <message>
+        <source>User&apos;s Guide</source>
+        <translation>Benutzerhandbuch</translation>
     </message>
 </context>
 <context>
@@ -1655,10 +1663,6 @@ einstellungen</translation>
 </context>
 <context>
     <name>TrayMainWindow</name>
-    <message>
-        <source>User&apos;s Guide</source>
-        <translation>Benutzerhandbuch</translation>
-    </message>
     <message>
         <source>Warning</source>
         <translation>Warnung</translation>
