@@ -59,10 +59,11 @@ QString HostileIppPrinter::uri() const
 bool HostileIppPrinter::setReply(const Reply &reply)
 {
     return replaceFile(m_dir.filePath(QStringLiteral("control")),
-                       QStringLiteral("supplies=%1\nreasons=%2\ntext=%3\nmode=%4\n")
+                       QStringLiteral("supplies=%1\nreasons=%2\ntext=%3\nmode=%4\nchunk=%5\n")
                                .arg(reply.supplies)
                                .arg(reply.reasons)
                                .arg(reply.textBytes)
                                .arg(QLatin1String(kModes[reply.mode]))
+                               .arg(reply.chunkBytes)
                                .toUtf8());
 }

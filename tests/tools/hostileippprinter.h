@@ -23,6 +23,8 @@ public:
         // The state message, the first marker's name and the first reason this long; 0: short.
         int textBytes = 0;
         Mode mode = Normal;
+        // Sent in chunks of this size without a length; 0: the length first.
+        int chunkBytes = 0;
     };
 
     HostileIppPrinter() = default;

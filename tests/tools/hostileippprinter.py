@@ -8,6 +8,7 @@ request, holds "key=value" lines:
   reasons=N    printer-state-reasons with N values, "none" for 0 (2)
   text=N       the state message, the first marker's name and the first reason N bytes long
                (at most 65535, what an IPP value can hold; 0 keeps them short)
+  chunk=N      sent in chunks of N bytes without a length; 0 sends the length first (0)
   mode=M       normal; hang (takes the connection, never answers); trickle (the header, then
                a byte every 0.5 s)
 Exits by itself after LIFETIME_S or when its parent is gone; a held connection lasts 30 s at most.
@@ -23,7 +24,7 @@ import time
 CONTROL, LIFETIME = sys.argv[1], float(sys.argv[2])
 HOLD_S = 30
 MAX_HEADER = 64 * 1024
-DEFAULTS = {"supplies": "4", "reasons": "2", "text": "0", "mode": "normal"}
+DEFAULTS = {"supplies": "4", "reasons": "2", "text": "0", "chunk": "0", "mode": "normal"}
 
 
 def settings():
@@ -148,6 +149,13 @@ class Handler(socketserver.BaseRequestHandler):
                 values = settings()
                 answer = reply(body[:2], struct.unpack(">I", body[4:8])[0], values)
                 head = b"HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\n"
+                chunk = int(values["chunk"])
+                if chunk > 0:
+                    head += b"Transfer-Encoding: chunked\r\n\r\n"
+                    chunks = [answer[i:i + chunk] for i in range(0, len(answer), chunk)] + [b""]
+                    body = b"".join(b"%x\r\n%s\r\n" % (len(c), c) for c in chunks)
+                    self.request.sendall(head + body)
+                    continue
                 head += b"Content-Length: %d\r\n\r\n" % len(answer)
                 if values["mode"] == "trickle":
                     self.request.sendall(head)
