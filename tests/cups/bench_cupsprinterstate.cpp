@@ -24,7 +24,7 @@ namespace {
 
 const int kRounds = 20;
 const int kChanges = 10;
-const int kCpuRounds = 50;
+const int kCpuRounds = 200;
 
 FILE *g_logSink = nullptr;
 
@@ -64,7 +64,7 @@ void measureCpu(const char *what, const std::function<void()> &call)
     for (int i = 0; i < kCpuRounds; ++i)
         call();
     const double cpu = (processCpuMs() - start) / kCpuRounds;
-    std::printf("%-58s CPU %8.3f ms   wall %8.3f ms   (%.2f %% of a core at one poll a second)\n",
+    std::printf("%-64s CPU %8.3f ms   wall %8.3f ms   (%.2f %% of a core at one poll a second)\n",
                 what, cpu, double(wall.nsecsElapsed()) / 1e6 / kCpuRounds, cpu / 10.0);
 }
 
@@ -126,9 +126,11 @@ int main(int argc, char *argv[])
 
     printer.pause();
     timer.start();
-    const bool answered = cups.printerState(driverless).has_value();
+    const std::optional<CupsPrinterState> stopped = cups.printerState(driverless);
+    const bool silent = stopped && stopped->printerAnswer == CupsPrinterState::Answer::Silent;
     std::printf("printerState with the printer stopped (SIGSTOP): %.0f ms, %s\n",
-                double(timer.nsecsElapsed()) / 1e6, answered ? "answered from cupsd" : "no answer");
+                double(timer.nsecsElapsed()) / 1e6,
+                silent ? "cupsd's view, the printer silent" : "no answer or a wrong one");
     printer.resume();
 
     HostileIppPrinter hostile;
@@ -150,7 +152,11 @@ int main(int argc, char *argv[])
     const Case cases[] = {{"4 supplies, 2 reasons", {}},
                           {"5,000 supplies, 2 reasons", {5000, 2}},
                           {"4 supplies, 10,000 reasons", {4, 10000}},
-                          {"5,000 supplies, 10,000 reasons", {5000, 10000}}};
+                          {"5,000 supplies, 10,000 reasons", {5000, 10000}},
+                          {"5,000 supplies, 10,000 reasons, 8 KiB chunks",
+                           {5000, 10000, 0, HostileIppPrinter::Normal, 8192}},
+                          {"4 supplies, 10,000 reasons, 1-byte chunks",
+                           {4, 10000, 0, HostileIppPrinter::Normal, 1}}};
     for (const bool log : {false, true}) {
         setLogEnabled(log);
         for (const Case &c : cases) {
