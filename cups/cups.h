@@ -86,6 +86,7 @@ public:
     // answer or does not know the queue. cupsd only learns a printer's state while it prints to
     // it, so for an ipp:// or ipps:// device the printer itself is asked as well (a wait of at
     // most kDeviceTimeoutMs): its reasons and supplies then stand for the ones cupsd last copied.
+    // printerAnswer tells whether it answered.
     std::optional<CupsPrinterState> printerState(const QString &queue);
     static constexpr int kDeviceTimeoutMs = 2000;
     // Whether the server's web interface has a page for the queue.
@@ -120,11 +121,24 @@ private:
     CupsPrinterState readPrinterState(void *response, const QByteArray &source,
                                       QString *deviceUri = nullptr);
     // The same request to the printer behind an ipp:// or ipps:// device URI; null when it did
-    // not answer within kDeviceTimeoutMs.
-    std::optional<CupsPrinterState> devicePrinterState(const QString &deviceUri);
-    // One Get-Printer-Attributes on a connection of its own, plain or TLS; the reply or null.
-    void *askDevice(const QByteArray &host, int port, const QByteArray &resource,
-                    const QByteArray &printerUri, bool secure, int timeoutMs);
+    // not answer within kDeviceTimeoutMs, or its reply could not be read (answer tells which).
+    std::optional<CupsPrinterState> devicePrinterState(const QString &deviceUri,
+                                                       CupsPrinterState::Answer *answer);
+    struct DeviceReply
+    {
+        // The reply, bounded, or null.
+        void *response = nullptr;
+        // The printer's HTTP status, or -1 when it gave none in time.
+        int httpStatus = -1;
+        // A wait ran out: before the status, or with the reply unfinished.
+        bool timedOut = false;
+    };
+    // One Get-Printer-Attributes on a connection of its own, plain or TLS.
+    DeviceReply askDevice(const QByteArray &host, int port, const QByteArray &resource,
+                          const QByteArray &printerUri, bool secure, int timeoutMs);
+    // The printer's reply read from memory, cut to what readPrinterState reads; null when it is
+    // no IPP message or a refusal.
+    void *parseDeviceReply(const QByteArray &reply, const QByteArray &printerUri);
     // Runs cupsGetJobs and hands each job (id, destination, IPP state) to the visitor.
     int forEachJob(const char *dest, bool myJobsOnly, bool completed,
                    const std::function<void(int, const char *, int)> &visit);

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <dlfcn.h>
 #include <memory>
+#include <sys/types.h>
 #include <type_traits>
 
 namespace cupsipp {
@@ -80,6 +81,13 @@ using HttpCloseFn = void (*)(void *);
 using HttpTimeoutCallback = int (*)(void *, void *);
 using HttpSetTimeoutFn = void (*)(void *, double, HttpTimeoutCallback, void *);
 using GetFdFn = int (*)(void *, const char *, int);
+using SendRequestFn = int (*)(void *, void *, const char *, size_t);
+using HttpUpdateFn = int (*)(void *);
+using HttpRead2Fn = ssize_t (*)(void *, char *, size_t);
+using HttpGetLength2Fn = off_t (*)(void *);
+using IppLengthFn = size_t (*)(void *);
+using IppReadCallback = ssize_t (*)(void *, unsigned char *, size_t);
+using IppReadIOFn = int (*)(void *, IppReadCallback, int, void *, void *);
 
 // A server that does not answer is logged once per outage, whichever thread or object asks.
 bool isFirstFailure();
@@ -124,6 +132,13 @@ struct CUPS::EntryPoints
     cupsipp::HttpCloseFn httpClose = nullptr;
     cupsipp::HttpSetTimeoutFn httpSetTimeout = nullptr;
     cupsipp::GetFdFn cupsGetFd = nullptr;
+    // A printer's reply read by us, bounded, and parsed from memory.
+    cupsipp::SendRequestFn cupsSendRequest = nullptr;
+    cupsipp::HttpUpdateFn httpUpdate = nullptr;
+    cupsipp::HttpRead2Fn httpRead2 = nullptr;
+    cupsipp::HttpGetLength2Fn httpGetLength2 = nullptr;
+    cupsipp::IppLengthFn ippLength = nullptr;
+    cupsipp::IppReadIOFn ippReadIO = nullptr;
 
     // All at once when the library is loaded: objects of every thread share them unchanged.
     static std::shared_ptr<const EntryPoints> resolve(void *handle)
@@ -167,6 +182,12 @@ struct CUPS::EntryPoints
         load(e.httpClose, "httpClose");
         load(e.httpSetTimeout, "httpSetTimeout");
         load(e.cupsGetFd, "cupsGetFd");
+        load(e.cupsSendRequest, "cupsSendRequest");
+        load(e.httpUpdate, "httpUpdate");
+        load(e.httpRead2, "httpRead2");
+        load(e.httpGetLength2, "httpGetLength2");
+        load(e.ippLength, "ippLength");
+        load(e.ippReadIO, "ippReadIO");
         return entries;
     }
 };

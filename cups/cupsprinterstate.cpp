@@ -1,8 +1,10 @@
 #include "cups/cups.h"
 
 #include "base/functions.h"
+#include "cups/boundedipp.h"
 #include "cups/cupsentrypoints.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QMutex>
 #include <QMutexLocker>
@@ -11,7 +13,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <sys/socket.h>
 
@@ -23,9 +27,24 @@ const int kOperationGetPrinterAttributes = 0x000b;
 const int kTagBoolean = 0x22;
 const int kTagZero = 0x00;
 const int kDefaultIppPort = 631;
-// The library waits this long for "100 Continue" before the request's own time-out starts: a
-// stopped printer held the call 3 s with 2 s set (stoppedPrinterHoldsTheCallerOnlyUpToTheBound).
+// The library waits this long for "100 Continue" while it sends, whatever the time-out
+// (stoppedPrinterHoldsTheCallerOnlyUpToTheBound): a second try needs at least this much left.
 const qint64 kContinueWaitMs = 1000;
+const int kHttpError = -1;
+const int kHttpContinue = 100;
+const int kHttpOk = 200;
+const int kIppStateData = 3;
+// A hostile printer may send "100 Continue" again and again before its status.
+const int kMaxInterimAnswers = 8;
+// The few attributes asked take a few KiB: a larger reply is hostile, and dropped unread.
+const qsizetype kMaxReplyBytes = 256 * 1024;
+const qsizetype kReadChunkBytes = 64 * 1024;
+// A reply of a few KiB comes in a handful of pieces. The library returns one HTTP chunk a
+// call, and moves its buffer for each: a reply in 1-byte chunks cost 135 ms.
+const int kMaxReads = 32;
+// What the library gives as the length of a reply that announces none.
+const qint64 kUnknownLength = INT_MAX;
+const qint64 kMinWaitMs = 100;
 // http_encryption_t: plain unless the printer asks for TLS, or TLS from the start.
 const int kEncryptionIfRequested = 0;
 const int kEncryptionAlways = 3;
@@ -42,6 +61,21 @@ const int kDeviceAttributeCount = int(std::size(kStateAttributes)) - 1;
 const int kMaxMarkers = 8;
 const int kMaxReasons = 32;
 const qsizetype kMaxText = 255;
+// IPP's own bound on a text value; one UTF-16 unit takes at most three bytes.
+const int kMaxValueBytes = 1023;
+static_assert(kMaxValueBytes >= 3 * kMaxText);
+
+// What a printer's reply keeps before the library parses it.
+const QList<QPair<QByteArray, int>> &deviceLimits()
+{
+    static const QList<QPair<QByteArray, int>> limits{
+            {"printer-state", 1},           {"printer-state-reasons", kMaxReasons},
+            {"printer-state-message", 1},   {"printer-is-accepting-jobs", 1},
+            {"marker-names", kMaxMarkers},  {"marker-colors", kMaxMarkers},
+            {"marker-levels", kMaxMarkers}, {"marker-low-levels", kMaxMarkers},
+            {"marker-types", kMaxMarkers}};
+    return limits;
+}
 
 // Reasons the scheduler sets itself; every other reason of the queue is one cupsd copied from
 // the printer during its last job, and stays so until the next.
@@ -50,20 +84,40 @@ bool isSchedulerReason(const QString &reason)
     return reason == QLatin1String("paused") || reason.startsWith(QLatin1String("cups-"));
 }
 
-// A hostile or broken reply is logged once, not at every poll.
-void logOnce(const QByteArray &line)
+// A hostile or broken reply is logged once, not at every poll: once per key, whatever the line.
+void logOnce(const QByteArray &key, const QByteArray &line)
 {
     static QMutex mutex;
     static QSet<QByteArray> logged;
     {
         QMutexLocker lock(&mutex);
-        if (logged.contains(line))
+        if (logged.contains(key))
             return;
         if (logged.size() >= 64)
             logged.clear();
-        logged.insert(line);
+        logged.insert(key);
     }
     debugPrintf("%s", line.constData());
+}
+
+void logOnce(const QByteArray &line)
+{
+    logOnce(line, line);
+}
+
+struct MemorySource
+{
+    const QByteArray &bytes;
+    qsizetype pos = 0;
+};
+
+ssize_t readFromMemory(void *context, unsigned char *buffer, size_t bytes)
+{
+    auto *source = static_cast<MemorySource *>(context);
+    const qsizetype count = std::min(qsizetype(bytes), source->bytes.size() - source->pos);
+    std::memcpy(buffer, source->bytes.constData() + source->pos, size_t(count));
+    source->pos += count;
+    return ssize_t(count);
 }
 
 // A queue the server refuses (most often one it does not know) is logged once until it answers.
@@ -72,8 +126,10 @@ QSet<QString> g_unknownQueues;
 
 std::atomic<bool> g_deviceUnreachable{false};
 
-int failOnTimeout(void *, void *)
+// The library reads a time-out as the end of the reply: the flag tells them apart.
+int failOnTimeout(void *, void *timedOut)
 {
+    *static_cast<bool *>(timedOut) = true;
     return 0;
 }
 
@@ -237,7 +293,8 @@ std::optional<CupsPrinterState> CUPS::printerState(const QString &queue)
     CupsPrinterState state = readPrinterState(response, "queue " + name, &deviceUri);
     e.ippDelete(response);
 
-    const std::optional<CupsPrinterState> device = devicePrinterState(deviceUri);
+    const std::optional<CupsPrinterState> device
+            = devicePrinterState(deviceUri, &state.printerAnswer);
     if (!device)
         return state;
     // The printer's own state is not the queue's: only a job there shows through.
@@ -260,25 +317,29 @@ std::optional<CupsPrinterState> CUPS::printerState(const QString &queue)
     return state;
 }
 
-void *CUPS::askDevice(const QByteArray &host, int port, const QByteArray &resource,
-                      const QByteArray &printerUri, bool secure, int timeoutMs)
+CUPS::DeviceReply CUPS::askDevice(const QByteArray &host, int port, const QByteArray &resource,
+                                  const QByteArray &printerUri, bool secure, int timeoutMs)
 {
     const EntryPoints &e = *m_entries;
-    QElapsedTimer clock;
-    clock.start();
-    // A printer that takes the connection and never answers gives up the rest of the time,
-    // less the second the library first waits for "100 Continue" whatever the time-out.
-    const auto leftSeconds = [&] {
-        return double(std::max<qint64>(timeoutMs - kContinueWaitMs - clock.elapsed(), 100))
-                / 1000.0;
+    DeviceReply result;
+    const QDeadlineTimer deadline(timeoutMs);
+    // Every wait gets what is left of the bound (none at all would be the library's 60 s), set
+    // anew only once that is a tenth of a second less: each setting costs two system calls.
+    qint64 waitMs = -1;
+    const auto bound = [&](void *http) {
+        const qint64 left = std::max<qint64>(deadline.remainingTime(), kMinWaitMs);
+        if (waitMs >= 0 && waitMs - left < kMinWaitMs)
+            return;
+        waitMs = left;
+        e.httpSetTimeout(http, double(left) / 1000.0, failOnTimeout, &result.timedOut);
     };
     void *http = e.httpConnect2(host.constData(), port, nullptr, AF_UNSPEC,
                                 secure ? kEncryptionAlways : kEncryptionIfRequested, 1, timeoutMs,
                                 nullptr);
     if (!http)
-        return nullptr;
-    e.httpSetTimeout(http, leftSeconds(), failOnTimeout, nullptr);
-    void *response = nullptr;
+        return result;
+    bound(http);
+    int status = kHttpError;
     if (void *request = e.ippNewRequest(kOperationGetPrinterAttributes)) {
         e.ippAddString(request, kTagOperation, kTagUri, "printer-uri", nullptr,
                        printerUri.constData());
@@ -286,21 +347,106 @@ void *CUPS::askDevice(const QByteArray &host, int port, const QByteArray &resour
                        e.cupsUser());
         e.ippAddStrings(request, kTagOperation, kTagKeyword, "requested-attributes",
                         kDeviceAttributeCount, nullptr, kStateAttributes);
-        response = e.cupsDoRequest(http, request, resource.constData());
+        status = e.cupsSendRequest(http, request, resource.constData(), e.ippLength(request));
+        e.ippDelete(request);
+    }
+    for (int i = 0; status == kHttpContinue && i < kMaxInterimAnswers && !deadline.hasExpired();
+         ++i) {
+        bound(http);
+        status = e.httpUpdate(http);
+    }
+    // The library's own parser never sees the reply: it costs with the square of its values.
+    // A length it announces beyond the bound drops it unread; without one it is read up to it.
+    const qint64 length = status == kHttpOk ? qint64(e.httpGetLength2(http)) : 0;
+    const bool tooLarge = length > kMaxReplyBytes && length != kUnknownLength;
+    QByteArray reply;
+    bool ended = false;
+    int reads = 0;
+    // From here only a wait for the body counts.
+    if (status == kHttpOk)
+        result.timedOut = false;
+    while (status == kHttpOk && !tooLarge && !deadline.hasExpired()
+           && reply.size() <= kMaxReplyBytes && reads++ < kMaxReads) {
+        const qsizetype size = reply.size();
+        reply.resize(size + kReadChunkBytes);
+        bound(http);
+        const ssize_t read = e.httpRead2(http, reply.data() + size, size_t(kReadChunkBytes));
+        reply.resize(size + std::max<qsizetype>(read, 0));
+        ended = read == 0;
+        if (read <= 0)
+            break;
     }
     e.httpClose(http);
-    if (response && e.ippGetStatusCode(response) > kLastSuccessStatus) {
+    result.httpStatus = status > kHttpContinue ? status : kHttpError;
+    if (status != kHttpOk)
+        return result;
+    if (tooLarge || reply.size() > kMaxReplyBytes || (!ended && reads > kMaxReads)) {
+        logOnce(printerUri + " large",
+                "CUPS: the printer at " + printerUri + " sends more than "
+                        + QByteArray::number(kMaxReplyBytes / 1024) + " KiB or "
+                        + QByteArray::number(kMaxReads)
+                        + " pieces for a few attributes, taken as hostile: its reply is dropped");
+        return result;
+    }
+    if (!ended || result.timedOut
+        || (length > 0 && length != kUnknownLength && reply.size() != length)) {
+        logOnce(printerUri + " slow",
+                "CUPS: the printer at " + printerUri + " did not send its whole reply within "
+                        + QByteArray::number(timeoutMs) + " ms");
+        return result;
+    }
+    result.response = parseDeviceReply(reply, printerUri);
+    return result;
+}
+
+void *CUPS::parseDeviceReply(const QByteArray &reply, const QByteArray &printerUri)
+{
+    const EntryPoints &e = *m_entries;
+    const std::optional<BoundedIppReply> bounded
+            = boundIppReply(reply, deviceLimits(), kMaxValueBytes);
+    void *response = bounded ? e.ippNew() : nullptr;
+    if (response) {
+        MemorySource source{bounded->bytes};
+        if (e.ippReadIO(&source, readFromMemory, 1, nullptr, response) != kIppStateData) {
+            e.ippDelete(response);
+            response = nullptr;
+        }
+    }
+    if (!response) {
+        logOnce(printerUri + " unreadable",
+                "CUPS: the printer at " + printerUri + " answers "
+                        + QByteArray::number(reply.size()) + " bytes that are no IPP reply");
+        return nullptr;
+    }
+    if (const int status = e.ippGetStatusCode(response); status > kLastSuccessStatus) {
+        logOnce(printerUri + " refuses",
+                "CUPS: the printer at " + printerUri + " refuses the request: IPP status 0x"
+                        + QByteArray::number(status, 16));
         e.ippDelete(response);
         return nullptr;
+    }
+    if (!bounded->cutAttributes.isEmpty() || bounded->longestCutValue > 0) {
+        QByteArray given;
+        for (const auto &[name, count] : bounded->cutAttributes)
+            given += ", " + QByteArray::number(count) + ' ' + name;
+        if (bounded->longestCutValue > 0)
+            given += ", values of up to " + QByteArray::number(bounded->longestCutValue) + " bytes";
+        logOnce(printerUri + " cut",
+                "CUPS: the printer at " + printerUri + " gives " + given.mid(2)
+                        + ", more than is read: its reply is cut");
     }
     return response;
 }
 
-std::optional<CupsPrinterState> CUPS::devicePrinterState(const QString &deviceUri)
+std::optional<CupsPrinterState> CUPS::devicePrinterState(const QString &deviceUri,
+                                                         CupsPrinterState::Answer *answer)
 {
     const EntryPoints &e = *m_entries;
+    *answer = CupsPrinterState::Answer::NotAsked;
     const QUrl url(deviceUri);
-    if (!isIppDevice(url) || !e.httpConnect2 || !e.httpClose || !e.httpSetTimeout)
+    if (!isIppDevice(url) || !e.httpConnect2 || !e.httpClose || !e.httpSetTimeout
+        || !e.cupsSendRequest || !e.httpUpdate || !e.httpRead2 || !e.httpGetLength2 || !e.ippLength
+        || !e.ippReadIO || !e.ippNew)
         return std::nullopt;
     const bool secure = url.scheme() == QLatin1String("ipps");
     const QByteArray host = url.host(QUrl::FullyEncoded).toUtf8();
@@ -318,15 +464,22 @@ std::optional<CupsPrinterState> CUPS::devicePrinterState(const QString &deviceUr
     // The TLS handshake waits 10 s on a stopped printer whatever the time-out (measured with an
     // ipps:// queue in stoppedPrinterHoldsTheCallerOnlyUpToTheBound). Most printers answer
     // plain IPP on the same port, and one that refuses it at once is alive: only then TLS.
-    void *response = askDevice(host, port, resource, printerUri, false, kDeviceTimeoutMs);
-    if (!response && secure && clock.elapsed() < kDeviceTimeoutMs - kContinueWaitMs)
-        response = askDevice(host, port, resource, printerUri, true,
-                             int(kDeviceTimeoutMs - clock.elapsed()));
-    if (!response && !g_deviceUnreachable.exchange(true))
+    DeviceReply reply = askDevice(host, port, resource, printerUri, false, kDeviceTimeoutMs);
+    bool answered = reply.httpStatus != kHttpError;
+    if (!reply.response && secure && reply.httpStatus != kHttpOk
+        && clock.elapsed() < kDeviceTimeoutMs - kContinueWaitMs) {
+        reply = askDevice(host, port, resource, printerUri, true,
+                          int(kDeviceTimeoutMs - clock.elapsed()));
+        answered = answered || reply.httpStatus != kHttpError;
+    }
+    void *response = reply.response;
+    *answer = answered ? CupsPrinterState::Answer::Answered : CupsPrinterState::Answer::Silent;
+    if (!answered && !g_deviceUnreachable.exchange(true))
         debugPrintf("CUPS: the printer at %s does not answer (%s, %lld ms)", printerUri.constData(),
-                    e.cupsLastErrorString ? e.cupsLastErrorString() : "no answer",
+                    reply.timedOut || !e.cupsLastErrorString ? "no answer in time"
+                                                             : e.cupsLastErrorString(),
                     qint64(clock.elapsed()));
-    if (response && g_deviceUnreachable.exchange(false))
+    if (answered && g_deviceUnreachable.exchange(false))
         debugPrintf("CUPS: the printer at %s answers again", printerUri.constData());
     if (!response)
         return std::nullopt;

@@ -40,6 +40,10 @@ struct CupsPrinterState
     Answer printerAnswer = Answer::NotAsked;
     // The server's web interface has a page for the queue, where it is set up.
     bool webPage = false;
+    // Whether the printer behind the queue answered the last request: NotAsked where no printer
+    // is asked directly (not an ipp/ipps device). A Silent printer's state is the queue's own.
+    enum class Answer { NotAsked, Answered, Silent };
+    Answer printerAnswer = Answer::NotAsked;
 
     bool operator==(const CupsPrinterState &other) const = default;
 };

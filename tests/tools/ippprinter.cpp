@@ -195,6 +195,13 @@ bool IppPrinterSimulator::resume()
     return isRunning() && ::kill(pid_t(m_process.processId()), SIGCONT) == 0;
 }
 
+bool IppPrinterSimulator::kill()
+{
+    if (!isRunning() || ::kill(pid_t(m_process.processId()), SIGKILL) != 0)
+        return false;
+    return m_process.waitForFinished(kTimeoutMs);
+}
+
 bool IppPrinterSimulator::applyLines(const QByteArray &lines)
 {
     const QString dir = m_dir.path();

@@ -27,6 +27,9 @@ public:
     // SIGSTOP: it keeps its port and takes connections, but answers nothing until resumed.
     bool pause();
     bool resume();
+    // SIGKILL, as a printer switched off: its port refuses connections. start() brings it back,
+    // on another port.
+    bool kill();
     bool isRunning() const { return m_process.state() == QProcess::Running; }
     qint64 pid() const { return m_process.processId(); }
     quint16 port() const { return m_port; }

@@ -1,6 +1,7 @@
 // The servers that fixtures start end with the test however it ends: a child run of this program
 // starts each of them and aborts, as a test does on a failed check in a helper or a crash.
 #include "simulatednetworkprinter.h"
+#include "tests/tools/hostileippprinter.h"
 #include "tests/tools/privatecupsserver.h"
 #include "tests/tools/snifixture.h"
 #include "tests/tools/testfiles.h"
@@ -54,10 +55,12 @@ int childRun(int argc, char **argv)
     PrivateCupsServer cups;
     cups.setNotifierEnvironment(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), systemBus.address());
     SimulatedNetworkPrinter printer;
+    HostileIppPrinter hostile;
     TestProcess program;
     program.start(QStringLiteral("sleep"), {QStringLiteral("600")});
     if (!session.isRunning() || !session.startTrayHost() || !bus.isRunning()
-        || !systemBus.isRunning() || !watcher.start(bus) || !cups.start() || !printer.isValid()) {
+        || !systemBus.isRunning() || !watcher.start(bus) || !cups.start() || !printer.isValid()
+        || !hostile.start()) {
         fprintf(stderr, "a fixture did not start\n");
         return 1;
     }
@@ -99,8 +102,9 @@ void TestFixtureServers::serversEndWithATestThatAborts()
         if (words.size() == 3 && words.at(0) == "server")
             servers.insert(words.at(1).toLongLong(), QString::fromLatin1(words.at(2)));
     }
-    // Xvfb, trayer, two buses, the watcher, cupsd, snmpd, the HTTP server and a program.
-    QVERIFY2(servers.size() >= 9, qPrintable(QStringList(servers.values()).join(' ')));
+    // Xvfb, trayer, two buses, the watcher, cupsd, snmpd, the HTTP server, the hostile IPP
+    // printer and a program.
+    QVERIFY2(servers.size() >= 10, qPrintable(QStringList(servers.values()).join(' ')));
 
     QStringList running;
     QElapsedTimer waited;
