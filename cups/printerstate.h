@@ -34,10 +34,6 @@ struct CupsPrinterState
     QString message;
     bool acceptingJobs = true;
     QList<CupsMarker> markers;
-    // Whether the printer behind the queue answered the last request: Unknown where no printer is
-    // asked directly (not an ipp/ipps device).
-    enum class Answer { NotAsked, Answered, Silent };
-    Answer printerAnswer = Answer::NotAsked;
     // The server's web interface has a page for the queue, where it is set up.
     bool webPage = false;
     // Whether the printer behind the queue answered the last request: NotAsked where no printer
