@@ -39,9 +39,10 @@ const int kMaxInterimAnswers = 8;
 // The few attributes asked take a few KiB: a larger reply is hostile, and dropped unread.
 const qsizetype kMaxReplyBytes = 256 * 1024;
 const qsizetype kReadChunkBytes = 64 * 1024;
-// A reply of a few KiB comes in a handful of pieces. The library returns one HTTP chunk a
-// call, and moves its buffer for each: a reply in 1-byte chunks cost 135 ms.
-const int kMaxReads = 32;
+// A reply of a few KiB comes in a handful of pieces, though a printer's own server may write
+// each attribute as a chunk of its own. The library returns one HTTP chunk a call, and moves its
+// buffer for each: a reply in 1-byte chunks cost 135 ms.
+const int kMaxReads = 1024;
 // What the library gives as the length of a reply that announces none.
 const qint64 kUnknownLength = INT_MAX;
 const qint64 kMinWaitMs = 100;

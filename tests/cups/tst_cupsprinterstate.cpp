@@ -228,8 +228,11 @@ void TestCupsPrinterState::hostilePrinterIsBounded_data()
     QTest::newRow("5,000 supplies, 10,000 reasons, chunked")
             << HostileIppPrinter::Reply{5000, 10000, 0, Mode::Normal, 8192} << 0 << 0 << false
             << Answer::Answered << QStringLiteral("taken as hostile: its reply is dropped");
-    QTest::newRow("1-byte chunks")
-            << HostileIppPrinter::Reply{4, 2, 0, Mode::Normal, 1} << 0 << 0 << false
+    // A printer's own server may write each attribute as a chunk: a small reply still counts.
+    QTest::newRow("1-byte chunks") << HostileIppPrinter::Reply{4, 2, 0, Mode::Normal, 1} << 4 << 2
+                                   << false << Answer::Answered << QString();
+    QTest::newRow("a larger reply in 1-byte chunks")
+            << HostileIppPrinter::Reply{300, 300, 0, Mode::Normal, 1} << 0 << 0 << false
             << Answer::Answered << QStringLiteral("taken as hostile: its reply is dropped");
     QTest::newRow("values of the largest size")
             << HostileIppPrinter::Reply{4, 2, 65535, Mode::Normal} << 4 << 2 << true
