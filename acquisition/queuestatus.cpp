@@ -37,9 +37,9 @@ QString barColors(const QString &markerColor)
 // Printers say "Idle." or "Printing." in their message too: the title says it already.
 bool restatesState(const QString &message)
 {
-    static const QStringList states{QStringLiteral("idle"), QStringLiteral("ready"),
+    static const QStringList states{QStringLiteral("idle"),     QStringLiteral("ready"),
                                     QStringLiteral("printing"), QStringLiteral("processing"),
-                                    QStringLiteral("stopped")};
+                                    QStringLiteral("stopped"),  QStringLiteral("paused")};
     QString word = message.toLower();
     if (word.endsWith(QLatin1Char('.')))
         word.chop(1);
@@ -207,7 +207,8 @@ PrinterState QueueStatus::withCondition(const PrinterState &device, const QueueC
     state.severity = Severity::Warning;
     state.title = queue.stopped ? tr("Queue stopped") : tr("Queue not accepting jobs");
     state.description = device.title;
-    addLine(&state.description, queue.message);
+    if (!restatesState(queue.message))
+        addLine(&state.description, queue.message);
     state.remedy = queue.stopped ? stoppedRemedy() : refusingRemedy();
     return state;
 }

@@ -175,6 +175,9 @@ void TestQueueStatus::theQueueStoppedIsToldOverTheFamilysStatus()
     QVERIFY(!shown.remedy.isEmpty());
 
     QueueCondition refusing{true, false, false, QString()};
+    // cupsdisable's own message only restates the stop.
+    stopped.message = QStringLiteral("Paused");
+    QCOMPARE(QueueStatus::withCondition(ready, stopped).description, QString("Ready"));
     QCOMPARE(QueueStatus::withCondition(ready, refusing).title,
              QString("Queue not accepting jobs"));
     // An error of the device still wins, and a queue that works changes nothing.

@@ -67,6 +67,7 @@ private Q_SLOTS:
     void ignoredBitsFileName_data();
     void ignoredBitsFileName();
     void ignoredBitsBelongToTheirModel();
+    void queueSuppliesAreSilencedByNameForTheirPrinter();
     void unreadableIgnoredBitsFilesSilenceNothing_data();
     void unreadableIgnoredBitsFilesSilenceNothing();
     void unwritableIgnoredBitsFileIsLogged();
@@ -404,6 +405,41 @@ void TestConfiguratorLookup::ignoredBitsBelongToTheirModel()
     activate("Quillon C420 Series");
     m_configurator->loadIgnoredBits();
     QCOMPARE(m_configurator->ignoredBits(), 8u);
+}
+
+// A queue of another make has no colour bits: its low supplies are silenced by name.
+void TestConfiguratorLookup::queueSuppliesAreSilencedByNameForTheirPrinter()
+{
+    activate("Generic A");
+    const Supply black{"marker0", "Black", "000000", 5, true};
+    const Supply cyan{"marker1", "Cyan", "00FFFF", 8, true};
+    Supply fullCyan = cyan;
+    fullCyan.level = 80;
+    fullCyan.low = false;
+    QVERIFY(!m_configurator->silencesSupplies({black}));
+    m_configurator->ignoreSupplies({black, fullCyan}, true);
+    QVERIFY(m_configurator->silencesSupplies({black, fullCyan}));
+    // Another supply running low is told; nothing low, nothing silenced.
+    QVERIFY(!m_configurator->silencesSupplies({black, cyan}));
+    QVERIFY(!m_configurator->silencesSupplies({fullCyan}));
+    // Seen above half full, the silence ends.
+    Supply fullBlack = black;
+    fullBlack.level = 51;
+    fullBlack.low = false;
+    m_configurator->rearmSupplies({fullBlack});
+    QVERIFY(!m_configurator->silencesSupplies({black}));
+    m_configurator->ignoreSupplies({black}, true);
+    m_configurator->ignoreSupplies({black}, false);
+    QVERIFY(!m_configurator->silencesSupplies({black}));
+
+    // A silence said for one printer does not mute the next.
+    m_configurator->ignoreSupplies({black}, true);
+    const PrinterDesc other = makePrinter("Generic B", QStringLiteral("lobby"));
+    PrinterMap printers = m_configurator->printers();
+    printers.insert(qint32(other.uniqueKey), other);
+    m_configurator->setPrinters(printers);
+    m_configurator->setActivePrinter(other.uniqueKey);
+    QVERIFY(!m_configurator->silencesSupplies({black}));
 }
 
 void TestConfiguratorLookup::ignoredBitsFileName_data()
