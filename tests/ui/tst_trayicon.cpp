@@ -99,13 +99,26 @@ void TestTrayIcon::docksAndShowsEachState()
         m_icon->setState(QLatin1String(state));
         QCOMPARE(m_icon->state(), QLatin1String(state));
         m_icon->dockWidget()->repaint();
-        const QPoint corner = iconCorner(*m_icon);
-        // The icon's slot in the tray with the tray's border around it.
-        const QImage shot = QGuiApplication::primaryScreen()
-                                    ->grabWindow(0, corner.x() - 1, corner.y() - 1,
-                                                 m_icon->dockWidget()->width() + 2,
-                                                 m_icon->dockWidget()->height() + 2)
-                                    .toImage();
+        // The icon's slot in the tray with the tray's border around it, once the tray shows the
+        // state's drawing there.
+        const auto grab = [this] {
+            const QPoint corner = iconCorner(*m_icon);
+            return QGuiApplication::primaryScreen()
+                    ->grabWindow(0, corner.x() - 1, corner.y() - 1,
+                                 m_icon->dockWidget()->width() + 2,
+                                 m_icon->dockWidget()->height() + 2)
+                    .toImage()
+                    .convertToFormat(QImage::Format_RGB32);
+        };
+        const auto blank = [](const QImage &image) {
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixel(x, y) != image.pixel(0, 0))
+                        return false;
+            return true;
+        };
+        QImage shot;
+        QTRY_VERIFY_WITH_TIMEOUT(!blank(shot = grab()), 10000);
         QVERIFY(saveScreenshot(shot.scaled(shot.size() * 4),
                                QStringLiteral("tray-icon-%1").arg(state)));
     }
