@@ -32,7 +32,7 @@ StatusBlock PlDeviceCups::requestStatus_withRepeat(int *retCode)
     if (!m_state)
         return StatusBlock();
     if (!m_webPage)
-        m_webPage = cups().offersQueuePage(m_queue);
+        m_webPage = cups().queuePage(m_queue);
     m_state->webPage = *m_webPage;
     debugPrintf("PlDeviceCups: %s: state %d, reasons <%s>, accepting %d, %lld supplies",
                 qPrintable(m_queue), m_state->state,

@@ -31,5 +31,5 @@ private:
     std::unique_ptr<CUPS> m_cups;
     std::optional<CupsPrinterState> m_state;
     // Asked once the server first answers.
-    std::optional<bool> m_webPage;
+    std::optional<QString> m_webPage;
 };

@@ -89,8 +89,10 @@ public:
     // printerAnswer tells whether it answered.
     std::optional<CupsPrinterState> printerState(const QString &queue);
     static constexpr int kDeviceTimeoutMs = 2000;
-    // Whether the server's web interface has a page for the queue.
-    bool offersQueuePage(const QString &queue);
+    // The address of the queue's page on the configured server's web interface, asked of the
+    // server itself (within kDeviceTimeoutMs); empty where it has none. A server reached by its
+    // domain socket is this machine's, whose web interface is on the loopback at the IPP port.
+    QString queuePage(const QString &queue);
 
     // The summary read from the text of a PPD file.
     static PpdInfo ppdSummary(const QByteArray &ppdText);

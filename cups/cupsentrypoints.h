@@ -70,6 +70,8 @@ using IppAddIntegerFn = void *(*)(void *, int, int, const char *, int);
 using IppGetIntegerFn = int (*)(void *, int);
 using DoRequestFn = void *(*)(void *, void *, const char *);
 using UserFn = const char *(*)();
+using PortFn = int (*)();
+using HttpIsEncryptedFn = int (*)(void *);
 using LastErrorStringFn = const char *(*)();
 using LastErrorFn = int (*)();
 using GetPpd3Fn = int (*)(void *, const char *, time_t *, char *, size_t);
@@ -132,6 +134,10 @@ struct CUPS::EntryPoints
     cupsipp::HttpCloseFn httpClose = nullptr;
     cupsipp::HttpSetTimeoutFn httpSetTimeout = nullptr;
     cupsipp::GetFdFn cupsGetFd = nullptr;
+    // Where the configured server is, and whether a connection to it is encrypted.
+    cupsipp::UserFn cupsServer = nullptr;
+    cupsipp::PortFn ippPort = nullptr;
+    cupsipp::HttpIsEncryptedFn httpIsEncrypted = nullptr;
     // A printer's reply read by us, bounded, and parsed from memory.
     cupsipp::SendRequestFn cupsSendRequest = nullptr;
     cupsipp::HttpUpdateFn httpUpdate = nullptr;
@@ -182,6 +188,9 @@ struct CUPS::EntryPoints
         load(e.httpClose, "httpClose");
         load(e.httpSetTimeout, "httpSetTimeout");
         load(e.cupsGetFd, "cupsGetFd");
+        load(e.cupsServer, "cupsServer");
+        load(e.ippPort, "ippPort");
+        load(e.httpIsEncrypted, "httpIsEncrypted");
         load(e.cupsSendRequest, "cupsSendRequest");
         load(e.httpUpdate, "httpUpdate");
         load(e.httpRead2, "httpRead2");

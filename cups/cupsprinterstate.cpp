@@ -489,23 +489,45 @@ std::optional<CupsPrinterState> CUPS::devicePrinterState(const QString &deviceUr
     return state;
 }
 
-bool CUPS::offersQueuePage(const QString &queue)
+QString CUPS::queuePage(const QString &queue)
 {
-    if (!resolveRequestFunctions() || !m_entries->cupsGetFd)
-        return false;
+    const EntryPoints &e = *m_entries;
+    if (!resolveRequestFunctions() || !e.cupsGetFd || !e.cupsServer || !e.ippPort || !e.httpConnect2
+        || !e.httpClose || !e.httpSetTimeout)
+        return QString();
     std::unique_ptr<FILE, int (*)(FILE *)> page(std::tmpfile(), &std::fclose);
     if (!page)
-        return false;
+        return QString();
+    QByteArray host = e.cupsServer();
+    if (host.isEmpty() || host.startsWith('/'))
+        host = "localhost";
+    if (host.startsWith('[') && host.endsWith(']'))
+        host = host.mid(1, host.size() - 2);
+    const int port = e.ippPort();
     const QByteArray resource = "/printers/" + QUrl::toPercentEncoding(queue);
-    // The thread's default connection. A server without its web interface answers every page
-    // with one that says so: the queue's own page names the queue.
-    const int status = m_entries->cupsGetFd(nullptr, resource.constData(), fileno(page.get()));
+    void *http = e.httpConnect2(host.constData(), port, nullptr, AF_UNSPEC, kEncryptionIfRequested,
+                                1, kDeviceTimeoutMs, nullptr);
+    int status = 0;
+    bool secure = false;
+    if (http) {
+        e.httpSetTimeout(http, double(kDeviceTimeoutMs) / 1000.0, failOnTimeout, nullptr);
+        // A server without its web interface answers every page with one that says so, and
+        // one without the queue with a page whose links stay unfilled: only the queue's own
+        // page links to the queue.
+        status = e.cupsGetFd(http, resource.constData(), fileno(page.get()));
+        secure = e.httpIsEncrypted && e.httpIsEncrypted(http);
+        e.httpClose(http);
+    }
     const int httpOk = 200;
     QByteArray text(64 * 1024, '\0');
     std::rewind(page.get());
     text.truncate(qsizetype(std::fread(text.data(), 1, size_t(text.size()), page.get())));
-    const bool offered = status == httpOk && text.contains(queue.toUtf8());
-    debugPrintf("CUPS::offersQueuePage(%s): HTTP status %d, %s", qPrintable(queue), status,
-                offered ? "the queue's page" : "no page of the queue");
-    return offered;
+    const bool offered = status == httpOk && text.contains(resource)
+            && !text.contains("{printer_uri_supported}");
+    const QByteArray address = (secure ? "https://" : "http://")
+            + (host.contains(':') ? '[' + host + ']' : host) + ':' + QByteArray::number(port)
+            + resource;
+    debugPrintf("CUPS::queuePage(%s): %s: HTTP status %d, %s", qPrintable(queue),
+                address.constData(), status, offered ? "the queue's page" : "no page of the queue");
+    return offered ? QString::fromUtf8(address) : QString();
 }

@@ -34,8 +34,9 @@ struct CupsPrinterState
     QString message;
     bool acceptingJobs = true;
     QList<CupsMarker> markers;
-    // The server's web interface has a page for the queue, where it is set up.
-    bool webPage = false;
+    // The address of the queue's page on the server's web interface, where it is set up; empty
+    // where the server has none.
+    QString webPage;
     // Whether the printer behind the queue answered the last request: NotAsked where no printer
     // is asked directly (not an ipp/ipps device). A Silent printer's state is the queue's own.
     enum class Answer { NotAsked, Answered, Silent };

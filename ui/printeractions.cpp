@@ -43,10 +43,11 @@ void PrinterActions::orderSupplies(const TonerDesc &levels)
     OpenWebAddress(address);
 }
 
-void PrinterActions::openSettings(bool queue, const StatusDesc *polled)
+void PrinterActions::openSettings(bool queue, const QString &queuePage, const StatusDesc *polled)
 {
     if (queue) {
-        OpenWebAddress(StatusPresentation::queuePageAddress(m_configurator->activePrinterName()));
+        if (!queuePage.isEmpty())
+            OpenWebAddress(queuePage);
         return;
     }
     if (polled) {

@@ -27,9 +27,9 @@ public:
     void openHelp(const StatusDesc &status);
     // The emptiest toner first.
     void orderSupplies(const TonerDesc &levels);
-    // A queue of another make is set up on the server's page; the family's printer with its
+    // A queue of another make is set up on its server's page; the family's printer with its
     // own tool, unless it prints. Null: no worker polls, the status is read for it first.
-    void openSettings(bool queue, const StatusDesc *polled);
+    void openSettings(bool queue, const QString &queuePage, const StatusDesc *polled);
 
 Q_SIGNALS:
     void printerBusy();

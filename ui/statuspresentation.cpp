@@ -193,13 +193,6 @@ QString StatusPresentation::toolTip(const QString &printerName, const QString &s
     return tr("Pellar — %1: %2").arg(printerName, statusTitle);
 }
 
-QString StatusPresentation::queuePageAddress(const QString &queue)
-{
-    // A queue name may hold any character but "/", "#" and space; the address keeps it whole.
-    return QStringLiteral("http://localhost:631/printers/")
-            + QString::fromLatin1(QUrl::toPercentEncoding(queue));
-}
-
 QString StatusPresentation::noSupportedPrinterText(const QStringList &families,
                                                    const QStringList &queues)
 {

@@ -82,9 +82,6 @@ public:
     // A job on a network printer has finished and the options want it told.
     static bool noticesFinishedJob(bool completed, bool network, const Options &options);
 
-    // The queue's page of the CUPS server's web interface on this machine.
-    static QString queuePageAddress(const QString &queue);
-
     // The printers in the menu's order, the supported family first; and the one to follow: the
     // first whose queue has the name, else the first of all (-1 without printers).
     struct MenuChoice

@@ -200,9 +200,9 @@ void TrayMainWindow::describeActivePrinter()
     m_followsQueue = printer->generic;
     enablePrinterMenu(true);
     // A queue of another make is set up on the server's web page, once it is known to be there.
-    showPrinterSettings(
-            printer->hasTunex
-            || (printer->generic && m_status.queueState() && m_status.queueState()->webPage));
+    showPrinterSettings(printer->hasTunex
+                        || (printer->generic && m_status.queueState()
+                            && !m_status.queueState()->webPage.isEmpty()));
     setWindowTitle(printer->softName.value(0));
     Q_EMIT toolTipChanged(
             StatusPresentation::toolTip(printer->softName.value(0), m_status.state().title));
@@ -426,7 +426,8 @@ void TrayMainWindow::supplies_clicked()
 
 void TrayMainWindow::printerSettings_clicked()
 {
-    m_actions->openSettings(m_followsQueue,
+    const auto &queue = m_status.queueState();
+    m_actions->openSettings(m_followsQueue, queue ? queue->webPage : QString(),
                             m_polling->isWorkerBusy() ? &m_status.status() : nullptr);
 }
 
@@ -555,7 +556,7 @@ int TrayMainWindow::applyStatus(const StatusBlock &raw,
 
     const bool applied = m_status.take(reading, m_printingMode, *m_configurator, unknown);
     if (m_followsQueue && queue)
-        showPrinterSettings(queue->webPage);
+        showPrinterSettings(!queue->webPage.isEmpty());
     const PanelState state = panelState(applied);
     updateControls(state);
     debugPrintf("TrayMainWindow::applyStatus(...): %s prepare check",

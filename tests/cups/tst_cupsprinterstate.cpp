@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QScopeGuard>
 #include <QTest>
+#include <QThread>
 
 #include <functional>
 
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void printerAnswerFollowsThePrinter();
     void hostilePrinterIsBounded_data();
     void hostilePrinterIsBounded();
+    void queuePageIsOnTheConfiguredServer();
     void unknownQueueAndStoppedServerGiveNothing();
 
 private:
@@ -284,12 +286,41 @@ void TestCupsPrinterState::hostilePrinterIsBounded()
         QVERIFY2(log.count(logged) == 1, qPrintable(log.text()));
 }
 
+// A print server elsewhere, here one on a loopback port: its own web interface has the page,
+// never the one of this machine's server.
+void TestCupsPrinterState::queuePageIsOnTheConfiguredServer()
+{
+    PrivateCupsServer office;
+    office.setWebInterface();
+    office.setTcpListener();
+    QVERIFY(office.start());
+    QVERIFY(office.tcpPort() != 0);
+    QVERIFY(office.addQueue(QStringLiteral("office_page"), QStringLiteral("mfp:/dev/mfp9")));
+    const QByteArray socket = qgetenv("CUPS_SERVER");
+    const auto restore = qScopeGuard([&] { qputenv("CUPS_SERVER", socket); });
+    // The library reads the server from the environment once for each thread.
+    qputenv("CUPS_SERVER", "127.0.0.1:" + QByteArray::number(office.tcpPort()));
+    QString page;
+    QString none;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        CUPS cups;
+        page = cups.queuePage(QStringLiteral("office_page"));
+        none = cups.queuePage(QStringLiteral("No_Such_Queue"));
+    }));
+    thread->start();
+    QVERIFY(thread->wait(30000));
+    QCOMPARE(page,
+             QStringLiteral("http://127.0.0.1:%1/printers/office_page").arg(office.tcpPort()));
+    QVERIFY(none.isEmpty());
+}
+
 void TestCupsPrinterState::unknownQueueAndStoppedServerGiveNothing()
 {
     CUPS cups;
     QVERIFY(!cups.printerState(QStringLiteral("No_Such_Queue")));
-    // This server has no web interface: no page to set the queue up on.
-    QVERIFY(!cups.offersQueuePage(kQueue));
+    // This server has a socket and no web interface: no page to set the queue up on, and the
+    // machine's own server on the loopback does not have the queue.
+    QVERIFY(cups.queuePage(kQueue).isEmpty());
     m_server.stop();
     QVERIFY(!cups.printerState(kQueue));
 }

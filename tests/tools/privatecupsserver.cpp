@@ -1,5 +1,7 @@
 #include "tests/tools/privatecupsserver.h"
 
+#include "tests/tools/loopbackport.h"
+
 #include "tests/tools/endwithparent.h"
 #include "tests/tools/testfiles.h"
 
@@ -89,7 +91,10 @@ bool PrivateCupsServer::start()
                                           | QFileDevice::ExeOther))
         return false;
     const QByteArray d = QFile::encodeName(dir);
-    const QByteArray conf = "Listen " + d + "/cups.sock\nLogLevel warn\nAccessLogLevel "
+    m_tcpPort = m_tcpListener ? freeLoopbackPort() : 0;
+    const QByteArray tcp
+            = m_tcpPort ? "Listen 127.0.0.1:" + QByteArray::number(m_tcpPort) + "\n" : QByteArray();
+    const QByteArray conf = tcp + "Listen " + d + "/cups.sock\nLogLevel warn\nAccessLogLevel "
             + (m_quietAccessLog ? "actions" : "all") + "\nWebInterface "
             + (m_webInterface ? "Yes" : "No")
             + "\n"

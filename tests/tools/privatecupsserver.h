@@ -27,6 +27,10 @@ public:
     void setQuietAccessLog() { m_quietAccessLog = true; }
     // The web interface on, as a desktop's cupsd has it. Before start().
     void setWebInterface() { m_webInterface = true; }
+    // Listening on a free loopback port too, as a desktop's cupsd does on 631. Before start().
+    void setTcpListener() { m_tcpListener = true; }
+    // The port it listens on besides its socket; 0 without one.
+    quint16 tcpPort() const { return m_tcpPort; }
     void stop();
     bool isRunning() const { return m_cupsd.state() == QProcess::Running; }
     qint64 pid() const { return m_cupsd.processId(); }
@@ -64,4 +68,6 @@ private:
     QStringList m_notifierEnvironment;
     bool m_quietAccessLog = false;
     bool m_webInterface = false;
+    bool m_tcpListener = false;
+    quint16 m_tcpPort = 0;
 };

@@ -139,7 +139,10 @@ void TestPanelAtWork::initTestCase()
     m_server.setNotifierEnvironment(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
                                     qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"));
     m_server.setWebInterface();
+    m_server.setTcpListener();
     QVERIFY(m_server.start());
+    // A desktop's server has its web interface on the loopback at the IPP port.
+    qputenv("IPP_PORT", QByteArray::number(m_server.tcpPort()));
     qputenv("CUPS_SERVER", QFile::encodeName(m_server.socketPath()));
     CUPS::setPpdDirectory(m_server.ppdDirectory());
     const QString ppd
@@ -458,7 +461,7 @@ void TestPanelAtWork::queueOfAnotherMakeIsFollowedThroughCups()
         window.printerSettings_clicked();
         QTRY_VERIFY_WITH_TIMEOUT(!recordedArguments(browser).isEmpty(), 10000);
         QCOMPARE(recordedArguments(browser).at(1),
-                 QString("http://localhost:631/printers/generic"));
+                 QString("http://localhost:%1/printers/generic").arg(m_server.tcpPort()));
     }
 
     QVERIFY(ipp.changeReasons({"-media-jam"}));
