@@ -47,7 +47,7 @@ DesktopNotifier::~DesktopNotifier()
 }
 
 void DesktopNotifier::followStatus(quint32 statusId, const QString &title, const QString &body,
-                                   const StatusPresentation::Notice &notice, bool shownInPanel)
+                                   const StatusPresentation::Notice &notice)
 {
     if (m_statusId == statusId)
         return;
@@ -55,7 +55,7 @@ void DesktopNotifier::followStatus(quint32 statusId, const QString &title, const
     ++m_generation;
     m_delay.stop();
     closeStatusNotification();
-    if (!notice.wanted || shownInPanel)
+    if (!notice.wanted)
         return;
     if (notice.delayMs > 0) {
         m_delayedTitle = title;

@@ -25,10 +25,10 @@ public:
     explicit DesktopNotifier(const QString &iconPath, QObject *parent = nullptr);
     ~DesktopNotifier() override;
 
-    // The status now followed. An unchanged status is told once; a status the panel already
-    // shows is taken as seen.
+    // The status now followed. An unchanged status is told once; one not wanted (the panel
+    // shows it, say) is taken as seen.
     void followStatus(quint32 statusId, const QString &title, const QString &body,
-                      const StatusPresentation::Notice &notice, bool shownInPanel);
+                      const StatusPresentation::Notice &notice);
     // Something told once, such as a finished job; it is not withdrawn.
     void tell(const QString &title, const QString &body);
     // Polling has stopped: what was told may no longer hold.

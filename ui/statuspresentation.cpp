@@ -154,12 +154,12 @@ QString StatusPresentation::supplyOrderAddress(const QString &baseUrl, const QSt
 }
 
 StatusPresentation::Notice StatusPresentation::notice(const PrinterState &state, bool applicable,
-                                                      const Options &options)
+                                                      const Options &options, bool shownInPanel)
 {
     using Severity = PrinterState::Severity;
     Notice notice;
     // Without a printer there is nothing to watch; a status not read yet tells nothing.
-    if (state.source == PrinterState::Source::None)
+    if (state.source == PrinterState::Source::None || shownInPanel)
         return notice;
     switch (state.severity) {
     case Severity::NotAnswering:

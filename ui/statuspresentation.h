@@ -76,9 +76,10 @@ public:
                                       const QByteArrayList &codes);
 
     // The alert options decide: errors, waiting states (warnings and pop-up information) and a
-    // low supply the user is not prepared for; information and reports never. A printer that
-    // does not answer is told once it has not for a minute.
-    static Notice notice(const PrinterState &state, bool applicable, const Options &options);
+    // low supply the user is not prepared for; information and reports never, and nothing the
+    // panel already shows. A printer that does not answer is told once it has not for a minute.
+    static Notice notice(const PrinterState &state, bool applicable, const Options &options,
+                         bool shownInPanel = false);
     // A job on a network printer has finished and the options want it told.
     static bool noticesFinishedJob(bool completed, bool network, const Options &options);
 

@@ -514,9 +514,9 @@ void TrayMainWindow::pollingStopped()
 void TrayMainWindow::notifyStatus(bool shownInPanel)
 {
     const PrinterState &state = m_status.state();
-    const auto notice
-            = StatusPresentation::notice(state, m_status.isApplicable(), m_configurator->options());
-    m_notifier->followStatus(qHash(state.key()), state.title, state.text(), notice, shownInPanel);
+    const auto notice = StatusPresentation::notice(state, m_status.isApplicable(),
+                                                   m_configurator->options(), shownInPanel);
+    m_notifier->followStatus(qHash(state.key()), state.title, state.text(), notice);
 }
 
 void TrayMainWindow::statusNotDelivered()

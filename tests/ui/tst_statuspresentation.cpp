@@ -260,6 +260,8 @@ private Q_SLOTS:
         QCOMPARE(notice.wanted, wanted);
         if (wanted)
             QCOMPARE(notice.delayMs, delayMs);
+        // What the panel already shows is seen: no bubble over it.
+        QVERIFY(!StatusPresentation::notice(state, applicable, options, true).wanted);
         options.displayFinishNwJob = true;
         QVERIFY(StatusPresentation::noticesFinishedJob(true, true, options));
         QVERIFY(!StatusPresentation::noticesFinishedJob(true, false, options));
