@@ -11,12 +11,6 @@ using ReasonSeverity = StateReasons::Severity;
 
 const char kNoColor[] = "808080";
 
-// Scheduler bookkeeping that tells a person nothing.
-bool isBookkeeping(const QString &reason)
-{
-    return StateReasons::isInternal(reason);
-}
-
 QString barColors(const QString &markerColor)
 {
     QStringList colors;
@@ -84,7 +78,7 @@ QString leadingReason(const QStringList &reasons, ReasonSeverity *severity)
 {
     QString lead;
     for (const QString &reason : reasons) {
-        if (isBookkeeping(reason))
+        if (StateReasons::isInternal(reason))
             continue;
         const ReasonSeverity value = StateReasons::severity(reason);
         if (lead.isEmpty() || value > *severity) {
@@ -146,7 +140,8 @@ PrinterState QueueStatus::state(const std::optional<CupsPrinterState> &queue, qu
         else if (!state.queue.acceptingJobs)
             addLine(&state.description, tr("Queue not accepting jobs"));
         for (const QString &reason : queue->reasons) {
-            if (!isBookkeeping(reason) && StateReasons::severity(reason) != ReasonSeverity::Report)
+            if (!StateReasons::isInternal(reason)
+                && StateReasons::severity(reason) != ReasonSeverity::Report)
                 addLine(&state.description, StateReasons::text(reason).title);
         }
         addLine(&state.description, message);

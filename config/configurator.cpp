@@ -202,7 +202,7 @@ void Configurator::setActivePrinter(quint32 id)
     debugPrintf("Configurator::setActivePrinter([0x%lXh])", static_cast<unsigned long>(id));
     // A silence belongs to the printer it was said for.
     if (id != m_activePrinter)
-        m_ignoredSupplies.clear();
+        m_ignoredBits.forgetSupplies();
     m_activePrinter = id;
 }
 
@@ -511,37 +511,17 @@ void Configurator::ignoreStatusOf(const StatusDesc &record, bool set)
 
 bool Configurator::silencesSupplies(const QList<Supply> &supplies) const
 {
-    bool any = false;
-    for (const Supply &supply : supplies) {
-        if (!supply.low)
-            continue;
-        if (!m_ignoredSupplies.contains(supply.name))
-            return false;
-        any = true;
-    }
-    return any;
+    return m_ignoredBits.silencesSupplies(supplies);
 }
 
 void Configurator::ignoreSupplies(const QList<Supply> &supplies, bool set)
 {
-    for (const Supply &supply : supplies) {
-        if (!supply.low)
-            continue;
-        if (!set)
-            m_ignoredSupplies.removeAll(supply.name);
-        else if (!m_ignoredSupplies.contains(supply.name))
-            m_ignoredSupplies.append(supply.name);
-    }
-    debugPrintf("Configurator::ignoreSupplies: <%s>",
-                qPrintable(m_ignoredSupplies.join(QLatin1Char(','))));
+    m_ignoredBits.ignoreSupplies(supplies, set);
 }
 
 void Configurator::rearmSupplies(const QList<Supply> &supplies)
 {
-    for (const Supply &supply : supplies) {
-        if (supply.level > 50 && supply.level <= 100)
-            m_ignoredSupplies.removeAll(supply.name);
-    }
+    m_ignoredBits.rearmSupplies(supplies);
 }
 
 QString Configurator::productFileName(const QByteArray &product)

@@ -5,7 +5,6 @@
 #include "config/ignoredbits.h"
 #include "config/options.h"
 #include "config/watchoptions.h"
-#include "status/printerstate.h"
 #include "status/statusparser.h"
 
 #include <QObject>
@@ -149,7 +148,6 @@ private:
     bool m_saveStatusXml;
     bool m_useLocalStatusXml;
     IgnoredBits m_ignoredBits;
-    QStringList m_ignoredSupplies;
     std::unique_ptr<Translator> m_translator;
     Options m_options;
     WatchOptions m_watchOptions;

@@ -52,6 +52,41 @@ void IgnoredBits::rearm(const TonerInfoList &toners, const TonerDesc &levels)
     }
 }
 
+bool IgnoredBits::silencesSupplies(const QList<Supply> &supplies) const
+{
+    bool any = false;
+    for (const Supply &supply : supplies) {
+        if (!supply.low)
+            continue;
+        if (!m_supplies.contains(supply.name))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+void IgnoredBits::ignoreSupplies(const QList<Supply> &supplies, bool set)
+{
+    for (const Supply &supply : supplies) {
+        if (!supply.low)
+            continue;
+        if (!set)
+            m_supplies.removeAll(supply.name);
+        else if (!m_supplies.contains(supply.name))
+            m_supplies.append(supply.name);
+    }
+    debugPrintf("Configurator::ignoreSupplies: <%s>",
+                qPrintable(m_supplies.join(QLatin1Char(','))));
+}
+
+void IgnoredBits::rearmSupplies(const QList<Supply> &supplies)
+{
+    for (const Supply &supply : supplies) {
+        if (supply.level >= kRearmLevel && supply.level <= kFullLevel)
+            m_supplies.removeAll(supply.name);
+    }
+}
+
 QString IgnoredBits::fileName(const QString &product)
 {
     QString name = product;

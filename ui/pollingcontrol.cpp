@@ -1,12 +1,11 @@
 #include "ui/pollingcontrol.h"
 
-#include "config/options.h"
-
 #include "acquisition/jobpollingthread.h"
 #include "acquisition/pldevice.h"
 #include "acquisition/worker.h"
 #include "base/functions.h"
 #include "config/configurator.h"
+#include "config/options.h"
 #include "config/watchoptions.h"
 
 namespace {
